@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+#include "link/LinkContext.h"
+
+namespace tavro {
+
+// The connection settings file "MOTOR-PID.ini", section "SERIAL", in the settings folder.
+// Every call builds the file name anew and creates the folder when it is missing.
+class CIniRw {
+public:
+    static constexpr int kDefaultCom = 4;
+    static constexpr int kDefaultBaud = 19200;
+    static constexpr int kDefaultAuto = 0;
+    static constexpr int kDefaultSlvAuto = 1;
+    static constexpr int kDefaultSlvStart = 1;
+    static constexpr int kDefaultSlvEnd = 1;
+
+    explicit CIniRw(LinkContext& ctx) : dir_(ctx.settingsDir) {}
+    explicit CIniRw(std::string settingsDir) : dir_(std::move(settingsDir)) {}
+    virtual ~CIniRw() = default;
+
+    std::string SettingsPath() const;
+
+    // "COM"; missing or 0 rewrites all six defaults and gives 4.
+    int GetComPort();
+    // "BAUDRATE"; missing or 0 rewrites all six defaults and gives 19200.
+    int GetBaudRate();
+    int GetAuto() const;
+    int GetSlvAuto() const;
+    // (SLV_ST & 0xFF) * 256 + (SLV_ED & 0xFF).
+    int GetSlvRange() const;
+    void SetAuto(int value);
+    // "COM", "BAUDRATE" and "AUTO" = 1 after a successful open; "PORT" keeps the device path.
+    void SetComAndSpeed(int com, int speed, const std::string& portPath);
+    void SetSlvAuto(int value);
+    // "SLV_ST" = high byte, "SLV_ED" = low byte of a packed range.
+    void SetSlvRange(int packed);
+
+    // The device path of the last port opened ("PORT"); empty when never stored.
+    std::string GetPortPath() const;
+
+    void WriteDefaults();
+
+private:
+    std::string dir_;
+};
+
+}  // namespace tavro

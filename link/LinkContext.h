@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "link/EventLoop.h"
+#include "link/FrameAssembler.h"
+#include "link/PortList.h"
+#include "link/StatusBlock.h"
+#include "link/Transport.h"
+
+namespace tavro {
+
+// What the seven timer slots do when they expire; the transaction engine implements it.
+class TimerClient {
+public:
+    virtual ~TimerClient() = default;
+    virtual void OnTimerSlot(int slot) = 0;
+};
+
+struct TimerSlots {
+    std::array<EventLoop::TimerId, 7> ids{};
+};
+
+// Opens a transport for a device path; the application uses the serial port, tests an
+// in-memory line to the simulator.
+using PortOpener =
+    std::function<std::unique_ptr<Transport>(const std::string& path, int baud, OpenError& error)>;
+
+struct PortState {
+    std::unique_ptr<Transport> transport;
+    FrameAssembler assembler;
+    bool stop = false;  // the receiver ignores bytes while set
+    OpenError lastError;
+    int lostError = -1;  // errno of a line that went away while open; -1 while it has not
+    PortScanConfig scan;
+    // Called for every completed frame; the engine's reply handler.
+    std::function<void(std::string_view frame)> onFrame;
+};
+
+// Everything that exists once per running program. The application creates one and hands
+// it down by reference; every test builds a fresh one.
+struct LinkContext {
+    LinkContext(EventLoop& eventLoop, std::string settingsFolder)
+        : loop(eventLoop), settingsDir(std::move(settingsFolder)) {}
+    LinkContext(const LinkContext&) = delete;
+    LinkContext& operator=(const LinkContext&) = delete;
+
+    EventLoop& loop;
+    std::string settingsDir;
+    StatusBlock status;
+    TimerSlots timers;
+    TimerClient* timerClient = nullptr;
+    PortOpener openPort;
+    PortState port;
+};
+
+}  // namespace tavro

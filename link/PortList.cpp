@@ -1,0 +1,267 @@
+#include "link/PortList.h"
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace tavro {
+
+namespace {
+
+constexpr const char* kRegistrySuffix = ".port";
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string ReadFirstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ')) {
+        line.pop_back();
+    }
+    return line;
+}
+
+std::vector<std::string> ListDir(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) {
+        return names;
+    }
+    while (dirent* e = ::readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..") {
+            names.push_back(std::move(n));
+        }
+    }
+    ::closedir(d);
+    return names;
+}
+
+std::string RealPath(const std::string& path) {
+    char* r = ::realpath(path.c_str(), nullptr);
+    if (r == nullptr) {
+        return {};
+    }
+    std::string s(r);
+    std::free(r);
+    return s;
+}
+
+std::string Parent(const std::string& path) {
+    const auto pos = path.find_last_of('/');
+    return pos == std::string::npos || pos == 0 ? std::string("/") : path.substr(0, pos);
+}
+
+// Walks up from the tty's device to the USB device that carries vendor and product strings.
+std::string UsbDescription(const std::string& deviceDir) {
+    std::string dir = RealPath(deviceDir);
+    for (int depth = 0; depth < 6 && dir.size() > 1; ++depth) {
+        if (Exists(dir + "/idVendor")) {
+            std::string manufacturer = ReadFirstLine(dir + "/manufacturer");
+            std::string product = ReadFirstLine(dir + "/product");
+            std::string text = manufacturer;
+            if (!product.empty()) {
+                text += text.empty() ? product : " " + product;
+            }
+            if (text.empty()) {
+                text = "USB serial " + ReadFirstLine(dir + "/idVendor") + ":" +
+                       ReadFirstLine(dir + "/idProduct");
+            }
+            return text;
+        }
+        dir = Parent(dir);
+    }
+    return {};
+}
+
+bool IsRealSerial(const std::string& ttyDir, const std::string& name) {
+    if (!Exists(ttyDir + "/device")) {
+        return false;  // consoles, pseudo-terminals and other virtual ttys
+    }
+    // Legacy UART slots exist whether or not a chip is behind them; type 0 means none.
+    const std::string type = ReadFirstLine(ttyDir + "/type");
+    if (!type.empty() && type == "0") {
+        return false;
+    }
+    return name.rfind("tty", 0) == 0 || name.rfind("rfcomm", 0) == 0;
+}
+
+std::string DescriptionFor(const std::string& ttyDir, const std::string& name) {
+    std::string usb = UsbDescription(ttyDir + "/device");
+    if (!usb.empty()) {
+        return usb;
+    }
+    if (name.rfind("ttyS", 0) == 0) {
+        return "Serial port";
+    }
+    if (name.rfind("ttyACM", 0) == 0) {
+        return "USB modem";
+    }
+    if (name.rfind("rfcomm", 0) == 0) {
+        return "Bluetooth serial port";
+    }
+    return {};
+}
+
+bool ProcessAlive(long pid) {
+    if (pid <= 0) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+}  // namespace
+
+bool NaturalLess(const std::string& a, const std::string& b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+            std::isdigit(static_cast<unsigned char>(b[j]))) {
+            std::size_t ie = i;
+            std::size_t je = j;
+            while (ie < a.size() && std::isdigit(static_cast<unsigned char>(a[ie]))) {
+                ++ie;
+            }
+            while (je < b.size() && std::isdigit(static_cast<unsigned char>(b[je]))) {
+                ++je;
+            }
+            std::string na = a.substr(i, ie - i);
+            std::string nb = b.substr(j, je - j);
+            na.erase(0, std::min(na.find_first_not_of('0'), na.size()));
+            nb.erase(0, std::min(nb.find_first_not_of('0'), nb.size()));
+            if (na.size() != nb.size()) {
+                return na.size() < nb.size();
+            }
+            if (na != nb) {
+                return na < nb;
+            }
+            i = ie;
+            j = je;
+            continue;
+        }
+        if (a[i] != b[j]) {
+            return a[i] < b[j];
+        }
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+std::string VirtualPortRegistryDir() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/') {
+        return std::string(runtime) + "/tavro/ports";
+    }
+    return "/tmp/tavro-" + std::to_string(::getuid()) + "/ports";
+}
+
+static bool MakeDirs(const std::string& path) {
+    std::string cur;
+    std::stringstream ss(path);
+    std::string part;
+    if (!path.empty() && path[0] == '/') {
+        cur = "/";
+    }
+    while (std::getline(ss, part, '/')) {
+        if (part.empty()) {
+            continue;
+        }
+        cur += part;
+        if (::mkdir(cur.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+        cur += '/';
+    }
+    return true;
+}
+
+bool RegisterVirtualPort(const std::string& path, const std::string& description,
+                         const std::string& registryDir) {
+    const std::string dir = registryDir.empty() ? VirtualPortRegistryDir() : registryDir;
+    if (!MakeDirs(dir)) {
+        return false;
+    }
+    const std::string file = dir + "/" + std::to_string(::getpid()) + kRegistrySuffix;
+    const std::string tmp = file + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        out << path << '\t' << description << '\n';
+        if (!out) {
+            return false;
+        }
+    }
+    return ::rename(tmp.c_str(), file.c_str()) == 0;
+}
+
+void UnregisterVirtualPort(const std::string& registryDir) {
+    const std::string dir = registryDir.empty() ? VirtualPortRegistryDir() : registryDir;
+    const std::string file = dir + "/" + std::to_string(::getpid()) + kRegistrySuffix;
+    ::unlink(file.c_str());
+}
+
+std::vector<PortInfo> ListSerialPorts(const PortScanConfig& config) {
+    std::vector<PortInfo> real;
+    for (const std::string& name : ListDir(config.sysClassTty)) {
+        const std::string ttyDir = config.sysClassTty + "/" + name;
+        if (!IsRealSerial(ttyDir, name)) {
+            continue;
+        }
+        const std::string dev = config.devDir + "/" + name;
+        if (!Exists(dev)) {
+            continue;
+        }
+        real.push_back(PortInfo{dev, name, DescriptionFor(ttyDir, name), false});
+    }
+    std::sort(real.begin(), real.end(),
+              [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });
+
+    std::vector<PortInfo> virt;
+    const std::string dir =
+        config.registryDir.empty() ? VirtualPortRegistryDir() : config.registryDir;
+    for (const std::string& file : ListDir(dir)) {
+        const std::string suffix = kRegistrySuffix;
+        if (file.size() <= suffix.size() ||
+            file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            continue;
+        }
+        const std::string full = dir + "/" + file;
+        char* end = nullptr;
+        const long pid = std::strtol(file.c_str(), &end, 10);
+        std::ifstream in(full);
+        std::string line;
+        std::getline(in, line);
+        const auto tab = line.find('\t');
+        const std::string path = line.substr(0, tab);
+        if (!ProcessAlive(pid) || path.empty() || !Exists(path)) {
+            ::unlink(full.c_str());  // left behind by a simulator that was killed
+            continue;
+        }
+        std::string description = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+        std::string name = path.rfind("/dev/", 0) == 0 ? path.substr(5) : path;
+        virt.push_back(PortInfo{path, name, description, true});
+    }
+    std::sort(virt.begin(), virt.end(),
+              [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });
+
+    real.insert(real.end(), virt.begin(), virt.end());
+    return real;
+}
+
+}  // namespace tavro

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tavro {
+
+struct PortInfo {
+    std::string path;         // "/dev/ttyUSB0"
+    std::string name;         // "ttyUSB0", what the list shows
+    std::string description;  // "FTDI USB Serial Converter", may be empty
+    bool isVirtual = false;   // registered by a simulated controller
+};
+
+// Where ports are looked for; tests point these at fixture folders.
+struct PortScanConfig {
+    std::string sysClassTty = "/sys/class/tty";
+    std::string devDir = "/dev";
+    std::string registryDir;  // empty: VirtualPortRegistryDir()
+};
+
+// Real serial devices (USB adapters, CDC ACM, on-board UARTs that exist), in natural order,
+// followed by the virtual ports that simulators have registered and that are still alive.
+std::vector<PortInfo> ListSerialPorts(const PortScanConfig& config = {});
+
+// $XDG_RUNTIME_DIR/tavro/ports, or /tmp/tavro-<uid>/ports.
+std::string VirtualPortRegistryDir();
+
+// Announces a pseudo-terminal under this process; the file disappears with Unregister or is
+// ignored once the process is gone.
+bool RegisterVirtualPort(const std::string& path, const std::string& description,
+                         const std::string& registryDir = {});
+void UnregisterVirtualPort(const std::string& registryDir = {});
+
+// "ttyUSB2" < "ttyUSB10".
+bool NaturalLess(const std::string& a, const std::string& b);
+
+}  // namespace tavro

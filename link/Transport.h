@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tavro {
+
+// A byte line to a controller: a serial port, an in-memory line to the simulator, or a
+// wrapper that injects faults. Received bytes and the loss of the line arrive on the event
+// loop's thread through the handlers given to Start.
+class Transport {
+public:
+    using BytesHandler = std::function<void(std::string_view bytes)>;
+    // errno of the failure (EIO, 0 for a hang-up); called once, after which the line is closed.
+    using GoneHandler = std::function<void(int error)>;
+
+    virtual ~Transport() = default;
+
+    virtual void Start(BytesHandler onBytes, GoneHandler onGone) = 0;
+    virtual void Stop() = 0;
+    // Writes all bytes; false when the line is gone (the caller then hears silence).
+    virtual bool Write(std::string_view bytes) = 0;
+    virtual bool IsOpen() const = 0;
+    // What the user sees as the port's name ("ttyUSB0", "pts/3").
+    virtual std::string Name() const = 0;
+};
+
+// Why a port could not be opened, for the message the window shows.
+enum class OpenFailure {
+    kNone,
+    kNotFound,
+    kNotATerminal,
+    kPermissionDenied,
+    kBusy,
+    kUnsupportedSpeed,
+    kConfiguration,
+    kIo,
+};
+
+struct OpenError {
+    OpenFailure kind = OpenFailure::kNone;
+    int error = 0;        // errno where one applies
+    std::string detail;   // one line for a person: what failed and what to do
+};
+
+}  // namespace tavro
