@@ -45,7 +45,9 @@ int CComPort::Open(const std::string& path, int speed) {
     return 0;
 }
 
-std::vector<PortInfo> CComPort::EnumeratePorts() const { return ListSerialPorts(ctx_.port.scan); }
+std::vector<PortInfo> CComPort::EnumeratePorts() const {
+    return ListSerialPorts(ctx_.port.scan);
+}
 
 int CComPort::FindPort(const std::vector<PortInfo>& ports, const std::string& path) {
     for (std::size_t i = 0; i < ports.size(); ++i) {

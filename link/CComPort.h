@@ -10,7 +10,7 @@ namespace tavro {
 
 // Opens the controller's port with its line settings and lists the ports on offer.
 class CComPort {
-public:
+  public:
     explicit CComPort(LinkContext& ctx) : ctx_(ctx) {}
     virtual ~CComPort() = default;
 
@@ -27,7 +27,7 @@ public:
     // Index of the entry with this device path; -1 when it is not listed.
     static int FindPort(const std::vector<PortInfo>& ports, const std::string& path);
 
-private:
+  private:
     LinkContext& ctx_;
 };
 

@@ -52,7 +52,9 @@ int CIniRw::GetBaudRate() {
     return v;
 }
 
-int CIniRw::GetAuto() const { return ProfileFile(SettingsPath()).GetInt(kSection, kKeyAuto, 0); }
+int CIniRw::GetAuto() const {
+    return ProfileFile(SettingsPath()).GetInt(kSection, kKeyAuto, 0);
+}
 
 int CIniRw::GetSlvAuto() const {
     return ProfileFile(SettingsPath()).GetInt(kSection, kKeySlvAuto, 0);
@@ -65,7 +67,9 @@ int CIniRw::GetSlvRange() const {
     return (first & 0xFF) * 256 + (last & 0xFF);
 }
 
-void CIniRw::SetAuto(int value) { ProfileFile(SettingsPath()).WriteInt(kSection, kKeyAuto, value); }
+void CIniRw::SetAuto(int value) {
+    ProfileFile(SettingsPath()).WriteInt(kSection, kKeyAuto, value);
+}
 
 void CIniRw::SetComAndSpeed(int com, int speed, const std::string& portPath) {
     ProfileFile f(SettingsPath());

@@ -9,7 +9,7 @@ namespace tavro {
 // The connection settings file "MOTOR-PID.ini", section "SERIAL", in the settings folder.
 // Every call builds the file name anew and creates the folder when it is missing.
 class CIniRw {
-public:
+  public:
     static constexpr int kDefaultCom = 4;
     static constexpr int kDefaultBaud = 19200;
     static constexpr int kDefaultAuto = 0;
@@ -43,7 +43,7 @@ public:
 
     void WriteDefaults();
 
-private:
+  private:
     std::string dir_;
 };
 

@@ -39,6 +39,8 @@ void CRxdThread::StopReceiver() {
     port.assembler.Reset();
 }
 
-bool CRxdThread::Running() const { return ctx_.port.transport != nullptr && !ctx_.port.stop; }
+bool CRxdThread::Running() const {
+    return ctx_.port.transport != nullptr && !ctx_.port.stop;
+}
 
 }  // namespace tavro

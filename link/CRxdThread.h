@@ -8,7 +8,7 @@ namespace tavro {
 // loop reports readable bytes, they go through the frame assembler, and each completed frame
 // reaches the engine's reply handler on the same thread.
 class CRxdThread {
-public:
+  public:
     explicit CRxdThread(LinkContext& ctx) : ctx_(ctx) {}
     virtual ~CRxdThread() = default;
 
@@ -18,7 +18,7 @@ public:
     void StopReceiver();
     bool Running() const;
 
-private:
+  private:
     LinkContext& ctx_;
 };
 

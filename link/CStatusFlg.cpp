@@ -57,7 +57,9 @@ void CStatusFlg::ClearTypeFromController() {
     s_.flags = static_cast<std::uint8_t>(s_.flags & ~kFlagTypeFromController);
 }
 
-void CStatusFlg::SetFlag(std::uint8_t bit) { s_.flags = static_cast<std::uint8_t>(s_.flags | bit); }
+void CStatusFlg::SetFlag(std::uint8_t bit) {
+    s_.flags = static_cast<std::uint8_t>(s_.flags | bit);
+}
 
 void CStatusFlg::SetOriginDone(bool done) {
     if (done) {

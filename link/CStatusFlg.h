@@ -10,7 +10,7 @@ namespace tavro {
 
 // Accessor over the shared status block; any code may make one on the stack.
 class CStatusFlg {
-public:
+  public:
     explicit CStatusFlg(LinkContext& ctx) : s_(ctx.status) {}
     explicit CStatusFlg(StatusBlock& block) : s_(block) {}
     virtual ~CStatusFlg() = default;
@@ -72,7 +72,7 @@ public:
     static float ThrustLimitForStroke(int stroke);
     static int ScaleForSeries(int series);
 
-private:
+  private:
     static int Idx(int i) { return i == 0 ? 0 : 1; }
     StatusBlock& s_;
 };

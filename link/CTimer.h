@@ -8,7 +8,7 @@ namespace tavro {
 
 // The seven timer slots of the link, over the event loop's timers.
 class CTimer {
-public:
+  public:
     enum Slot : int {
         kPoll = 0,            // periodic 100 ms: monitor poll
         kReply = 1,           // 1000 ms after every command write
@@ -36,7 +36,7 @@ public:
     void StopTimer(int slot);
     bool IsRunning(int slot) const;
 
-private:
+  private:
     void Expired(int slot);
 
     LinkContext& ctx_;

@@ -8,7 +8,7 @@ namespace tavro {
 // The one event queue the core runs on: the current time, posted tasks, timers and
 // readable file descriptors, all handled one at a time in arrival order.
 class EventLoop {
-public:
+  public:
     using Task = std::function<void()>;
     using TimerId = std::uint64_t;  // 0 is never a live timer
     using WatchId = std::uint64_t;  // 0 is never a live watch

@@ -104,6 +104,8 @@ bool CheckReply(const ReplyRecord& reply, const RequestRecord& lastRequest) {
     return reply.checksum == static_cast<int>(Checksum(reply.body));
 }
 
-bool IsOk(const ReplyRecord& reply) { return reply.status == cmd::kStatusOk; }
+bool IsOk(const ReplyRecord& reply) {
+    return reply.status == cmd::kStatusOk;
+}
 
 }  // namespace tavro

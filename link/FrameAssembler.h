@@ -10,7 +10,7 @@ namespace tavro {
 // Turns the received byte stream into reply texts: the characters between ":" and CR,
 // delivered when the LF that follows the CR arrives.
 class FrameAssembler {
-public:
+  public:
     // No real reply comes near this; a longer frame is noise and is dropped rather than
     // letting the buffer grow without bound.
     static constexpr std::size_t kMaxFrameLength = 512;
@@ -30,7 +30,7 @@ public:
     bool LineEnded() const { return lineEnded_; }
     std::size_t DroppedOverlong() const { return droppedOverlong_; }
 
-private:
+  private:
     Sink sink_;
     std::string buffer_;
     bool collecting_ = false;

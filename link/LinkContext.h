@@ -8,6 +8,7 @@
 
 #include "link/EventLoop.h"
 #include "link/FrameAssembler.h"
+#include "link/ParameterImage.h"
 #include "link/PortList.h"
 #include "link/StatusBlock.h"
 #include "link/Transport.h"
@@ -16,7 +17,7 @@ namespace tavro {
 
 // What the seven timer slots do when they expire; the transaction engine implements it.
 class TimerClient {
-public:
+  public:
     virtual ~TimerClient() = default;
     virtual void OnTimerSlot(int slot) = 0;
 };
@@ -52,6 +53,7 @@ struct LinkContext {
     EventLoop& loop;
     std::string settingsDir;
     StatusBlock status;
+    ParameterImage image;
     TimerSlots timers;
     TimerClient* timerClient = nullptr;
     PortOpener openPort;

@@ -20,9 +20,9 @@ double Atof(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
-    if (i >= text.size() || !(std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.' ||
-                              text[i] == 'i' || text[i] == 'I' || text[i] == 'n' ||
-                              text[i] == 'N')) {
+    if (i >= text.size() ||
+        !(std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.' || text[i] == 'i' ||
+          text[i] == 'I' || text[i] == 'n' || text[i] == 'N')) {
         return 0.0;
     }
     double value = 0.0;

@@ -15,7 +15,9 @@ std::int64_t PollLoop::NowMs() const {
     return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-void PollLoop::Post(Task task) { queue_.emplace(Key{NowMs(), seq_++}, Event{std::move(task), 0}); }
+void PollLoop::Post(Task task) {
+    queue_.emplace(Key{NowMs(), seq_++}, Event{std::move(task), 0});
+}
 
 EventLoop::TimerId PollLoop::StartTimer(std::int64_t ms, bool periodic, Task onExpiry) {
     if (ms < 0) {
@@ -46,7 +48,9 @@ EventLoop::WatchId PollLoop::WatchReadable(int fd, Task onReadable) {
     return id;
 }
 
-void PollLoop::Unwatch(WatchId id) { watches_.erase(id); }
+void PollLoop::Unwatch(WatchId id) {
+    watches_.erase(id);
+}
 
 void PollLoop::RunEvent(Event ev) {
     if (ev.timer == 0) {

@@ -12,7 +12,7 @@ namespace tavro {
 // The event loop of headless programs (simulator, command-line tool, end-to-end tests):
 // poll() over the watched descriptors with the next timer as its time-out.
 class PollLoop : public EventLoop {
-public:
+  public:
     PollLoop() = default;
     ~PollLoop() override = default;
 
@@ -32,7 +32,7 @@ public:
     // Runs until `done` is true, Quit() or `timeoutMs` have passed; returns done().
     bool RunUntil(const std::function<bool()>& done, std::int64_t timeoutMs);
 
-private:
+  private:
     using Key = std::tuple<std::int64_t, std::uint64_t>;
     struct Event {
         Task task;

@@ -10,7 +10,7 @@ namespace tavro {
 // integer. Writes go to a temporary file that replaces the old one, so a failed write
 // never leaves a damaged file behind.
 class ProfileFile {
-public:
+  public:
     explicit ProfileFile(std::string path) : path_(std::move(path)) {}
     virtual ~ProfileFile() = default;
 
@@ -31,7 +31,7 @@ public:
     // Leading-integer semantics on their own, for tests and other readers.
     static int LeadingInt(const std::string& text);
 
-private:
+  private:
     std::string path_;
 };
 

@@ -21,15 +21,17 @@ struct SpeedEntry {
 };
 
 constexpr SpeedEntry kSpeeds[] = {
-    {1200, B1200},   {2400, B2400},   {4800, B4800},     {9600, B9600},
-    {19200, B19200}, {38400, B38400}, {57600, B57600},   {115200, B115200},
+    {1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
+    {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
 };
 
 // Writes are blocking from the caller's view; a line that takes longer than this to accept
 // a frame is treated as gone.
 constexpr int kWriteTimeoutMs = 2000;
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+std::string ErrnoText(int err) {
+    return std::strerror(err);
+}
 
 void Fail(OpenError& error, OpenFailure kind, int err, std::string detail) {
     error.kind = kind;
@@ -59,7 +61,9 @@ unsigned SerialPort::SpeedConstant(int baud) {
 SerialPort::SerialPort(EventLoop& loop, std::string path, int fd)
     : loop_(loop), path_(std::move(path)), fd_(fd) {}
 
-SerialPort::~SerialPort() { CloseFd(); }
+SerialPort::~SerialPort() {
+    CloseFd();
+}
 
 std::unique_ptr<SerialPort> SerialPort::Open(EventLoop& loop, const std::string& path, int baud,
                                              OpenError& error) {
@@ -138,7 +142,9 @@ void SerialPort::ApplyLineSettings(termios& tio, unsigned speed) {
     ::cfsetospeed(&tio, static_cast<speed_t>(speed));
 }
 
-std::string SerialPort::Name() const { return PortDisplayName(path_); }
+std::string SerialPort::Name() const {
+    return PortDisplayName(path_);
+}
 
 void SerialPort::Start(BytesHandler onBytes, GoneHandler onGone) {
     onBytes_ = std::move(onBytes);

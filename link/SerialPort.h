@@ -14,7 +14,7 @@ namespace tavro {
 // checked on input, 1 stop bit, no flow control, RTS off, exclusive. Reads are driven by the
 // event loop; a hang-up or an I/O error closes the port instead of spinning on it.
 class SerialPort : public Transport {
-public:
+  public:
     static std::unique_ptr<SerialPort> Open(EventLoop& loop, const std::string& path, int baud,
                                             OpenError& error);
     ~SerialPort() override;
@@ -38,7 +38,7 @@ public:
     // parity check, no flow control) for a speed constant of SpeedConstant.
     static void ApplyLineSettings(termios& tio, unsigned speed);
 
-private:
+  private:
     SerialPort(EventLoop& loop, std::string path, int fd);
     void OnReadable();
     void Lost(int error);

@@ -10,7 +10,7 @@ namespace tavro {
 // wrapper that injects faults. Received bytes and the loss of the line arrive on the event
 // loop's thread through the handlers given to Start.
 class Transport {
-public:
+  public:
     using BytesHandler = std::function<void(std::string_view bytes)>;
     // errno of the failure (EIO, 0 for a hang-up); called once, after which the line is closed.
     using GoneHandler = std::function<void(int error)>;
@@ -40,8 +40,8 @@ enum class OpenFailure {
 
 struct OpenError {
     OpenFailure kind = OpenFailure::kNone;
-    int error = 0;        // errno where one applies
-    std::string detail;   // one line for a person: what failed and what to do
+    int error = 0;       // errno where one applies
+    std::string detail;  // one line for a person: what failed and what to do
 };
 
 }  // namespace tavro

@@ -4,9 +4,13 @@
 
 namespace tavro {
 
-void VirtualLoop::Schedule(std::int64_t due, Event ev) { queue_.emplace(Key{due, seq_++}, std::move(ev)); }
+void VirtualLoop::Schedule(std::int64_t due, Event ev) {
+    queue_.emplace(Key{due, seq_++}, std::move(ev));
+}
 
-void VirtualLoop::Post(Task task) { Schedule(now_, Event{std::move(task), 0}); }
+void VirtualLoop::Post(Task task) {
+    Schedule(now_, Event{std::move(task), 0});
+}
 
 EventLoop::TimerId VirtualLoop::StartTimer(std::int64_t ms, bool periodic, Task onExpiry) {
     if (ms < 0) {
@@ -28,7 +32,9 @@ void VirtualLoop::StopTimer(TimerId id) {
     timers_.erase(it);
 }
 
-EventLoop::WatchId VirtualLoop::WatchReadable(int, Task) { return 0; }
+EventLoop::WatchId VirtualLoop::WatchReadable(int, Task) {
+    return 0;
+}
 
 void VirtualLoop::Unwatch(WatchId) {}
 

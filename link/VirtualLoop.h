@@ -11,7 +11,7 @@ namespace tavro {
 // An event loop on a clock that only moves when a test moves it, so timings are asserted
 // exactly and a test of seconds of protocol runs in microseconds.
 class VirtualLoop : public EventLoop {
-public:
+  public:
     VirtualLoop() = default;
     ~VirtualLoop() override = default;
 
@@ -48,7 +48,7 @@ public:
     std::size_t Pending() const { return queue_.size(); }
     bool TimerActive(TimerId id) const { return timers_.count(id) != 0; }
 
-private:
+  private:
     struct TimerInfo {
         std::int64_t period = 0;
         Task fn;

@@ -23,7 +23,9 @@ struct Case {
 
 class AssemblerTest : public ::testing::TestWithParam<Case> {};
 
-TEST_P(AssemblerTest, Delivers) { EXPECT_EQ(Assemble(GetParam().bytes), GetParam().frames); }
+TEST_P(AssemblerTest, Delivers) {
+    EXPECT_EQ(Assemble(GetParam().bytes), GetParam().frames);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, AssemblerTest,
@@ -34,8 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"bare_line_feed_drops", ":01VEOK\n:02VEOK\r\n", {"02VEOK"}},
         Case{"cr_then_other_drops", ":01VEOK\rX\n:02VEOK\r\n", {"02VEOK"}},
         Case{"bytes_above_7f_kept", std::string(":01\xB0\xFFOK\r\n"), {"01\xB0\xFFOK"}},
-        Case{"two_frames", ":A\r\n:B\r\n", {"A", "B"}},
-        Case{"empty_frame", ":\r\n", {""}},
+        Case{"two_frames", ":A\r\n:B\r\n", {"A", "B"}}, Case{"empty_frame", ":\r\n", {""}},
         Case{"lf_without_frame_ignored", "\r\n\n", {}},
         Case{"unterminated_then_new", ":0102030405:06\r\n", {"06"}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -10,7 +10,9 @@ struct ChecksumCase {
     int sum;
 };
 
-void PrintTo(const ChecksumCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const ChecksumCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class ChecksumTest : public ::testing::TestWithParam<ChecksumCase> {};
 

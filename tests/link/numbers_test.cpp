@@ -13,11 +13,15 @@ struct AtofCase {
     double value;
 };
 
-void PrintTo(const AtofCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const AtofCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class AtofTest : public ::testing::TestWithParam<AtofCase> {};
 
-TEST_P(AtofTest, MatchesCLibrary) { EXPECT_DOUBLE_EQ(Atof(GetParam().text), GetParam().value); }
+TEST_P(AtofTest, MatchesCLibrary) {
+    EXPECT_DOUBLE_EQ(Atof(GetParam().text), GetParam().value);
+}
 
 INSTANTIATE_TEST_SUITE_P(Texts, AtofTest,
                          ::testing::Values(AtofCase{"12.5", 12.5}, AtofCase{"  -3.25xyz", -3.25},
@@ -37,11 +41,15 @@ struct AtoiCase {
     int value;
 };
 
-void PrintTo(const AtoiCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const AtoiCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class AtoiTest : public ::testing::TestWithParam<AtoiCase> {};
 
-TEST_P(AtoiTest, MatchesCLibraryAndSaturates) { EXPECT_EQ(Atoi(GetParam().text), GetParam().value); }
+TEST_P(AtoiTest, MatchesCLibraryAndSaturates) {
+    EXPECT_EQ(Atoi(GetParam().text), GetParam().value);
+}
 
 INSTANTIATE_TEST_SUITE_P(Texts, AtoiTest,
                          ::testing::Values(AtoiCase{"42", 42}, AtoiCase{" -17abc", -17},

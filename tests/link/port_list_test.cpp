@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 // A fake /sys/class/tty and /dev with a USB adapter, an on-board UART, an empty UART slot
 // and a console without a device.
 class PortListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         sys = tmp.Path() + "/sys/class/tty";
         dev = tmp.Path() + "/dev";
@@ -37,7 +37,7 @@ protected:
         const std::string uart = tmp.Path() + "/sys/devices/platform/serial8250";
         fs::create_directories(uart);
         AddTty("ttyS0", uart, "4");
-        AddTty("ttyS1", uart, "0");  // a slot without a chip
+        AddTty("ttyS1", uart, "0");             // a slot without a chip
         fs::create_directories(sys + "/tty0");  // a console: no device link
         Write(dev + "/tty0", "");
     }

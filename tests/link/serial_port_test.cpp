@@ -149,11 +149,10 @@ TEST(SerialPort, PermissionDeniedTellsTheUserWhatToDo) {
         PollLoop loop;
         OpenError err;
         auto port = SerialPort::Open(loop, tmp.File("locked"), 19200, err);
-        const char verdict =
-            !port && err.kind == OpenFailure::kPermissionDenied &&
-                    err.detail.find("dialout") != std::string::npos
-                ? 'y'
-                : 'n';
+        const char verdict = !port && err.kind == OpenFailure::kPermissionDenied &&
+                                     err.detail.find("dialout") != std::string::npos
+                                 ? 'y'
+                                 : 'n';
         (void)!::write(pipeFds[1], &verdict, 1);
         ::_exit(0);
     }
@@ -167,7 +166,7 @@ TEST(SerialPort, PermissionDeniedTellsTheUserWhatToDo) {
 }
 
 class ComPortTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir tmp;
     PollLoop loop;
     LinkContext ctx{loop, tmp.Path() + "/Zelm"};

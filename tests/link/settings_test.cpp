@@ -11,7 +11,7 @@ namespace tavro {
 namespace {
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir tmp;
     std::string Dir() const { return tmp.Path() + "/cfg/Zelm"; }
     std::string Ini() const { return Dir() + "/MOTOR-PID.ini"; }
@@ -117,8 +117,9 @@ TEST_F(SettingsTest, WritingKeepsOtherSectionsAndLineEnds) {
     CIniRw ini(Dir());
     ini.SetAuto(1);
     const std::string text = tmp.Read("cfg/Zelm/MOTOR-PID.ini");
-    EXPECT_EQ(text,
-              "; comment\r\n[OTHER]\r\nX=1\r\n[SERIAL]\r\nCOM=2\r\nAUTO=1\r\n\r\n[LAST]\r\nY=2\r\n");
+    EXPECT_EQ(
+        text,
+        "; comment\r\n[OTHER]\r\nX=1\r\n[SERIAL]\r\nCOM=2\r\nAUTO=1\r\n\r\n[LAST]\r\nY=2\r\n");
 }
 
 TEST_F(SettingsTest, FailedWriteLeavesTheOldFile) {

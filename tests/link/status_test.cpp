@@ -7,7 +7,7 @@ namespace tavro {
 namespace {
 
 class StatusTest : public ::testing::Test {
-protected:
+  protected:
     VirtualLoop loop;
     LinkContext ctx{loop, "/nonexistent"};
     CStatusFlg status{ctx};
@@ -40,7 +40,9 @@ INSTANTIATE_TEST_SUITE_P(Strokes, StrokeTest,
                          ::testing::Values(StrokeCase{10, 5.0F}, StrokeCase{20, 4.8F},
                                            StrokeCase{30, 3.9F}, StrokeCase{50, 2.0F},
                                            StrokeCase{25, 1.0F}, StrokeCase{0, 1.0F}),
-                         [](const auto& info) { return "stroke" + std::to_string(info.param.stroke); });
+                         [](const auto& info) {
+                             return "stroke" + std::to_string(info.param.stroke);
+                         });
 
 TEST_F(StatusTest, SeriesScale) {
     const int cases[][2] = {{1, 125}, {2, 3000}, {3, 500}, {0, 0}, {4, 0}};

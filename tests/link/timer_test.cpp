@@ -17,7 +17,7 @@ struct Recorder : TimerClient {
 };
 
 class TimerTest : public ::testing::Test {
-protected:
+  protected:
     TimerTest() { ctx.timerClient = &rec; }
     VirtualLoop loop;
     LinkContext ctx{loop, "/nonexistent"};

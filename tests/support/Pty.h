@@ -7,7 +7,7 @@ namespace tavro::test {
 // A pseudo-terminal pair: the test plays the controller on the master side while the code
 // under test opens the slave path like any serial device.
 class Pty {
-public:
+  public:
     Pty();
     ~Pty();
     Pty(const Pty&) = delete;
@@ -22,7 +22,7 @@ public:
     std::string ReadMaster(int timeoutMs, const std::string& until = {}) const;
     void CloseMaster();
 
-private:
+  private:
     int master_ = -1;
     std::string slavePath_;
 };

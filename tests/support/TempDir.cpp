@@ -10,8 +10,8 @@ namespace tavro::test {
 
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
-    std::string tmpl = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") +
-                       "/tavro-test-XXXXXX";
+    std::string tmpl =
+        std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/tavro-test-XXXXXX";
     if (::mkdtemp(tmpl.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }

@@ -6,7 +6,7 @@ namespace tavro::test {
 
 // A fresh folder under the system's temporary directory, removed with its contents.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,7 +18,7 @@ public:
     void Write(const std::string& name, const std::string& content) const;
     std::string Read(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 
