@@ -326,8 +326,10 @@ bool CheckRecordLine(std::string_view text, int step, StepFileMode mode, Paramet
                 break;
             }
             case Check::kMovementMode: {
+                // A fraction would pass 0..1 yet show as ABS beside a negative target, and
+                // the step would be saved as a file that no longer reads.
                 const float v = ToFloat(Atof(t));
-                if (!InRange(v, f.min, f.max)) {
+                if (!InRange(v, f.min, f.max) || v != std::trunc(v)) {
                     ok = false;
                 } else {
                     movement = v;

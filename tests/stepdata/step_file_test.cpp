@@ -419,6 +419,8 @@ constexpr ValueCase kValueCases[] = {
     {"load_mass_over_limit", kPage, 10, "1001", 0, "", false},
     {"movement_mode_two", kPage, 11, "2", 0, "", false},
     {"movement_mode_negative", kPage, 11, "-1", 0, "", false},
+    {"movement_mode_fraction", kPage, 11, "0.5", 0, "", false},
+    {"movement_mode_with_decimals", kPage, 11, "1.000", 0, "", true},
     {"detail_field_not_read_in_page_mode", kPage, 12, "0.1", 18, "garbage", true},
     {"in_force_level_below_minimum", kDetail, 12, "0.4", 0, "", false},
     {"in_force_level_at_minimum", kDetail, 12, "0.5", 0, "", true},
