@@ -135,7 +135,8 @@ RangeCheck IsInRange(std::string_view text, const FieldRange& range);
 int RangeMessageId(StepField field);
 HelpText HelpTextFor(StepField field, bool pushing, int movementMode, const StepLimits& limits);
 
-// Which fields a step uses.
+// Which fields a step uses. Only the Step page's fields are enabled by this rule; the
+// Detail dialog's own fields are not on the page.
 int InputMethodIndex(const StatusBlock& status);
 bool IsFieldEnabled(StepField field, int inputMethodIndex, bool pushing, int linkState);
 

@@ -212,6 +212,51 @@ void FillEveryCarriedCell(LinkContext& c) {
     }
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+TEST(StepFileLayout, DetailFileWithPidPutsEveryCellInItsField) {
+    VirtualLoop loop;
+    LinkContext c{loop, "/nonexistent"};
+    FillEveryCarriedCell(c);
+    const auto lines =
+        Lines(ComposeStepFile(StepFileMode::kDetailWithPid, c.image, c.status, "2.20"));
+    ASSERT_EQ(lines.size(), 6U + 15U);
+    EXPECT_EQ(lines[3],
+              "20,2,1,NO DATA,NO DATA,3,4,5,6,90,12.500,7,2,1,2,100,150,1,0,2.5,60,3000," +
+                  Repeat("NO DATA", 37));
+    EXPECT_EQ(lines[4], "1," + Repeat("NO DATA", 12) + ",149.6,0.031,0.0061,NO DATA,1," +
+                            Repeat("NO DATA", 41));
+    std::string pidSets;
+    for (int k = 0; k < 15; ++k) {
+        pidSets += Format(",%.1f,%.3f,%.4f", 100.0 + 0.5 * k, 0.01 + 0.001 * k, 0.001 + 0.0001 * k);
+    }
+    EXPECT_EQ(lines[5], Repeat("NO DATA", 12) + pidSets + ",NO DATA,NO DATA");
+    EXPECT_EQ(lines[6],
+              "1,1000.000,0.50,10,1000,2000,32774,1.0,0,0,0,0,0.5,1000.000,1100.000,"
+              "1200.000,1300.000,1400.000,0");
+    EXPECT_EQ(lines[7],
+              "2,-1111.125,0.75,11,1001,2001,7,1.2,0,0,50,1,0.6,1010.500,1110.500,"
+              "1210.500,1310.500,1410.500,1");
+
+    // Without the PID section its gains are not written; in page mode nothing but steps 0..8.
+    const auto detail = Lines(ComposeStepFile(StepFileMode::kDetail, c.image, c.status, "2.20"));
+    EXPECT_EQ(detail[3], lines[3]);
+    EXPECT_EQ(detail[4], "1," + Repeat("NO DATA", 58));
+    EXPECT_EQ(detail[5], kNoDataLine);
+    const auto page = Lines(ComposeStepFile(StepFileMode::kPage, c.image, c.status, "2.20"));
+    EXPECT_EQ(page[3], kNoDataLine);
+    EXPECT_EQ(page[7], "2,-1111.125,0.75,11,1001,2001,7,1.2,0,0,50,1," + kNoDetail);
+}
+
 struct RoundTripCase {
     const char* name;
     int controlType;
