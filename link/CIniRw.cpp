@@ -1,5 +1,9 @@
 #include "link/CIniRw.h"
 
+#include <cmath>
+#include <fstream>
+
+#include "link/Numbers.h"
 #include "link/ProfileFile.h"
 #include "link/SettingsDir.h"
 
@@ -16,6 +20,83 @@ constexpr const char* kKeySlvAuto = "SLV_AUTO";
 constexpr const char* kKeySlvStart = "SLV_ST";
 constexpr const char* kKeySlvEnd = "SLV_ED";
 constexpr const char* kKeyPort = "PORT";
+
+constexpr const char* kPidFileName = "PID.ini";
+constexpr std::string_view kPidHeader = "[Tavro Motor Controller Pid Data]";
+constexpr std::string_view kPidVersionPrefix = ":FormatVersion=";
+// What a 512-byte line buffer holds, line end not counted.
+constexpr std::size_t kMaxPidLine = 511;
+// 2 + 90 lines of at most 513 bytes fit; anything beyond is never read.
+constexpr std::size_t kMaxPidBytes = 64 * 1024;
+constexpr double kDecimalMin = 0.0;
+constexpr double kDecimalMax = 65535.0;
+constexpr int kWholeMin = -32767;
+constexpr int kWholeMax = 32767;
+
+// Lines of a text; a bare line feed ends a line as well as CR LF does. False at the end of
+// the text or on a line longer than the buffer.
+bool NextLine(std::string_view& rest, std::string_view& line) {
+    if (rest.empty()) {
+        return false;
+    }
+    const std::size_t nl = rest.find('\n');
+    line = rest.substr(0, nl);
+    rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line.size() <= kMaxPidLine;
+}
+
+// The i-th comma-separated value of a line; empty (reading as 0) when the line has fewer.
+std::string_view ValueAt(std::string_view line, int i) {
+    for (int k = 0; k < i; ++k) {
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos) {
+            return {};
+        }
+        line = line.substr(comma + 1);
+    }
+    return line.substr(0, line.find(','));
+}
+
+// Reads 6 lines of 12 values for each array of a section.
+template <typename Array, typename Read>
+bool ReadSection(std::string_view& rest, Array& arrays, Read read) {
+    for (auto& values : arrays) {
+        for (int l = 0; l < PidDefaults::kLinesPerParam; ++l) {
+            std::string_view line;
+            if (!NextLine(rest, line)) {
+                return false;
+            }
+            for (int v = 0; v < PidDefaults::kValuesPerLine; ++v) {
+                const auto index = static_cast<std::size_t>(l * PidDefaults::kValuesPerLine + v);
+                if (!read(ValueAt(line, v), values[index])) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool ReadDecimal(std::string_view text, float& out) {
+    const double v = Atof(text);
+    if (std::isnan(v) || v < kDecimalMin || v > kDecimalMax) {
+        return false;
+    }
+    out = static_cast<float>(v);
+    return true;
+}
+
+bool ReadWhole(std::string_view text, std::int32_t& out) {
+    const int v = Atoi(text);
+    if (v < kWholeMin || v > kWholeMax) {
+        return false;
+    }
+    out = v;
+    return true;
+}
 
 }  // namespace
 
@@ -89,6 +170,39 @@ void CIniRw::SetSlvRange(int packed) {
     ProfileFile f(SettingsPath());
     f.WriteInt(kSection, kKeySlvStart, (packed >> 8) & 0xFF);
     f.WriteInt(kSection, kKeySlvEnd, packed & 0xFF);
+}
+
+bool CIniRw::ParsePidText(std::string_view text, PidDefaults& out) {
+    std::string_view rest = text;
+    std::string_view line;
+    if (!NextLine(rest, line) || line != kPidHeader) {
+        return false;
+    }
+    if (!NextLine(rest, line) || line.substr(0, kPidVersionPrefix.size()) != kPidVersionPrefix) {
+        return false;
+    }
+    PidDefaults read;
+    if (!ReadSection(rest, read.section1, ReadDecimal) ||
+        !ReadSection(rest, read.section2, ReadWhole) ||
+        !ReadSection(rest, read.section3, ReadDecimal)) {
+        return false;
+    }
+    out = read;
+    return true;
+}
+
+bool CIniRw::ReadPidFile(PidDefaults& out) const {
+    std::ifstream in(dir_ + "/" + kPidFileName, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::string text(kMaxPidBytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return ParsePidText(text, out);
 }
 
 std::string CIniRw::GetPortPath() const {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "link/LinkContext.h"
+#include "link/PidDefaults.h"
 
 namespace tavro {
 
@@ -42,6 +44,12 @@ class CIniRw {
     std::string GetPortPath() const;
 
     void WriteDefaults();
+
+    // "PID.ini" in the settings folder, read whole or not at all: false, and `out` untouched,
+    // when the file is missing, malformed, cut short or holds a value out of its range.
+    bool ReadPidFile(PidDefaults& out) const;
+    // The same checks on the file's text.
+    static bool ParsePidText(std::string_view text, PidDefaults& out);
 
   private:
     std::string dir_;

@@ -9,6 +9,7 @@
 #include "link/EventLoop.h"
 #include "link/FrameAssembler.h"
 #include "link/ParameterImage.h"
+#include "link/PidDefaults.h"
 #include "link/PortList.h"
 #include "link/StatusBlock.h"
 #include "link/Transport.h"
@@ -54,6 +55,7 @@ struct LinkContext {
     std::string settingsDir;
     StatusBlock status;
     ParameterImage image;
+    PidDefaults pidFile;  // "PID.ini" as read at start-up; used while status.gainFileLoaded
     TimerSlots timers;
     TimerClient* timerClient = nullptr;
     PortOpener openPort;
