@@ -160,7 +160,6 @@ int main(int argc, char* argv[]) {
     for (const auto& f : options.faults) {
         bus.Faults().Add(f);
     }
-    bus.SetLineSpeed(options.baud);
     bus.SetByteTiming(options.byteTiming);
     bus.SetSpeedCheck(!options.anySpeed);
     bus.SetLogLimit(0);
@@ -168,8 +167,11 @@ int main(int argc, char* argv[]) {
         bus.SetLogSink([startMs = loop.NowMs()](const LineRecord& r) { LogFrame(r, startMs); });
     }
 
+    // A state file may hold another speed than --baud; the controllers use theirs.
+    const int lineSpeed = bus.ControllerAt(0).LineSpeed();
+    bus.SetLineSpeed(lineSpeed);
     tavro::sim::PtyEndpoint pty;
-    if (!pty.Open(options.baud, error)) {
+    if (!pty.Open(lineSpeed, error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         ::close(signalFd);
         return 1;
@@ -235,7 +237,7 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
     if (options.verbosity >= 1) {
         std::fprintf(stderr, "%s: %s, %d bit/s, on %s\n", kProgram, Describe(bus).c_str(),
-                     options.baud, pty.SlavePath().c_str());
+                     lineSpeed, pty.SlavePath().c_str());
     }
 
     loop.Run();
