@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace tavro::sim {
+
+// Series codes of parameter 0/1.
+inline constexpr int kSeriesF = 1;
+inline constexpr int kSeriesStandard = 2;
+inline constexpr int kSeriesM = 3;
+
+// Control-signal types of parameter 0/12.
+inline constexpr int kTypeUnset = 0;
+inline constexpr int kTypeStepData = 1;
+inline constexpr int kTypePulse = 2;
+
+// What one simulated controller is at power-on. The factory defaults that "ED" restores
+// follow from the actuator fields (series, stroke, control type); the ID then becomes 1 and
+// the line speed 19200 bit/s. A state file that holds stored parameters wins over the
+// parameter fields here (id, series, stroke, controlType, baud, minDelayMs).
+struct ControllerOptions {
+    int id = 1;                    // 1..255
+    std::string version = "2.60";  // the "VE" reply, decimal text
+    bool knowsVersion = true;      // false: a foreign controller that answers "VE" with code "NG"
+    int series = kSeriesStandard;  // 1 F, 2 standard, 3 M
+    int stroke = 20;               // mm: 10, 20, 30 or 50
+    int controlType = kTypeStepData;
+    std::string stateFile;          // non-volatile memory across restarts; empty: none
+    int baud = 19200;               // line speed (0/22): 2400, 9600, 19200, 38400 or 57600
+    double minDelayMs = 1.0;        // minimum communication delay (0/24), 0.1..10.2 ms
+    double startPositionMm = -1.0;  // table position at power-on; negative: mid-stroke
+    double workpieceMm = -1.0;      // where a pushing step meets a work piece; negative: none
+};
+
+}  // namespace tavro::sim
