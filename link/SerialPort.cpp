@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,6 +33,16 @@ constexpr int kWriteTimeoutMs = 2000;
 
 std::string ErrnoText(int err) {
     return std::strerror(err);
+}
+
+// Unix98 pseudo-terminal slaves (majors 136..143), where simulated controllers live.
+bool IsPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        return false;
+    }
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
 }
 
 void Fail(OpenError& error, OpenFailure kind, int err, std::string detail) {
@@ -115,7 +127,14 @@ std::unique_ptr<SerialPort> SerialPort::Open(EventLoop& loop, const std::string&
         return nullptr;
     }
     ApplyLineSettings(tio, speed);
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    int set = ::tcsetattr(fd, TCSANOW, &tio);
+    if (set != 0 && errno == EINVAL && IsPseudoTerminal(fd)) {
+        // A pseudo-terminal has no parity bit and drops PARENB; asking for it again on a
+        // terminal already set up otherwise is refused, so ask for what it can do.
+        tio.c_cflag &= ~static_cast<tcflag_t>(PARENB);
+        set = ::tcsetattr(fd, TCSANOW, &tio);
+    }
+    if (set != 0) {
         const int err = errno;
         Fail(error, OpenFailure::kConfiguration, err, path + ": " + ErrnoText(err));
         return nullptr;
@@ -169,6 +188,9 @@ void SerialPort::CloseFd() {
         watch_ = 0;
     }
     if (fd_ >= 0) {
+        // Exclusive use belongs to the terminal, not to this descriptor: another process
+        // that keeps the device open (a simulator holding its pty) would keep it otherwise.
+        (void)::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
         fd_ = -1;
     }

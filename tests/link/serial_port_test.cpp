@@ -65,6 +65,21 @@ TEST(SerialPort, OpenedTerminalIsRawAtTheRequestedSpeed) {
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B38400));
 }
 
+TEST(SerialPort, ReopensAPseudoTerminalThatAnotherProcessKeepsOpen) {
+    // A simulator holds the slave side open between clients; the terminal then keeps the
+    // previous client's settings and its exclusive-use flag.
+    test::Pty pty;
+    const int keep = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(keep, 0);
+    PollLoop loop;
+    for (int round = 0; round < 3; ++round) {
+        OpenError err;
+        auto port = SerialPort::Open(loop, pty.SlavePath(), 19200, err);
+        ASSERT_TRUE(port) << "round " << round << ": " << err.detail;
+    }
+    ::close(keep);
+}
+
 TEST(SerialPort, SendsARequestAndAssemblesTheReply) {
     test::Pty pty;
     PollLoop loop;
