@@ -1,0 +1,614 @@
+#include "params/CBinding.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "link/CEepData.h"
+#include "link/CStatusFlg.h"
+#include "link/Numbers.h"
+#include "link/StatusBlock.h"
+#include "ui/CCtrlBatch.h"
+
+namespace tavro {
+
+namespace {
+
+// --- value lists (value -> index) ---
+
+constexpr ValuePair kSeriesPairs[] = {{0, 0}, {1, 2}, {2, 1}, {3, 3}};
+constexpr ValuePair kStrokePairs[] = {{0, 0}, {10, 1}, {20, 2}, {30, 3}, {50, 4}};
+constexpr ValuePair kPulseModePairs[] = {{0, 2}, {1, 0}, {2, 1}};
+constexpr ValuePair kOrientationPairs[] = {{0, 0}, {90, 1}};
+constexpr ValuePair kLoadMassPairs[] = {
+    {0, 0},    {50, 1},   {100, 2},  {150, 3},  {200, 4},  {250, 5},  {300, 6},
+    {350, 7},  {400, 8},  {450, 9},  {500, 10}, {550, 11}, {600, 12}, {650, 13},
+    {700, 14}, {750, 15}, {800, 16}, {850, 17}, {900, 18}, {950, 19}, {1000, 20},
+};
+constexpr ValuePair kOutputStepPairs[] = {{0, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 3},  {4, 4},
+                                          {5, 5}, {6, 6}, {7, 7}, {8, 8}, {10, 9}, {255, 10}};
+constexpr ValuePair kOutputPulsePairs[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4},   {5, 5},
+                                           {6, 6}, {7, 7}, {8, 8}, {9, 9}, {10, 10}, {255, 11}};
+
+constexpr ValueList kSeries{kSeriesPairs};
+constexpr ValueList kStroke{kStrokePairs};
+constexpr ValueList kPulseMode{kPulseModePairs};
+constexpr ValueList kOrientation{kOrientationPairs};
+constexpr ValueList kLoadMass{kLoadMassPairs};
+constexpr ValueList kOutputStep{kOutputStepPairs};
+constexpr ValueList kOutputPulse{kOutputPulsePairs};
+
+// --- binding tables ---
+// control, last radio, kind, conversion, list-view, column,
+// step-data type cell and list, pulse type cell and list, scale exponent, decimals.
+
+// clang-format off
+constexpr BindingDescriptor kIoView[] = {
+    {1444, 0, kBindEdit, kConvNone, kNoList, 0, 3, 9,  nullptr, 3, 9,  nullptr, 0, 1},  // INF threshold
+    {1440, 0, kBindEdit, kConvNone, kNoList, 0, 3, 11, nullptr, 3, 11, nullptr, 3, 3},  // AREA A 1
+    {1441, 0, kBindEdit, kConvNone, kNoList, 0, 3, 12, nullptr, 3, 12, nullptr, 3, 3},  // AREA A 2
+    {1442, 0, kBindEdit, kConvNone, kNoList, 0, 3, 13, nullptr, 3, 13, nullptr, 3, 3},  // AREA B 1
+    {1443, 0, kBindEdit, kConvNone, kNoList, 0, 3, 14, nullptr, 3, 14, nullptr, 3, 3},  // AREA B 2
+    {1450, 0, kBindList, kConvNone, kNoList, 0, 0, 6,  nullptr, 0, 6,  nullptr, 0, 0},  // BUSY
+    {1451, 0, kBindList, kConvNone, kNoList, 0, 0, 7,  nullptr, 0, 7,  nullptr, 0, 0},  // ALARM
+    {1452, 0, kBindList, kConvNone, kNoList, 0, 0, 8,  nullptr, 0, 8,  nullptr, 0, 0},  // OUT0
+    {1453, 0, kBindList, kConvNone, kNoList, 0, 0, 9,  nullptr, 0, 9,  nullptr, 0, 0},  // OUT1
+    {1445, 0, kBindEdit, kConvNone, kNoList, 0, 0, 19, nullptr, 0, 19, nullptr, 0, 1},  // OVC
+    {1446, 0, kBindEdit, kConvNone, kNoList, 0, 0, 20, nullptr, 0, 20, nullptr, 0, 0},  // OVT
+};
+
+constexpr BindingDescriptor kBasicView[] = {
+    {1511, 0,    kBindList,  kConvValueList, kNoList, 0, 0, 1,  &kSeries,      0, 1,  &kSeries,      0, 0},
+    {1514, 0,    kBindList,  kConvValueList, kNoList, 0, 0, 0,  &kStroke,      0, 0,  &kStroke,      0, 0},
+    {1521, 1523, kBindRadio, kConvNone,      kNoList, 0, 1, 0,  nullptr,       1, 0,  nullptr,       0, 0},
+    {1531, 1533, kBindRadio, kConvValueList, kNoList, 0, 0, 2,  nullptr,       0, 13, &kPulseMode,   0, 0},
+    {1541, 0,    kBindList,  kConvValueList, kNoList, 0, 0, 10, &kOrientation, 0, 10, &kOrientation, 0, 0},
+};
+
+constexpr BindingDescriptor kStepView[] = {
+    {1660, 1661, kBindRadio, kConvOperation, kListStepPage, 1, 3, 5, nullptr,   3, 5, nullptr,   0, 0},
+    {1662, 1663, kBindRadio, kConvNone,      kListStepPage, 2, 3, 8, nullptr,   3, 8, nullptr,   0, 0},
+    {1664, 0,    kBindEdit,  kConvNone,      kListStepPage, 3, 3, 0, nullptr,   3, 0, nullptr,   3, 3},
+    {1665, 0,    kBindEdit,  kConvNone,      kListStepPage, 4, 3, 1, nullptr,   3, 1, nullptr,   0, 2},
+    {1666, 0,    kBindEdit,  kConvNone,      kListStepPage, 5, 3, 2, nullptr,   3, 2, nullptr,   0, 0},
+    {1667, 0,    kBindEdit,  kConvNone,      kListStepPage, 6, 3, 3, nullptr,   3, 3, nullptr,   0, 0},
+    {1668, 0,    kBindEdit,  kConvNone,      kListStepPage, 7, 3, 4, nullptr,   3, 4, nullptr,   0, 0},
+    {1669, 0,    kBindEdit,  kConvNone,      kListStepPage, 8, 3, 6, nullptr,   3, 6, nullptr,   0, 1},
+    {1670, 0,    kBindList,  kConvValueList, kListStepPage, 9, 3, 7, &kLoadMass, 3, 7, &kLoadMass, 0, 0},
+};
+
+// The operation radio precedes the pushing speed and the logic radio the direction radio:
+// the first of each pair leaves its value in a latch for the second.
+constexpr BindingDescriptor kDetailView[] = {
+    {1006, 0,    kBindList,  kConvNone,          kNoList, 0, 0, 6,  nullptr,       0, 6,  nullptr,       0, 0},  // BUSY
+    {1007, 0,    kBindList,  kConvNone,          kNoList, 0, 0, 7,  nullptr,       0, 7,  nullptr,       0, 0},  // ALARM
+    {1014, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 8,  &kOutputStep,  0, 8,  &kOutputPulse, 0, 0},  // OUT0
+    {1009, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 9,  &kOutputStep,  0, 9,  &kOutputPulse, 0, 0},  // OUT1
+    {1883, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 1,  &kSeries,      0, 1,  &kSeries,      0, 0},  // series
+    {1908, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 0,  &kStroke,      0, 0,  &kStroke,      0, 0},  // stroke
+    {1885, 1887, kBindRadio, kConvNone,          kNoList, 0, 1, 0,  nullptr,       1, 0,  nullptr,       0, 0},  // origin method
+    {1888, 1890, kBindRadio, kConvValueList,     kNoList, 0, 0, 2,  nullptr,       0, 13, &kPulseMode,   0, 0},  // input method
+    {1891, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 10, &kOrientation, 0, 10, &kOrientation, 0, 0},  // orientation
+    {1906, 0,    kBindList,  kConvIndexPlusOne,  kNoList, 0, 0, 3,  nullptr,       0, 3,  nullptr,       0, 0},  // controller ID
+    {1877, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 11, nullptr,       0, 11, nullptr,       3, 3},  // origin offset
+    {1878, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 19, nullptr,       0, 19, nullptr,       0, 1},  // current
+    {1879, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 20, nullptr,       0, 20, nullptr,       0, 0},  // temperature
+    {1880, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 21, nullptr,       0, 21, nullptr,       0, 0},  // deviation
+    {1892, 1893, kBindRadio, kConvLogicLatch,    kNoList, 0, 0, 14, nullptr,       0, 14, nullptr,       0, 0},  // pulse logic
+    {1894, 1895, kBindRadio, kConvDirectionWord, kNoList, 0, 0, 14, nullptr,       0, 14, nullptr,       0, 0},  // direction
+    {1881, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 16, nullptr,       0, 16, nullptr,       0, 0},  // gear denominator
+    {1882, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 15, nullptr,       0, 15, nullptr,       0, 0},  // gear numerator
+    {1902, 1903, kBindRadio, kConvNone,          kNoList, 0, 0, 17, nullptr,       0, 17, nullptr,       0, 0},  // CLR behaviour
+    {1904, 1905, kBindRadio, kConvNone,          kNoList, 0, 0, 18, nullptr,       0, 18, nullptr,       0, 0},  // SVON behaviour
+    {1850, 1851, kBindRadio, kConvOperation,    kListDetailSteps, 1,  3, 5,  nullptr,   3, 5,  nullptr,   0, 0},
+    {1852, 1853, kBindRadio, kConvNone,         kListDetailSteps, 2,  3, 8,  nullptr,   3, 8,  nullptr,   0, 0},
+    {1854, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 3,  3, 0,  nullptr,   3, 0,  nullptr,   3, 3},
+    {1855, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 4,  3, 1,  nullptr,   3, 1,  nullptr,   0, 2},
+    {1856, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 5,  3, 2,  nullptr,   3, 2,  nullptr,   0, 0},
+    {1857, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 6,  3, 3,  nullptr,   3, 3,  nullptr,   0, 0},
+    {1858, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 7,  3, 4,  nullptr,   3, 4,  nullptr,   0, 0},
+    {1859, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 8,  3, 6,  nullptr,   3, 6,  nullptr,   0, 1},
+    {1860, 0,    kBindEdit,  kConvPushingSpeed, kListDetailSteps, 9,  3, 5,  nullptr,   3, 5,  nullptr,   0, 0},
+    {1861, 0,    kBindList,  kConvValueList,    kListDetailSteps, 10, 3, 7,  &kLoadMass, 3, 7, &kLoadMass, 0, 0},
+    {1862, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 11, 3, 10, nullptr,   3, 10, nullptr,   3, 3},
+    {1863, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 12, 3, 9,  nullptr,   3, 9,  nullptr,   0, 1},
+    {1864, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 13, 3, 11, nullptr,   3, 11, nullptr,   3, 3},
+    {1865, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 14, 3, 12, nullptr,   3, 12, nullptr,   3, 3},
+    {1866, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 15, 3, 13, nullptr,   3, 13, nullptr,   3, 3},
+    {1867, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 16, 3, 14, nullptr,   3, 14, nullptr,   3, 3},
+    {1898, 0,    kBindEdit,  kConvNone,         kListPid,         1,  1, 13, nullptr,   1, 13, nullptr,   0, 1},  // Kp
+    {1899, 0,    kBindEdit,  kConvNone,         kListPid,         2,  1, 14, nullptr,   1, 14, nullptr,   0, 3},  // Ti
+    {1900, 0,    kBindEdit,  kConvNone,         kListPid,         3,  1, 15, nullptr,   1, 15, nullptr,   0, 4},  // Td
+    {1901, 0,    kBindList,  kConvNone,         kListPidSets,     1,  1, 17, nullptr,   1, 17, nullptr,   0, 0},  // PID set used
+};
+
+constexpr BindingDescriptor kCommSetupView[] = {
+    {1019, 0, kBindList, kConvIndexPlusOne, kNoList, 0, 0, 3,  nullptr, 0, 3,  nullptr, 0, 0},  // controller ID
+    {1020, 0, kBindList, kConvIndexPlusOne, kNoList, 0, 0, 22, nullptr, 0, 22, nullptr, 0, 0},  // speed
+    {1018, 0, kBindEdit, kConvNone,         kNoList, 0, 0, 24, nullptr, 0, 24, nullptr, 0, 1},  // delay
+};
+// clang-format on
+
+static_assert(std::size(kIoView) == 11);
+static_assert(std::size(kBasicView) == 5);
+static_assert(std::size(kStepView) == 9);
+static_assert(std::size(kDetailView) == 40);
+static_assert(std::size(kCommSetupView) == 3);
+
+// Step lists edit steps 1..15; the PID lists have the return-to-origin row in front.
+constexpr int kStepRows = 15;
+constexpr int kPidRows = 16;
+constexpr int kStepsInPulseType = 4;
+
+constexpr int kPidOriginGroup = 1;
+constexpr int kPidOriginFirstParameter = 12;  // + column: Kp 13, Ti 14, Td 15
+constexpr int kPidSetGroup = 2;
+constexpr int kPidSetFirstParameter = 12;
+constexpr int kPidGains = 3;
+constexpr int kFirstStepGroup = 3;
+constexpr int kPidSetNoParameter = 15;
+
+constexpr int kPushingBit = 0x8000;
+constexpr int kPushingSpeedMask = 0x7FFF;
+constexpr float kPushingWord = 32774.0F;
+constexpr float kPositioningWord = 6.0F;
+
+// The I/O page's lists offer output functions 0..8; AREA and INF are shown once for all
+// steps, so they must agree across the steps.
+constexpr int kIoOutputFirst = 8;
+constexpr int kIoOutputLast = 9;
+constexpr int kIoListedFunctionMax = 8;
+constexpr int kIoBusyParameter = 6;
+constexpr int kCommonStepParameters[] = {9, 11, 12, 13, 14};
+constexpr int kInfParameter = 9;
+constexpr int kAreaFirstParameter = 11;
+constexpr int kAreaLastParameter = 14;
+
+constexpr int kStrokeParameter = 0;
+constexpr int kSeriesParameter = 1;
+constexpr int kInputMethodParameter = 2;
+constexpr int kPositioningTimeParameter = 1;
+
+constexpr const char* kCompareFormat = "%.4f";
+
+int CopyIndex(int copy) {
+    return copy == ParameterImage::kControllerCopy ? ParameterImage::kControllerCopy
+                                                   : ParameterImage::kEditCopy;
+}
+
+const ValueList* ListFor(const BindingDescriptor& d, bool pulse) {
+    return pulse ? d.listPulse : d.listStep;
+}
+
+bool InScope(const BindingDescriptor& d, int listControl, bool everyDescriptorAtBase) {
+    if (listControl == kNoList) {
+        return everyDescriptorAtBase || d.listControl == kNoList;
+    }
+    return d.listControl == listControl;
+}
+
+double ValueAtIndex(const ValueList& list, double index) {
+    for (const ValuePair& pair : list.pairs) {
+        if (static_cast<double>(pair.index) == index) {
+            return pair.value;
+        }
+    }
+    return 0.0;
+}
+
+double IndexOfValue(const ValueList& list, double value) {
+    for (const ValuePair& pair : list.pairs) {
+        if (static_cast<double>(pair.value) == value) {
+            return pair.index;
+        }
+    }
+    return 0.0;
+}
+
+}  // namespace
+
+std::span<const BindingDescriptor> CBinding::Table(int view) {
+    switch (view) {
+        case kViewIo:
+            return kIoView;
+        case kViewBasic:
+            return kBasicView;
+        case kViewStep:
+            return kStepView;
+        case kViewDetail:
+            return kDetailView;
+        case kViewCommSetup:
+            return kCommSetupView;
+        default:
+            return {};
+    }
+}
+
+std::optional<CellAddress> CBinding::CellOf(const BindingDescriptor& d, int listControl, int row,
+                                            bool pulse) {
+    CellAddress cell{pulse ? d.groupPulse : d.groupStep,
+                     pulse ? d.parameterPulse : d.parameterStep};
+    if (listControl == kListPid) {
+        if (row < 0 || row >= kPidRows || d.listColumn < 1 || d.listColumn > kPidGains) {
+            return std::nullopt;
+        }
+        cell = row == 0 ? CellAddress{kPidOriginGroup, kPidOriginFirstParameter + d.listColumn}
+                        : CellAddress{kPidSetGroup, kPidSetFirstParameter + kPidGains * (row - 1) +
+                                                        d.listColumn - 1};
+    } else if (listControl == kListPidSets) {
+        // Row 0 is the return to origin; row k the PID-set number of step k.
+        if (row < 0 || row >= kPidRows) {
+            return std::nullopt;
+        }
+        if (row > 0) {
+            cell = {kFirstStepGroup + row - 1, kPidSetNoParameter};
+        }
+    } else if (listControl != kNoList) {
+        if (row < 0 || row >= kStepRows) {
+            return std::nullopt;
+        }
+        cell.group += row;
+    }
+    if (!ParameterImage::IsValid(cell.group, cell.parameter)) {
+        return std::nullopt;
+    }
+    return cell;
+}
+
+bool CBinding::Pulse() const {
+    return ctx_.status.controlType == kControlTypePulse;
+}
+
+double CBinding::Collected(const BindingDescriptor& d, const ui::Form& form, CellAddress cell,
+                           bool pulse) {
+    const double s = ui::CCtrlBatch::Scale(d.scale);
+    double value = 0.0;
+    switch (d.kind) {
+        case kBindEdit: {
+            // Kept as the image keeps it, without rounding; text that overflows a float
+            // collects as 0 rather than as infinity.
+            const auto f = static_cast<float>(Atof(form.Text(d.control)) * s);
+            value = std::isfinite(f) ? f : 0.0F;
+            break;
+        }
+        case kBindList:
+            value = TruncToInt(form.CurrentItem(d.control) * s);
+            break;
+        case kBindRadio: {
+            const ui::ControlId checked = form.CheckedRadio(d.control, d.lastControl);
+            const int offset = checked == ui::kNoControl ? 0 : checked - d.control;
+            value = std::max(0, TruncToInt(offset * s));
+            break;
+        }
+        default:
+            break;
+    }
+    switch (d.conversion) {
+        case kConvIndexPlusOne:
+            value += 1.0;
+            break;
+        case kConvValueList:
+            if (const ValueList* list = ListFor(d, pulse)) {
+                value = ValueAtIndex(*list, value);
+            }
+            break;
+        case kConvOperation:
+            state_.operationLatch = TruncToInt(value);
+            if (pulse) {
+                value = CEepData(ctx_).GetCell(cell.group, cell.parameter,
+                                               ParameterImage::kControllerCopy);
+            } else {
+                value = state_.operationLatch == 1 ? kPushingWord : kPositioningWord;
+            }
+            break;
+        case kConvPushingSpeed: {
+            int word = TruncToInt(value);
+            if (state_.operationLatch == 1) {
+                word |= kPushingBit;
+            }
+            state_.operationLatch = 0;
+            value = word;
+            break;
+        }
+        case kConvLogicLatch:
+            state_.logicLatch = TruncToInt(value);
+            break;
+        case kConvDirectionWord:
+            value = (TruncToInt(value) * 2) | state_.logicLatch;
+            state_.logicLatch = 0;
+            break;
+        default:
+            break;
+    }
+    return value;
+}
+
+bool CBinding::Skipped(int view, const BindingDescriptor& d, CellAddress cell) const {
+    if (d.conversion == kConvLogicLatch) {
+        return true;
+    }
+    // While the detail dialog is open it owns the operation word.
+    if (d.conversion == kConvOperation && ctx_.status.detailOpen == 1) {
+        return true;
+    }
+    if (view != kViewIo) {
+        return false;
+    }
+    if (!state_.ioOutputsEditable && cell.group == 0 && cell.parameter >= kIoBusyParameter &&
+        cell.parameter <= kIoOutputLast) {
+        return true;
+    }
+    if (!state_.ioAreaEditable && cell.group == kFirstStepGroup &&
+        (cell.parameter == kInfParameter ||
+         (cell.parameter >= kAreaFirstParameter && cell.parameter <= kAreaLastParameter))) {
+        return true;
+    }
+    return false;
+}
+
+void CBinding::Store(CellAddress cell, double value) {
+    CEepData(ctx_).SetCell(cell.group, cell.parameter, static_cast<float>(value),
+                           ParameterImage::kEditCopy);
+    if (cell.group != 0) {
+        return;
+    }
+    CStatusFlg status(ctx_);
+    const int whole = TruncToInt(value);
+    switch (cell.parameter) {
+        case kStrokeParameter:
+            status.SetStroke(1, whole);
+            break;
+        case kSeriesParameter:
+            status.SetSeries(1, whole);
+            break;
+        case kInputMethodParameter:
+            status.SetStepInputMethod(1, whole);
+            break;
+        default:
+            break;
+    }
+}
+
+bool CBinding::CollectView(int view, int listControl, int row) {
+    ui::Form* form = host_.View(view);
+    if (form == nullptr) {
+        return false;
+    }
+    const bool pulse = Pulse();
+    std::vector<CellAddress> stored;
+    for (const BindingDescriptor& d : Table(view)) {
+        if (!InScope(d, listControl, false)) {
+            continue;
+        }
+        const std::optional<CellAddress> cell = CellOf(d, listControl, row, pulse);
+        if (!cell) {
+            continue;
+        }
+        const double value = Collected(d, *form, *cell, pulse);
+        if (Skipped(view, d, *cell)) {
+            continue;
+        }
+        Store(*cell, value);
+        stored.push_back(*cell);
+    }
+    // Judged once the pass is over: the operation word is stored twice, and only its final
+    // value says whether the step changed.
+    CEepData image(ctx_);
+    return std::any_of(stored.begin(), stored.end(), [&image](CellAddress cell) {
+        return image.IsModified(cell.group, cell.parameter);
+    });
+}
+
+void CBinding::Show(const BindingDescriptor& d, ui::Form& form, double value) const {
+    switch (d.kind) {
+        case kBindEdit:
+            form.SetText(d.control, ui::CCtrlBatch::FormatScaled(value, d.scale, d.decimals));
+            break;
+        case kBindList: {
+            const int index = TruncToInt(value / ui::CCtrlBatch::Scale(d.scale));
+            form.SetCurrentItem(d.control,
+                                index >= 0 && index < form.ItemCount(d.control) ? index : -1);
+            break;
+        }
+        case kBindRadio: {
+            const int offset = TruncToInt(value);
+            const bool inGroup = offset >= 0 && offset <= d.lastControl - d.control;
+            form.CheckRadio(d.control, d.lastControl,
+                            inGroup ? d.control + offset : ui::kNoControl);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+bool CBinding::DisplayView(int view, int listControl, int row, int copy) {
+    ui::Form* form = host_.View(view);
+    const bool pulse = Pulse();
+    bool differ = false;
+    CEepData image(ctx_);
+    for (const BindingDescriptor& d : Table(view)) {
+        if (!InScope(d, listControl, true)) {
+            continue;
+        }
+        const std::optional<CellAddress> cell = CellOf(d, listControl, row, pulse);
+        if (!cell) {
+            continue;
+        }
+        const double v = image.GetCell(cell->group, cell->parameter, CopyIndex(copy));
+        differ = image.IsModified(cell->group, cell->parameter) || differ;
+        double shown = v;
+        switch (d.conversion) {
+            case kConvIndexPlusOne:
+                shown = v - 1.0;
+                break;
+            case kConvValueList:
+                if (const ValueList* list = ListFor(d, pulse)) {
+                    shown = IndexOfValue(*list, v);
+                }
+                break;
+            case kConvOperation:
+                shown = pulse ? 0 : ((TruncToInt(v) & kPushingBit) != 0 ? 1 : 0);
+                break;
+            case kConvPushingSpeed:
+                shown = pulse ? v : TruncToInt(v) & kPushingSpeedMask;
+                break;
+            case kConvLogicLatch:
+                shown = TruncToInt(v) & 1;
+                break;
+            case kConvDirectionWord:
+                shown = TruncToInt(v) >> 1;
+                break;
+            default:
+                break;
+        }
+        if (form != nullptr) {
+            Show(d, *form, shown);
+        }
+    }
+    return differ;
+}
+
+bool CBinding::CompareView(int view, int listControl, int row) {
+    const bool pulse = Pulse();
+    CEepData image(ctx_);
+    bool differ = false;
+    for (const BindingDescriptor& d : Table(view)) {
+        if (!InScope(d, listControl, true)) {
+            continue;
+        }
+        const std::optional<CellAddress> cell = CellOf(d, listControl, row, pulse);
+        if (!cell) {
+            continue;
+        }
+        const std::string controller = Format(
+            kCompareFormat, static_cast<double>(image.GetCell(cell->group, cell->parameter,
+                                                              ParameterImage::kControllerCopy)));
+        const std::string edit =
+            Format(kCompareFormat, static_cast<double>(image.GetCell(cell->group, cell->parameter,
+                                                                     ParameterImage::kEditCopy)));
+        if (Atof(controller) != Atof(edit)) {
+            differ = true;
+        }
+    }
+    return differ;
+}
+
+bool CBinding::DisplayStepList(int copy) {
+    const int steps = Pulse() ? kStepsInPulseType : kStepRows;
+    bool differ = false;
+    CEepData image(ctx_);
+    for (int n = steps - 1; n >= 0; --n) {
+        differ = DisplayView(kViewStep, kListStepPage, n, copy) || differ;
+        host_.StoreStepRow(n);
+        host_.SetStepPositioningTime(n,
+                                     image.GetCell(kFirstStepGroup + n, kPositioningTimeParameter,
+                                                   ParameterImage::kControllerCopy));
+    }
+    if (const ui::Form* page = host_.View(kViewStep)) {
+        StepListTexts texts;
+        for (int r = 0; r < kStepListRows; ++r) {
+            for (int c = 0; c < kStepListColumns; ++c) {
+                texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
+                    page->ListCell(kListStepPage, r, c);
+            }
+        }
+        host_.CopyStepListToBrowser(texts);
+    }
+    return differ;
+}
+
+bool CBinding::DisplayLists(int which, int copy) {
+    if (which == kViewStep) {
+        return DisplayStepList(copy);
+    }
+    if (which == kViewDetail) {
+        const bool plain = DisplayView(kViewDetail, kNoList, 0, copy);
+        const bool lists = host_.RebuildDetailLists(CopyIndex(copy));
+        return plain || lists;
+    }
+    return false;
+}
+
+bool CBinding::RedisplayViews(int what, int copy) {
+    bool result = false;
+    switch (what) {
+        case kViewIo:
+        case kViewBasic:
+        case kViewCommSetup:
+            DisplayView(what, kNoList, 0, copy);
+            break;
+        case kRedisplayAll:
+            DisplayView(kViewIo, kNoList, 0, copy);
+            DisplayView(kViewBasic, kNoList, 0, copy);
+            DisplayView(kViewCommSetup, kNoList, 0, copy);
+            [[fallthrough]];
+        case kViewStep:
+        case kViewDetail: {
+            const bool steps = DisplayLists(kViewStep, copy);
+            const bool detail = DisplayLists(kViewDetail, copy);
+            result = steps || detail;
+            break;
+        }
+        default:
+            return false;
+    }
+    UpdateIoEditability();
+    host_.RefreshBasicPage();
+    return result;
+}
+
+void CBinding::UpdateIoEditability() {
+    CEepData image(ctx_);
+    bool outputs = true;
+    for (int p = kIoOutputFirst; p <= kIoOutputLast; ++p) {
+        const float f = image.GetCell(0, p, ParameterImage::kControllerCopy);
+        outputs = outputs && f >= 0.0F && f <= static_cast<float>(kIoListedFunctionMax);
+    }
+    bool area = (ctx_.status.flags & kFlagDetailRead) != 0;
+    const int steps = Pulse() ? kStepsInPulseType : kStepRows;
+    for (const int p : kCommonStepParameters) {
+        const float first = image.GetCell(kFirstStepGroup, p, ParameterImage::kControllerCopy);
+        for (int n = 1; n < steps && area; ++n) {
+            area = image.GetCell(kFirstStepGroup + n, p, ParameterImage::kControllerCopy) == first;
+        }
+    }
+    state_.ioOutputsEditable = outputs;
+    state_.ioAreaEditable = area;
+    host_.ApplyIoEditability(outputs, area);
+}
+
+float CBinding::ListLookup(ui::ControlId control, float number, int direction) const {
+    const bool pulse = Pulse();
+    for (const BindingDescriptor& d : kDetailView) {
+        if (d.control != control) {
+            continue;
+        }
+        const ValueList* list = ListFor(d, pulse);
+        if (list == nullptr) {
+            return 0.0F;
+        }
+        for (const ValuePair& pair : list->pairs) {
+            if (direction == 0 && static_cast<float>(pair.index) == number) {
+                return pair.value;
+            }
+            if (direction == 1 && pair.value == number) {
+                return static_cast<float>(pair.index);
+            }
+        }
+        return 0.0F;
+    }
+    return 0.0F;
+}
+
+float CBinding::GetCell(int group, int parameter, int copy) {
+    return CEepData(ctx_).GetCell(group, parameter, CopyIndex(copy));
+}
+
+void CBinding::SetCell(int group, int parameter, float value, int copy) {
+    CEepData(ctx_).SetCell(group, parameter, value, CopyIndex(copy));
+}
+
+}  // namespace tavro
