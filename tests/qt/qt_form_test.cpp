@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -247,6 +248,22 @@ TEST_F(QtEventsTest, WhileADropDownIsOpenTheWindowBelowHearsNothing) {
     window.MoveTo(window.Where(1011));
     EXPECT_EQ(events.log, Log{});
     combo->hidePopup();
+}
+
+// Picking from the open list: the press opened it, the list window saw the rest.
+TEST_F(QtEventsTest, ChoosingFromTheDropDownReportsTheNewItem) {
+    events.recordMoves = false;
+    window.Click(1003);
+    auto* combo = qobject_cast<QComboBox*>(window.Widget(1003));
+    QWidget* popup = combo->view()->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    const QRect item = combo->view()->visualRect(combo->model()->index(2, 0));
+    QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      combo->view()->viewport()->mapTo(popup, item.center()));
+    QtTestForm::Settle();
+    EXPECT_EQ(form.CurrentItem(1003), 2);
+    EXPECT_EQ(form.Text(1003), "19200");
+    EXPECT_EQ(events.log, (Log{"down 1003", "in 1003", "select 1003"}));
 }
 
 TEST_F(QtEventsTest, SystemMenuCommandsReachThePresenter) {
