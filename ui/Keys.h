@@ -2,7 +2,7 @@
 
 namespace tavro::ui::key {
 
-// Key codes as the presenters compare them: the classic virtual-key numbers, so a table
+// Key codes as the presenters compare them: the usual virtual-key numbers, so a table
 // written as "Return (13)" or "Escape (27)" reads the same in code. Digits and letters are
 // their upper-case ASCII codes ('0'..'9', 'A'..'Z'); keys without a code here arrive as 0.
 inline constexpr int kNone = 0;

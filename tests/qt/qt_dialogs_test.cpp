@@ -53,7 +53,7 @@ TEST(QtPrompterTest, NotesUseTheInformationIconAndCanStayOnTop) {
         ui::Answer::kOk);
 }
 
-TEST(QtFileChooserTest, TurnsTheOriginalFilterIntoNameFilters) {
+TEST(QtFileChooserTest, TurnsThePresentersFilterIntoNameFilters) {
     EXPECT_EQ(qt::QtFileChooser::NameFilters("Step Data File (*.dat) | *.dat||"),
               QStringList{QStringLiteral("Step Data File (*.dat)")});
     EXPECT_EQ(qt::QtFileChooser::NameFilters("A|*.a;*.b|B|*.c||"),

@@ -31,7 +31,7 @@ constexpr std::array kKeys{
 
 int VirtualKey(const QKeyEvent& event) {
     const int key = event.key();
-    // Ctrl+Break arrives as Pause with Control; the original system calls it Cancel.
+    // Ctrl+Break arrives as Pause with Control; presenters know it as Cancel.
     if (key == Qt::Key_Pause && (event.modifiers() & Qt::ControlModifier)) {
         return ui::key::kCancel;
     }

@@ -11,7 +11,7 @@ class QFileDialog;
 
 namespace tavro::qt {
 
-// File dialogs: the original filter text turned into the toolkit's, the default extension
+// File dialogs: the presenters' filter text turned into the toolkit's, the default extension
 // added to a name typed without one, and only existing files accepted for opening.
 class QtFileChooser : public ui::FileChooser {
   public:
@@ -20,7 +20,7 @@ class QtFileChooser : public ui::FileChooser {
     std::optional<std::string> ChooseSave(const ui::FileRequest& request) override;
     std::optional<std::string> ChooseOpen(const ui::FileRequest& request) override;
 
-    // The toolkit's name filters for an original filter text.
+    // The toolkit's name filters for a presenter's filter text.
     static QStringList NameFilters(const std::string& filter);
 
     // Called with the dialog once it is up (tests fill it in and accept it).

@@ -235,7 +235,7 @@ void QtForm::Wire(ControlId id, Control& control) {
             auto* combo = qobject_cast<QComboBox*>(widget);
             combo->setInsertPolicy(QComboBox::NoInsert);
             {
-                // Nothing is chosen until a presenter chooses, as in the original lists.
+                // Nothing is chosen until a presenter chooses.
                 Quiet quiet(*this);
                 combo->setCurrentIndex(-1);
                 if (combo->isEditable()) {
@@ -572,7 +572,7 @@ void QtForm::SetChecked(ControlId id, bool checked) {
     }
     auto* button = qobject_cast<QAbstractButton*>(c->widget);
     Quiet quiet(*this);
-    // Checking one radio leaves the others of its group alone, as the original controls do.
+    // Checking one radio leaves the others of its group alone; CheckRadio is for groups.
     const bool exclusive = button->autoExclusive();
     button->setAutoExclusive(false);
     button->setChecked(checked);
@@ -639,7 +639,7 @@ int QtForm::InsertItem(ControlId id, int index, std::string_view text) {
         const int current = combo->currentIndex();
         const QString editText = combo->currentText();
         combo->insertItem(index, ToQ(text));
-        // The toolkit makes the first item current; the original lists stay without one.
+        // The toolkit makes the first item current; a list without one stays without one.
         if (current < 0) {
             combo->setCurrentIndex(-1);
         }
@@ -915,7 +915,7 @@ void QtForm::SetPosition(ControlId id, int position) {
     } else if (auto* spin = As<SpinButton>(id)) {
         spin->setValue(position);
     } else if (auto* bar = As<QProgressBar>(id)) {
-        // The toolkit ignores a value outside the range; the original bar limits it.
+        // The toolkit ignores a value outside the range; presenters expect it limited.
         bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
     }
 }

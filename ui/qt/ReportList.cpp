@@ -80,7 +80,7 @@ ReportList::ReportList(QWidget* parent) : QTableWidget(parent) {
 
 void ReportList::focusInEvent(QFocusEvent* event) {
     // The toolkit makes the first row current on focus, so the first arrow key would skip
-    // it; without a selection the first arrow starts at the first row, as in the original.
+    // it; without a selection the first arrow key selects the first row.
     const bool hadCurrent = currentIndex().isValid();
     QTableWidget::focusInEvent(event);
     if (!hadCurrent && selectionModel() != nullptr && !selectionModel()->hasSelection()) {

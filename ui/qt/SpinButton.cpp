@@ -20,7 +20,7 @@ SpinButton::SpinButton(QWidget* parent) : QWidget(parent), up_(this), down_(this
         layout->addWidget(arrow);
     }
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    // A held arrow repeats its press, as the original control steps while it is held.
+    // A held arrow repeats its press, so the value keeps stepping while it is held.
     connect(&up_, &QToolButton::pressed, this, [this] { emit stepRequested(step_); });
     connect(&down_, &QToolButton::pressed, this, [this] { emit stepRequested(-step_); });
 }
