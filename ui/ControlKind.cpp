@@ -107,6 +107,7 @@ bool HasEditTextOf(ControlKind kind) {
 
 bool TakesFocus(ControlKind kind) {
     switch (kind) {
+        case ControlKind::kSpin:  // its arrows leave the focus in the edit beside them
         case ControlKind::kLabel:
         case ControlKind::kProgress:
         case ControlKind::kPicture:

@@ -6,7 +6,7 @@
 namespace tavro::ui {
 
 struct FileRequest {
-    // Pairs of description and patterns, as the original dialogs take them:
+    // Pairs of description and patterns, as the presenters write them:
     // "Step Data File (*.dat) | *.dat||" (see FileFilter.h).
     std::string filter;
     std::string defaultExtension;  // without the dot; appended when the user typed none

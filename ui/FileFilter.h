@@ -13,7 +13,7 @@ struct FilterEntry {
     friend bool operator==(const FilterEntry&, const FilterEntry&) = default;
 };
 
-// Reads a filter written the original way: description and pattern list alternate,
+// Reads a filter written as one string: description and pattern list alternate,
 // separated by '|', patterns within a list by ';', the end marked by "||". Spaces around the
 // parts do not count. Entries without a pattern are dropped.
 std::vector<FilterEntry> ParseFileFilter(std::string_view filter);

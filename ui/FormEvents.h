@@ -6,9 +6,9 @@ namespace tavro::ui {
 
 // What the user does to a form, delivered to its presenter in the order the user did it.
 // Only the user causes events: a presenter's own calls on the Form (text, selection, check,
-// position) never come back as events, with one exception kept from the original window
-// system: moving the focus with SetFocus reports focus out and focus in, because range checks
-// hang on them. Every method has an empty default, so a presenter overrides what it handles.
+// position) never come back as events, with one exception the presenters rely on: moving
+// the focus with SetFocus reports focus out and focus in, because range checks hang on them.
+// Every method has an empty default, so a presenter overrides what it handles.
 class FormEvents {
   public:
     virtual ~FormEvents() = default;

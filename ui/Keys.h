@@ -2,7 +2,7 @@
 
 namespace tavro::ui::key {
 
-// Key codes as the presenters compare them: the classic virtual-key numbers, so a table
+// Key codes as the presenters compare them: the usual virtual-key numbers, so a table
 // written as "Return (13)" or "Escape (27)" reads the same in code. Digits and letters are
 // their upper-case ASCII codes ('0'..'9', 'A'..'Z'); keys without a code here arrive as 0.
 inline constexpr int kNone = 0;
@@ -10,6 +10,9 @@ inline constexpr int kCancel = 3;  // Ctrl+Break
 inline constexpr int kBack = 8;
 inline constexpr int kTab = 9;
 inline constexpr int kReturn = 13;
+inline constexpr int kShift = 16;  // the modifier keys go down like any other key
+inline constexpr int kControl = 17;
+inline constexpr int kAlt = 18;
 inline constexpr int kPause = 19;
 inline constexpr int kEscape = 27;
 inline constexpr int kSpace = 32;

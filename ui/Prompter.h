@@ -7,7 +7,7 @@ namespace tavro::ui {
 
 enum class Icon { kExclamation, kInformation };
 enum class Buttons { kOk, kYesNo };  // Yes/No always has No as the default button
-// The classic result codes, so logs and tables read as the original ones.
+// The usual result codes of message boxes, so logs and tables can quote them by number.
 enum class Answer { kOk = 1, kYes = 6, kNo = 7 };
 
 struct Message {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "ui/Keys.h"
@@ -699,6 +700,20 @@ int FakeForm::Height(ControlId id) const {
 
 // --- window ---
 
+void FakeForm::SetWindowVisible(bool visible) {
+    windowVisible_ = visible;
+    if (!visible) {
+        DropFocusIfGone(focus_);
+    }
+}
+
+void FakeForm::SetWindowEnabled(bool enabled) {
+    windowEnabled_ = enabled;
+    if (!enabled) {
+        DropFocusIfGone(focus_);
+    }
+}
+
 void FakeForm::SetSystemMenu(std::span<const ui::MenuItem> items) {
     systemMenu_.assign(items.begin(), items.end());
 }
@@ -804,9 +819,18 @@ void FakeForm::CheckInGroup(FakeControl& radio) {
     }
 }
 
+bool FakeForm::MissedClick(ControlId id) {
+    // A disabled or hidden control lets the press through to what lies beneath it.
+    if (Find(id) != nullptr) {
+        MouseDown(id);
+        MouseUp(id);
+    }
+    return false;
+}
+
 bool FakeForm::ClickLike(ControlId id, const std::function<void(FakeControl&)>& action) {
     if (!Usable(id)) {
-        return false;
+        return MissedClick(id);
     }
     if (MouseDown(id)) {
         MouseUp(id);
@@ -836,15 +860,68 @@ bool FakeForm::Focus(ControlId id) {
     return true;
 }
 
+namespace {
+
+// The key code of a typed character as the window reports it: digits and letters as their
+// upper-case ASCII codes, the space bar, 0 for everything else.
+int KeyOfCharacter(std::string_view character) {
+    if (character.size() != 1) {
+        return ui::key::kNone;
+    }
+    const char c = character[0];
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) {
+        return c;
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 'A';
+    }
+    return c == ' ' ? ui::key::kSpace : ui::key::kNone;
+}
+
+std::size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0) {
+        return 4;
+    }
+    if (lead >= 0xE0) {
+        return 3;
+    }
+    return lead >= 0xC0 ? 2 : 1;
+}
+
+}  // namespace
+
 bool FakeForm::TypeText(ControlId id, std::string_view text) {
     if (!Usable(id) || !ui::HasEditTextOf(controls_.at(id)->kind)) {
         return false;
     }
     ChangeFocus(id);
     FakeControl& c = *controls_.at(id);
-    c.text = text;
     c.allTextSelected = false;
-    Emit([&](ui::FormEvents& l) { l.OnTextEdited(id); });
+    if (text.empty()) {
+        bool consumed = false;
+        Emit([&](ui::FormEvents& l) { consumed = l.OnKeyDown(id, ui::key::kDelete, {}); });
+        if (!consumed) {
+            c.text.clear();
+            Emit([&](ui::FormEvents& l) { l.OnTextEdited(id); });
+        }
+        return true;
+    }
+    std::string typed;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length =
+            std::min(Utf8Length(static_cast<unsigned char>(text[at])), text.size() - at);
+        const std::string_view character = text.substr(at, length);
+        at += length;
+        bool consumed = false;
+        const int key = KeyOfCharacter(character);
+        Emit([&](ui::FormEvents& l) { consumed = l.OnKeyDown(id, key, {}); });
+        if (consumed) {
+            continue;
+        }
+        typed += character;
+        c.text = typed;
+        Emit([&](ui::FormEvents& l) { l.OnTextEdited(id); });
+    }
     return true;
 }
 
@@ -864,7 +941,7 @@ void FakeForm::Leave() {
 
 bool FakeForm::Choose(ControlId id, int index) {
     if (!Usable(id)) {
-        return false;
+        return MissedClick(id);
     }
     FakeControl& c = *controls_.at(id);
     if (!ui::HasItemsOf(c.kind) || !InRange(index, c.items.size())) {
@@ -904,8 +981,12 @@ void FakeForm::SelectRowByUser(FakeControl& list, int row) {
 }
 
 bool FakeForm::ClickCell(ControlId id, int row, int column) {
-    if (!Usable(id) || controls_.at(id)->kind != ControlKind::kList) {
+    const FakeControl* c = Find(id);
+    if (c == nullptr || c->kind != ControlKind::kList) {
         return false;
+    }
+    if (!Usable(id)) {
+        return MissedClick(id);
     }
     FakeControl& list = *controls_.at(id);
     if (!InRange(row, list.rows.size())) {
@@ -972,6 +1053,17 @@ bool FakeForm::ToggleRowCheck(ControlId id, int row) {
 
 bool FakeForm::PressKey(int key, ui::KeyModifiers mods) {
     const ControlId target = focus_;
+    // The modifiers are keys of their own and go down first.
+    ui::KeyModifiers held;
+    for (const auto& [on, code, flag] :
+         {std::tuple{mods.shift, ui::key::kShift, &ui::KeyModifiers::shift},
+          std::tuple{mods.ctrl, ui::key::kControl, &ui::KeyModifiers::ctrl},
+          std::tuple{mods.alt, ui::key::kAlt, &ui::KeyModifiers::alt}}) {
+        if (on) {
+            held.*flag = true;
+            Emit([&](ui::FormEvents& l) { l.OnKeyDown(target, code, held); });
+        }
+    }
     bool consumed = false;
     Emit([&](ui::FormEvents& l) { consumed = l.OnKeyDown(target, key, mods); });
     if (consumed || !windowEnabled_) {
@@ -1002,8 +1094,47 @@ bool FakeForm::PressKey(int key, ui::KeyModifiers mods) {
         MoveFocus(mods.shift);
     } else if (key == ui::key::kSpace && focused != nullptr && Usable(focus_)) {
         Activate(*controls_.at(focus_));
+    } else if (focused != nullptr && Usable(focus_)) {
+        ArrowKey(*controls_.at(focus_), key);
     }
     return false;
+}
+
+void FakeForm::ArrowKey(FakeControl& c, int key) {
+    const ControlId id = c.id;
+    const bool up = key == ui::key::kUp;
+    const bool down = key == ui::key::kDown;
+    if (c.kind == ControlKind::kList && (up || down) && !c.rows.empty()) {
+        int row = c.selectedRow;
+        if (row < 0) {
+            row = 0;  // the list starts from its first row when none is current
+        } else {
+            row = std::clamp(row + (down ? 1 : -1), 0, static_cast<int>(c.rows.size()) - 1);
+        }
+        SelectRowByUser(c, row);
+    } else if (ui::HasItemsOf(c.kind) && c.kind != ControlKind::kTabStrip && (up || down)) {
+        int index = c.current;
+        if (down && index < static_cast<int>(c.items.size()) - 1) {
+            ++index;
+        } else if (up && index > 0) {
+            --index;
+        }
+        if (index != c.current) {
+            c.current = index;
+            if (c.kind == ControlKind::kEditCombo) {
+                c.text = c.items[static_cast<std::size_t>(index)];
+            }
+            Emit([&](ui::FormEvents& l) { l.OnSelectionChanged(id); });
+        }
+    } else if (c.kind == ControlKind::kSlider &&
+               (up || down || key == ui::key::kLeft || key == ui::key::kRight)) {
+        const int delta = (up || key == ui::key::kRight) ? c.step : -c.step;
+        const int position = std::clamp(c.position + delta, c.range.min, c.range.max);
+        if (position != c.position) {
+            c.position = position;
+            Emit([&](ui::FormEvents& l) { l.OnSliderScrolled(id, position); });
+        }
+    }
 }
 
 void FakeForm::MoveMouse(ControlId id) {
@@ -1024,8 +1155,12 @@ void FakeForm::MouseUp(ControlId id) {
 }
 
 bool FakeForm::Scroll(ControlId id, int position) {
-    if (!Usable(id) || controls_.at(id)->kind != ControlKind::kSlider) {
+    const FakeControl* found = Find(id);
+    if (found == nullptr || found->kind != ControlKind::kSlider) {
         return false;
+    }
+    if (!Usable(id)) {
+        return MissedClick(id);
     }
     if (MouseDown(id)) {
         MouseUp(id);
@@ -1043,8 +1178,12 @@ bool FakeForm::Scroll(ControlId id, int position) {
 }
 
 bool FakeForm::Spin(ControlId id, bool up) {
-    if (!Usable(id) || controls_.at(id)->kind != ControlKind::kSpin) {
+    const FakeControl* found = Find(id);
+    if (found == nullptr || found->kind != ControlKind::kSpin) {
         return false;
+    }
+    if (!Usable(id)) {
+        return MissedClick(id);
     }
     if (MouseDown(id)) {
         MouseUp(id);

@@ -134,9 +134,9 @@ class FakeForm : public ui::Form {
     int Height(ui::ControlId id) const override;
     void SetTitle(std::string_view title) override { title_ = title; }
     std::string Title() const override { return title_; }
-    void SetWindowVisible(bool visible) override { windowVisible_ = visible; }
+    void SetWindowVisible(bool visible) override;
     bool IsWindowVisible() const override { return windowVisible_; }
-    void SetWindowEnabled(bool enabled) override { windowEnabled_ = enabled; }
+    void SetWindowEnabled(bool enabled) override;
     bool IsWindowEnabled() const override { return windowEnabled_; }
     void SetWindowColours(ui::Colours colours) override { windowColours_ = colours; }
     void SetRedraw(bool on) override { redraw_ = on; }
@@ -148,15 +148,17 @@ class FakeForm : public ui::Form {
     int PopupMenu(std::span<const ui::MenuItem> items, ui::ScreenPoint at) override;
 
     // --- the user ---
-    // Each returns false, and causes nothing, when the control is missing, disabled or hidden
-    // or the window is disabled. Mouse actions start with OnMouseDown; when the presenter
-    // consumes it, only OnMouseUp follows.
+    // Each returns false when the control is missing, disabled or hidden or the window is
+    // disabled; a mouse action on a disabled or hidden control reports its press and release
+    // over nothing (kNoControl), as the window would. Mouse actions start with OnMouseDown;
+    // when the presenter consumes it, only OnMouseUp follows.
     // Press and release: focus, then the click (a check box toggles first, a radio reports
     // the new choice).
     bool Click(ui::ControlId id);
     // Focus the control (as by Tab), as the user would before typing.
     bool Focus(ui::ControlId id);
-    // Focus, replace the text, report the edit.
+    // Focus, then type `text` over the whole old text: each character is a key down (a
+    // consumed one is not typed) followed by the edit. Empty text deletes the old one.
     bool TypeText(ui::ControlId id, std::string_view text);
     // TypeText, then move the focus on to `next` (kNoControl: away from every control).
     bool TypeAndLeave(ui::ControlId id, std::string_view text, ui::ControlId next = ui::kNoControl);
@@ -171,9 +173,11 @@ class FakeForm : public ui::Form {
     bool DoubleClickCell(ui::ControlId id, int row, int column);
     // Click a row's check box.
     bool ToggleRowCheck(ui::ControlId id, int row);
-    // A key in the focused control; returns whether the presenter consumed it. Unconsumed,
+    // A key in the focused control, after the modifier keys held with it; returns whether
+    // the presenter consumed the key itself. Unconsumed,
     // Return clicks the focused button or else the default button (kIdOk when the form has
-    // none), Escape clicks kIdCancel, Tab moves the focus, Space clicks a focused button.
+    // none), Escape clicks kIdCancel, Tab moves the focus, Space clicks a focused button,
+    // Up and Down move a list's selection or a combo's item, the arrows move a slider.
     bool PressKey(int key, ui::KeyModifiers mods = {});
     void MoveMouse(ui::ControlId id);
     bool MouseDown(ui::ControlId id);  // returns whether the presenter consumed it
@@ -229,7 +233,9 @@ class FakeForm : public ui::Form {
     void DropFocusIfGone(ui::ControlId id);
     void Activate(FakeControl& control);
     bool ClickLike(ui::ControlId id, const std::function<void(FakeControl&)>& action);
+    bool MissedClick(ui::ControlId id);
     void SelectRowByUser(FakeControl& list, int row);
+    void ArrowKey(FakeControl& control, int key);
     void CheckInGroup(FakeControl& radio);
     void ClampPosition(FakeControl& control);
     template <typename F>

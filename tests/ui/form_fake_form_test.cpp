@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/EventRecorder.h"
 #include "tests/support/FakeForm.h"
 #include "tests/support/FakeFormFactory.h"
 #include "tests/support/UiFile.h"
@@ -31,69 +32,7 @@ constexpr ControlId kDistance = 1015;
 constexpr ControlId kSpin = 1016;
 constexpr ControlId kCancel = 2;
 
-// Writes every event down as one short line; a few hooks let a test act like a presenter.
-class Recorder : public ui::FormEvents {
-  public:
-    std::vector<std::string> log;
-    std::function<bool(ControlId)> onMouseDown;
-    std::function<void(ControlId)> onFocusOut;
-    std::function<bool(ControlId, int)> onKey;
-    std::function<bool(ControlId, int)> onSpin;
-    std::function<void(ControlId)> onClicked;
-    bool allowClose = true;
-
-    void OnClicked(ControlId id) override {
-        Add("click", id);
-        if (onClicked) {
-            onClicked(id);
-        }
-    }
-    void OnSelectionChanged(ControlId id) override { Add("select", id); }
-    void OnTextEdited(ControlId id) override { Add("edit", id); }
-    void OnFocusIn(ControlId id) override { Add("in", id); }
-    void OnFocusOut(ControlId id) override {
-        Add("out", id);
-        if (onFocusOut) {
-            onFocusOut(id);
-        }
-    }
-    void OnListClick(ControlId id, int row, int column) override { Add("cell", id, row, column); }
-    void OnListRightClick(ControlId id, int row, int column, ui::ScreenPoint) override {
-        Add("right", id, row, column);
-    }
-    void OnListDoubleClick(ControlId id, int row, int column) override {
-        Add("double", id, row, column);
-    }
-    bool OnKeyDown(ControlId id, int key, ui::KeyModifiers) override {
-        Add("key", id, key);
-        return onKey && onKey(id, key);
-    }
-    void OnMouseMove(ControlId id) override { Add("move", id); }
-    bool OnMouseDown(ControlId id) override {
-        Add("down", id);
-        return onMouseDown && onMouseDown(id);
-    }
-    void OnMouseUp(ControlId id) override { Add("up", id); }
-    void OnSliderScrolled(ControlId id, int position) override { Add("scroll", id, position); }
-    bool OnSpinDelta(ControlId id, int delta) override {
-        Add("spin", id, delta);
-        return onSpin && onSpin(id, delta);
-    }
-    bool OnCloseRequest() override {
-        Add("close", 0);
-        return allowClose;
-    }
-    void OnSystemCommand(int command) override { Add("command", command); }
-
-  private:
-    template <typename... Args>
-    void Add(const char* what, Args... args) {
-        std::string line = what;
-        ((line += " " + std::to_string(args)), ...);
-        log.push_back(line);
-    }
-};
-
+using Recorder = EventRecorder;
 using Log = std::vector<std::string>;
 
 // The test form of the Qt tests, read from its .ui file.
@@ -175,7 +114,9 @@ TEST_F(FakeFormTest, ADisabledControlTakesNoUserActionAndTheMouseSeesThroughIt) 
     EXPECT_FALSE(form->Click(kNext));
     EXPECT_FALSE(form->TypeText(kNext, "x"));
     form->MoveMouse(kNext);
-    EXPECT_EQ(events.log, (Log{"move -1"}));
+    EXPECT_EQ(events.log, (Log{"down -1", "up -1", "move -1"}));
+    EXPECT_FALSE(form->Click(4242));
+    EXPECT_EQ(events.log.size(), 3u);
     form->SetWindowEnabled(false);
     EXPECT_FALSE(form->Click(kCheck));
 }
@@ -189,9 +130,22 @@ TEST_F(FakeFormTest, FocusMovedBackWhileLeavingWins) {
         }
     };
     form->TypeAndLeave(kEdit, "12", kDistance);
-    EXPECT_EQ(events.log, (Log{"in 1002", "edit 1002", "out 1002", "in 1002"}));
+    EXPECT_EQ(events.log, (Log{"in 1002", "key 1002 49", "edit 1002", "key 1002 50", "edit 1002",
+                               "out 1002", "in 1002"}));
     EXPECT_EQ(form->FocusedControl(), kEdit);
     EXPECT_EQ(form->Text(kEdit), "12");
+}
+
+TEST_F(FakeFormTest, TypingIsAKeyPerCharacterAndAConsumedKeyIsNotTyped) {
+    events.onKey = [](ControlId, int key) { return key == 'X'; };
+    form->TypeText(kEdit, "1x.5");
+    EXPECT_EQ(form->Text(kEdit), "1.5");
+    EXPECT_EQ(events.log, (Log{"in 1002", "key 1002 49", "edit 1002", "key 1002 88", "key 1002 0",
+                               "edit 1002", "key 1002 53", "edit 1002"}));
+    Reset();
+    form->TypeText(kEdit, "");
+    EXPECT_EQ(form->Text(kEdit), "");
+    EXPECT_EQ(events.log, (Log{"key 1002 46", "edit 1002"}));
 }
 
 TEST_F(FakeFormTest, DisablingTheFocusedControlDropsTheFocusSilently) {
@@ -336,19 +290,58 @@ TEST_P(FakeKeyTest, UnconsumedKeysDoWhatTheWindowWould) {
     form->Focus(c.focus);
     Reset();
     EXPECT_FALSE(form->PressKey(c.key, {c.shift, false, false}));
-    ASSERT_FALSE(events.log.empty());
-    EXPECT_EQ(events.log[0], "key " + std::to_string(c.focus) + " " + std::to_string(c.key));
+    // Shift goes down first, as a key of its own.
+    const std::string keyLine = "key " + std::to_string(c.focus) + " " + std::to_string(c.key);
+    const Log expectedStart =
+        c.shift ? Log{"key " + std::to_string(c.focus) + " 16", keyLine} : Log{keyLine};
+    ASSERT_GE(events.log.size(), expectedStart.size());
+    EXPECT_EQ(Log(events.log.begin(), events.log.begin() + static_cast<long>(expectedStart.size())),
+              expectedStart);
+    const std::size_t after = expectedStart.size();
     if (*c.reaction == '\0') {
-        EXPECT_EQ(events.log.size(), 1u);
+        EXPECT_EQ(events.log.size(), after);
     } else {
-        ASSERT_GE(events.log.size(), 2u);
-        EXPECT_EQ(events.log[1], c.reaction);
+        ASSERT_GT(events.log.size(), after);
+        EXPECT_EQ(events.log[after], c.reaction);
     }
     EXPECT_EQ(form->FocusedControl(), c.focusAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, FakeKeyTest, testing::ValuesIn(kKeyCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FakeFormTest, ArrowsMoveListsCombosAndSlidersWithoutWrapping) {
+    form->ListAddColumn(kList, {32, "No.", ui::Align::kCentre});
+    form->ListInsertRow(kList, 0);
+    form->ListInsertRow(kList, 1);
+    form->Focus(kList);
+    form->PressKey(ui::key::kUp);  // no row yet: the first one
+    EXPECT_EQ(form->ListSelectedRow(kList), 0);
+    form->PressKey(ui::key::kDown);
+    form->PressKey(ui::key::kDown);
+    EXPECT_EQ(form->ListSelectedRow(kList), 1);
+
+    form->Focus(kSpeeds);
+    form->PressKey(ui::key::kUp);
+    EXPECT_EQ(form->CurrentItem(kSpeeds), -1);
+    form->PressKey(ui::key::kDown);
+    EXPECT_EQ(form->CurrentItem(kSpeeds), 0);
+
+    form->Focus(kSlider);
+    form->SetStep(kSlider, 10);
+    form->PressKey(ui::key::kRight);
+    form->PressKey(ui::key::kDown);
+    form->PressKey(ui::key::kDown);
+    EXPECT_EQ(form->Position(kSlider), 1);
+    Log selections;
+    for (const auto& line : events.log) {
+        if (line.rfind("select", 0) == 0 || line.rfind("scroll", 0) == 0) {
+            selections.push_back(line);
+        }
+    }
+    EXPECT_EQ(selections, (Log{"select 1013", "select 1013", "select 1003", "scroll 1014 20",
+                               "scroll 1014 10", "scroll 1014 1"}));
+}
 
 TEST_F(FakeFormTest, AConsumedKeyStopsThere) {
     form->Focus(kEdit);
