@@ -8,10 +8,14 @@
 
 #include "link/EventLoop.h"
 #include "link/FrameAssembler.h"
+#include "link/LinkHost.h"
+#include "link/MonitorClient.h"
+#include "link/MonitorState.h"
 #include "link/ParameterImage.h"
 #include "link/PortList.h"
 #include "link/StatusBlock.h"
 #include "link/Transport.h"
+#include "link/TrxState.h"
 
 namespace tavro {
 
@@ -58,6 +62,14 @@ struct LinkContext {
     TimerClient* timerClient = nullptr;
     PortOpener openPort;
     PortState port;
+
+    TrxState trx;
+    MonitorState monitor;
+    // The window side of the link; a program without windows keeps the quiet host.
+    QuietHost quietHost{status};
+    LinkHost* host = &quietHost;
+    // The monitor decoder; without one, monitor and alarm replies are only consumed.
+    MonitorClient* monitorClient = nullptr;
 };
 
 }  // namespace tavro
