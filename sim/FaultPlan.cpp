@@ -110,9 +110,9 @@ std::optional<FaultKind> FaultKindFromName(std::string_view name) {
 
 std::optional<Fault> ParseFault(std::string_view text, std::string& error) {
     Fault fault;
-    std::string_view head = text.substr(0, text.find(','));
-    std::string_view rest =
-        head.size() < text.size() ? text.substr(head.size() + 1) : std::string_view();
+    const std::string_view head = text.substr(0, text.find(','));
+    const bool hasOptions = head.size() < text.size();
+    std::string_view rest = hasOptions ? text.substr(head.size() + 1) : std::string_view();
 
     const auto colon = head.find(':');
     const auto kind = FaultKindFromName(head.substr(0, colon));
@@ -134,9 +134,11 @@ std::optional<Fault> ParseFault(std::string_view text, std::string& error) {
         }
     }
 
-    while (!rest.empty()) {
+    bool more = hasOptions;
+    while (more) {
         const std::string_view item = rest.substr(0, rest.find(','));
-        rest = item.size() < rest.size() ? rest.substr(item.size() + 1) : std::string_view();
+        more = item.size() < rest.size();
+        rest = more ? rest.substr(item.size() + 1) : std::string_view();
         const auto eq = item.find('=');
         const std::string_view key = item.substr(0, eq);
         const std::string_view value =

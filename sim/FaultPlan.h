@@ -26,6 +26,9 @@ inline constexpr int kUnlimited = -1;
 
 // One planned fault: which requests it hits and how often.
 struct Fault {
+    Fault() = default;
+    explicit Fault(FaultKind k, int n = 1) : kind(k), count(n) {}
+
     FaultKind kind = FaultKind::kNoReply;
     int count = 1;              // injections to make; kUnlimited for every hit
     std::string code;           // command code to match ("VE"); empty matches every command

@@ -15,7 +15,7 @@ namespace {
 
 // What a noisy line puts before a reply: no ":" (that would start a frame), a stray CR LF
 // and bytes above 0x7F.
-constexpr std::string_view kNoise = "\x00\xFF~#\r\n\xA5\x7F ";
+constexpr std::string_view kNoise{"\x00\xFF~#\r\n\xA5\x7F ", 10};
 
 // Codes a wrong-code reply may carry; "MO" is left out because it passes any check.
 constexpr std::array<std::string_view, 10> kOtherCodes = {

@@ -62,6 +62,7 @@ class SimBus {
     // The first controller answering to `id` now; nullptr when none does.
     SimController* Controller(int id);
     SimController& ControllerAt(std::size_t index) { return *controllers_.at(index); }
+    const SimController& ControllerAt(std::size_t index) const { return *controllers_.at(index); }
     std::size_t ControllerCount() const { return controllers_.size(); }
 
     FaultPlan& Faults() { return faults_; }
