@@ -88,8 +88,6 @@ void CTrxData::Run(int op, int param, int status) {
 void CTrxData::Send(std::string_view commandText, int controllerId) {
     TrxState& t = State();
     const std::string frame = BuildRequest(controllerId, commandText, t.lastRequest);
-    t.late.code = t.lastRequest.code;
-    t.late.controllerId = t.lastRequest.controllerId;
     t.late.transmissions = 0;
     t.late.answers = 0;
     Write(frame, CTimer::kReply, CTimer::kReplyTimeoutMs);
@@ -168,12 +166,18 @@ void CTrxData::OnFrame(std::string_view text) {
         return;
     }
     const std::optional<ReplyRecord> parsed = ParseReply(text);
-    if (parsed && parsed->code != cmd::kCodeMonitor && !t.inFlight) {
-        // Only a poll is on the line (a command may wait behind it): a command reply now is a
-        // stale one and answers nothing.
+    const bool bad = !parsed || !CheckReply(*parsed, t.lastRequest);
+    if (!t.inFlight && (bad || parsed->code != cmd::kCodeMonitor)) {
+        // Only a poll is on the line, perhaps with a command waiting behind it, and this is not
+        // its answer: a stale reply to an earlier command or a spoilt frame. It answers no
+        // command (the waiting one has not even gone out); the poll counts as answered so that
+        // polling goes on, and the waiting command goes out now.
+        t.pollInFlight = false;
+        if (t.deferred) {
+            SendDeferred();
+        }
         return;
     }
-    const bool bad = !parsed || !CheckReply(*parsed, t.lastRequest);
 
     if (!bad && !IsOk(*parsed)) {
         t.lastReply = *parsed;
@@ -206,12 +210,6 @@ void CTrxData::OnFrame(std::string_view text) {
             StartHoldIfStale();
             PostLinkEvent(kStatusReply);
         }
-        return;
-    }
-    if (!t.inFlight && !t.deferred) {
-        // Only a poll was outstanding: a spoilt monitor reply is dropped. Going through the
-        // time-out here would resend the last command although nothing is awaited.
-        t.pollInFlight = false;
         return;
     }
     if (parsed) {
@@ -442,7 +440,7 @@ void CTrxData::PostLinkEvent(int status) {
 
 void CTrxData::PostNextStep() {
     LinkContext* ctx = &ctx_;
-    ctx_.loop.Post([ctx] { ctx->host->NextContinuousStep(); });
+    ctx_.loop.Post([ctx] { ctx->Host().NextContinuousStep(); });
 }
 
 CommandTable CTrxData::TableFor(const Block& block) const {
@@ -459,15 +457,18 @@ void CTrxData::CountTransmission() {
 }
 
 void CTrxData::CountAnswer(const ReplyRecord& reply) {
-    LateReplyGuard& g = State().late;
-    if (reply.code == g.code && reply.controllerId == g.controllerId &&
+    TrxState& t = State();
+    LateReplyGuard& g = t.late;
+    // The record holds the ID the reply is expected from, which an ID change has moved on.
+    if (reply.code == t.lastRequest.code && reply.controllerId == t.lastRequest.controllerId &&
         g.answers < g.transmissions) {
         ++g.answers;
     }
 }
 
 void CTrxData::StartHoldIfStale() {
-    LateReplyGuard& g = State().late;
+    TrxState& t = State();
+    LateReplyGuard& g = t.late;
     const int stale = g.transmissions - g.answers;
     // Counted once: the replies still due belong to this hold, not to a later command.
     g.transmissions = 0;
@@ -476,8 +477,8 @@ void CTrxData::StartHoldIfStale() {
         return;
     }
     g.holding = true;
-    g.heldCode = g.code;
-    g.heldControllerId = g.controllerId;
+    g.heldCode = t.lastRequest.code;
+    g.heldControllerId = t.lastRequest.controllerId;
     g.staleExpected = stale;
     const std::int64_t until = g.lastWriteMs + CTimer::kReplyTimeoutMs;
     const std::int64_t wait = until > ctx_.loop.NowMs() ? until - ctx_.loop.NowMs() : 0;
@@ -505,12 +506,16 @@ void CTrxData::DropWhileHolding(std::string_view text) {
 void CTrxData::ReleaseHold() {
     TrxState& t = State();
     ClearHold();
-    // A command that waited behind the hold goes out now with a fresh reply timer; after
-    // "NG" the command still in flight keeps its own timer.
+    // After "NG" the command still in flight keeps its own timer.
     if (t.deferred && !t.inFlight && !t.pollInFlight) {
-        t.deferred = false;
-        Write(FrameFromBody(t.lastRequest.body), CTimer::kReply, CTimer::kReplyTimeoutMs);
+        SendDeferred();
     }
+}
+
+void CTrxData::SendDeferred() {
+    // A first transmission with a fresh reply timer, not a resend: no retry is counted.
+    State().deferred = false;
+    Write(FrameFromBody(State().lastRequest.body), CTimer::kReply, CTimer::kReplyTimeoutMs);
 }
 
 void CTrxData::ClearHold() {

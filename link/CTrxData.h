@@ -60,13 +60,15 @@ class CTrxData {
 
     // 4 step-data points for the pulse control type, 15 steps otherwise.
     int RepeatCount() const;
+    // The block's table for the control type.
+    CommandTable TableFor(const Block& block) const;
 
     TrxState& State() { return ctx_.trx; }
 
   private:
     using Handler = int (CTrxData::*)(int step, int param, int status);
 
-    LinkHost& Host() { return *ctx_.host; }
+    LinkHost& Host() { return ctx_.Host(); }
     void SetLinkState(int state) { Host().SetLinkState(state); }
     // Sends to the ID of the last request record, where Run puts controllerId.
     void SendCommand(std::string_view commandText);
@@ -79,7 +81,10 @@ class CTrxData {
     void CancelPause();
     void PostLinkEvent(int status);
     void PostNextStep();
-    CommandTable TableFor(const Block& block) const;
+    void ExpectReplyFromNewId();
+    // Starts the poll and the origin (or step) watchdog and marks the wait for `op`,
+    // a millisecond after the command that started the motion was answered.
+    void WaitForMonitorBit(bool origin, int op);
 
     // Late replies (see link/README.md).
     void CountTransmission();
@@ -87,6 +92,7 @@ class CTrxData {
     void StartHoldIfStale();
     void DropWhileHolding(std::string_view text);
     void ReleaseHold();
+    void SendDeferred();
     void ClearHold();
 
     // The controller check on the reply to the initial upload's "VE"; true when the reply

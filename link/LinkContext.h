@@ -68,6 +68,7 @@ struct LinkContext {
     // The window side of the link; a program without windows keeps the quiet host.
     QuietHost quietHost{status};
     LinkHost* host = &quietHost;
+    LinkHost& Host() { return host != nullptr ? *host : quietHost; }
     // The monitor decoder; without one, monitor and alarm replies are only consumed.
     MonitorClient* monitorClient = nullptr;
 };

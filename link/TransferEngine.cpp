@@ -1,5 +1,6 @@
 // The four transfer engines: tables and block lists between the controller and the image.
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -31,17 +32,20 @@ int SlotOfReply(const CommandTable& table, int step, int repeats) {
     return step - 1;
 }
 
-int BlockTotal(const CTrxData& engine, BlockList blocks, std::span<const int> skipFlags,
-               const std::function<CommandTable(const Block&)>& tableFor) {
+bool Skipped(const Block& block, std::span<const int> skipFlags) {
+    const int s = block.skipSelector;
+    return s >= 1 && static_cast<std::size_t>(s) <= skipFlags.size() &&
+           skipFlags[static_cast<std::size_t>(s - 1)] == 1;
+}
+
+// Commands of the blocks that run, for the progress bar.
+int BlockTotal(const CTrxData& engine, BlockList blocks, std::span<const int> skipFlags) {
     int total = 0;
     for (const Block& b : blocks) {
-        const int s = b.skipSelector;
-        if (s >= 1 && static_cast<std::size_t>(s) <= skipFlags.size() &&
-            skipFlags[static_cast<std::size_t>(s - 1)] == 1) {
-            continue;
+        if (!Skipped(b, skipFlags)) {
+            const int rows = static_cast<int>(engine.TableFor(b).size());
+            total += rows * (b.perStep ? engine.RepeatCount() : 1);
         }
-        const int rows = static_cast<int>(tableFor(b).size());
-        total += rows * (b.perStep ? engine.RepeatCount() : 1);
     }
     return total;
 }
@@ -122,10 +126,12 @@ int CTrxData::WriteTable(int step, int repeats, int count, CommandTable table, i
         return kContinue;
     }
     const CommandRow& row = table[static_cast<std::size_t>(c.row)];
+    // Writes go to controllerId, which an acknowledged write of 0/3 has just changed.
+    const int id = ctx_.status.controllerId;
     int result = kWait;
     if (!row.IsParameterRow()) {
         c.hasCell = false;
-        Send(row.format, t.lastRequest.controllerId);
+        Send(row.format, id);
     } else {
         const int g = row.group + c.repeat;
         const int p = row.parameter;
@@ -137,7 +143,7 @@ int CTrxData::WriteTable(int step, int repeats, int count, CommandTable table, i
             // Rows in read form go out rounded to four decimals, written ones as they stand.
             const double value = row.IsReadForm() ? Atof(Format("%.4f", static_cast<double>(edit)))
                                                   : static_cast<double>(edit);
-            Send(Format(cmd::kWriteParameter.data(), g, p, value), t.lastRequest.controllerId);
+            Send(Format(cmd::kWriteParameter.data(), g, p, value), id);
         } else {
             result = kContinue;
         }
@@ -151,11 +157,10 @@ int CTrxData::WriteTable(int step, int repeats, int count, CommandTable table, i
 
 int CTrxData::ReadBlocks(int step, BlockList blocks) {
     BlockCursor& c = State().readBlocks;
-    auto tableFor = [this](const Block& b) { return TableFor(b); };
     if (step == 0) {
         c = BlockCursor{};
         SetLinkState(kLinkBusy);
-        c.total = BlockTotal(*this, blocks, {}, tableFor);
+        c.total = BlockTotal(*this, blocks, {});
         ShowProgress(c.total);
     }
     Host().SetProgressPosition(step, c.total);
@@ -184,19 +189,16 @@ int CTrxData::ReadBlocks(int step, BlockList blocks) {
 int CTrxData::WriteBlocks(int step, BlockList blocks, std::span<const int> forceFlags,
                           std::span<const int> skipFlags) {
     BlockCursor& c = State().writeBlocks;
-    auto tableFor = [this](const Block& b) { return TableFor(b); };
     if (step == 0) {
         c = BlockCursor{};
         SetLinkState(kLinkBusy);
-        c.total = BlockTotal(*this, blocks, skipFlags, tableFor);
+        c.total = BlockTotal(*this, blocks, skipFlags);
         ShowProgress(c.total);
     }
     Host().SetProgressPosition(step, c.total);
     while (c.block < static_cast<int>(blocks.size())) {
         const Block& b = blocks[static_cast<std::size_t>(c.block)];
-        const int s = b.skipSelector;
-        if (s >= 1 && static_cast<std::size_t>(s) <= skipFlags.size() &&
-            skipFlags[static_cast<std::size_t>(s - 1)] == 1) {
+        if (Skipped(b, skipFlags)) {
             ++c.block;
             return kContinue;
         }

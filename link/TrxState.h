@@ -38,7 +38,7 @@ struct SearchState {
     std::array<int, kMaxFound + 1> found{};  // 0-terminated
 };
 
-// Values the motion and test operations keep between their steps.
+// Values the operations keep between their steps.
 struct OperationValues {
     int resetFlag = 0;  // OP_ALARM
     int driveSvon = 0;  // OP_DRIVE
@@ -51,15 +51,15 @@ struct OperationValues {
     int runPhase = 0;
     int stopPhase = 0;    // OP_STOP
     int controlType = 0;  // OP_SET_CONTROL_TYPE
-    int browseHigh = 0;   // OP_STEP_UPLOAD_REF
+    int skipDetail = 0;   // OP_BASIC_DOWNLOAD: skip flags 1 and 2
+    int skipStepArea = 0;
+    int browseHigh = 0;  // OP_STEP_UPLOAD_REF
     int browseLow = 0;
 };
 
 // Bookkeeping of the command on the line for the late-reply rule (see link/README.md):
 // how often it went out and how many of those transmissions have been answered.
 struct LateReplyGuard {
-    std::string code;  // command code and ID of the command being counted
-    int controllerId = 0;
     int transmissions = 0;
     int answers = 0;
     std::int64_t lastWriteMs = 0;

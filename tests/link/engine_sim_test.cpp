@@ -207,6 +207,59 @@ TEST_F(LateReplyTest, LateDuplicatesAfterAnOperationChangeNothing) {
     ExpectIdentityReadRight();
 }
 
+// What giving up on the controller leaves behind, by the window the link reports to.
+struct FailureCase {
+    const char* name;
+    int frontPhase;
+    std::vector<std::string> after;  // host calls after message 306
+};
+
+const FailureCase kFailures[] = {
+    {"ComSelection", kFrontComSelect, {}},
+    {"IdSearch", kFrontIdSearch, {"NotifyFrontDialog(0x0600,0)"}},
+    {"TypeDialog", kFrontTypeDialog, {"NotifyFrontDialog(0x0500,0)"}},
+    {"ProgressDialog", kFrontProgress, {"EnableMainWindow(1)", "HideProgress", "SetLinkState(1)"}},
+    {"MainWindow",
+     kFrontMain,
+     {"SetLinkState(1)", "ShowOperationResult(0,0,0,0,0,0)", "EnableMainWindow(1)"}},
+};
+
+class FailureTest : public EngineSimTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailureTest, RestoresTheWindowInFront) {
+    AddFault(FaultKind::kNoReply, "OE", sim::kUnlimited);
+    ctx.status.frontPhase = GetParam().frontPhase;
+    trx().Run(OP_ALARM, 0, 0);
+    loop.Advance(5000);
+    std::size_t at = 0;
+    while (at < host.calls.size() && host.calls[at].text != "Message(306,!,top)") {
+        ++at;
+    }
+    ASSERT_LT(at, host.calls.size());
+    EXPECT_EQ(host.Texts(at + 1), GetParam().after);
+    EXPECT_EQ(ctx.status.linkState, kLinkNoController);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, FailureTest, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EngineSimTest, CancelInTheProgressDialogStaysOnline) {
+    bus.SetByteTiming(true);
+    trx().Run(OP_DETAIL_UPLOAD, 0, 0);
+    loop.Advance(500);
+    ASSERT_EQ(ctx.status.frontPhase, kFrontProgress);
+    const std::size_t reads = bus.Requests("EE").size();
+    trx().CancelByUser();
+    EXPECT_EQ(ctx.status.linkState, kLinkOnline);
+    EXPECT_EQ(ctx.status.frontPhase, kFrontMain);
+    EXPECT_TRUE(host.Has("HideProgress"));
+    EXPECT_EQ(ctx.trx.currentOp, OP_IDLE);
+    loop.Advance(1000);
+    EXPECT_LE(bus.Requests("EE").size(), reads + 1);  // at most the one on the line
+    EXPECT_GT(Polls(), 0U);
+    EXPECT_FALSE((ctx.status.flags & kFlagDetailUploadDone) != 0);
+}
+
 TEST_F(EngineSimTest, ReconnectToAChangedControllerWarnsOnce) {
     CStatusFlg status(ctx);
     status.SetStroke(0, 10);

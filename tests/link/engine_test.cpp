@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "link/CTimer.h"
 #include "link/StringIds.h"
@@ -109,7 +110,20 @@ TEST_F(EngineTest, SpoiltPollReplyWhileIdleResendsNothing) {
     EXPECT_EQ(SentAt("01 RE").size(), 1U);
 }
 
-TEST_F(EngineTest, StaleRepliesWhileOnlyThePollIsOutAreDropped) {
+struct StaleCase {
+    const char* name;
+    const char* body;
+};
+
+constexpr StaleCase kStale[] = {
+    {"SameCodeAsTheWaitingCommand", "01OEOK"},
+    {"OtherCode", "01REOK0000000000000000000000000000000000000000"},
+    {"Refusal", "01OENG"},
+};
+
+class StaleReplyTest : public EngineTest, public ::testing::WithParamInterface<StaleCase> {};
+
+TEST_P(StaleReplyTest, WhileOnlyThePollIsOutAnswersNoCommand) {
     silent["MO"] = true;
     ctx.trx.lastRequest.controllerId = 1;
     CTimer(ctx).StartPoll();
@@ -117,18 +131,20 @@ TEST_F(EngineTest, StaleRepliesWhileOnlyThePollIsOutAreDropped) {
     ASSERT_TRUE(ctx.trx.pollInFlight);
     trx().Run(OP_ALARM, 0, 0);  // its "OE 0 0 0" waits behind the poll
     ASSERT_TRUE(ctx.trx.deferred);
-    const std::size_t sent = line->sent.size();
-    // Copies of earlier replies: one with the waiting command's own code, one with another.
-    line->Reply("01OEOK");
-    line->Reply("01REOK" + std::string(40, '0'));
-    loop.Advance(10);
-    EXPECT_EQ(line->sent.size(), sent);
-    EXPECT_TRUE(ctx.trx.deferred);
+    line->Reply(GetParam().body);
+    // Not taken for the waiting command, which goes out now; the operation waits for its
+    // real answer.
+    EXPECT_EQ(line->Commands(), (Bodies{"01 OE 0 0 0"}));
     EXPECT_EQ(ctx.trx.retryCount, 0);
-    line->Reply("01MOOK0080" + std::string(24, '0'));
+    EXPECT_FALSE(ctx.trx.pollInFlight);
+    EXPECT_EQ(ctx.trx.currentOp, OP_ALARM);
     loop.Advance(50);
     EXPECT_EQ(line->Commands(), (Bodies{"01 OE 0 0 0", "01 RE"}));
+    EXPECT_EQ(ctx.trx.currentOp, OP_IDLE);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engine, StaleReplyTest, ::testing::ValuesIn(kStale),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EngineTest, PollUsesTheIdOfTheLastCommandAndLeavesItsRecord) {
     trx().Run(OP_ALARM, 0, 0);
@@ -137,6 +153,47 @@ TEST_F(EngineTest, PollUsesTheIdOfTheLastCommandAndLeavesItsRecord) {
     EXPECT_EQ(line->Bodies().back(), "01 MO");
     EXPECT_EQ(ctx.trx.lastRequest.code, "RE");
     EXPECT_EQ(ctx.trx.lastRequest.body, "01 RE");
+}
+
+TEST_F(EngineTest, SurvivesAStormOfGarbageAndRecovers) {
+    // Replies that almost fit, mixed with random bytes, while operations start and give up.
+    std::mt19937 rng(20261209);
+    const std::vector<std::string> bodies = {
+        "01OEOK", "01REOK", "01EEOK1.5", "01MOOK0080",
+        "02OEOK", "01VENG", "01NGNG",    "01EEOK" + std::string(80, '9')};
+    line->SetResponder(nullptr);
+    for (int round = 0; round < 400; ++round) {
+        if (ctx.trx.currentOp == OP_IDLE) {
+            trx().Run(round % 3 == 0 ? OP_CONNECT : OP_ALARM, round % 2, 0);
+        }
+        std::string bytes;
+        const int kind = static_cast<int>(rng() % 4);
+        if (kind == 0) {
+            bytes = ReplyFrame(bodies[rng() % bodies.size()]);
+        } else if (kind == 1) {
+            bytes = ReplyFrame(bodies[rng() % bodies.size()]);
+            bytes[1 + rng() % (bytes.size() - 3)] = static_cast<char>(rng());
+        } else {
+            const std::size_t n = rng() % 40;
+            for (std::size_t i = 0; i < n; ++i) {
+                bytes += static_cast<char>(rng());
+            }
+            if (kind == 3) {
+                bytes = ":" + bytes + "\r\n";
+            }
+        }
+        line->Deliver(bytes);
+        loop.Advance(static_cast<std::int64_t>(rng() % 700));
+    }
+    // Silence until everything has run out, then a controller that answers properly.
+    loop.Advance(10000);
+    line->SetResponder([this](const std::string& body) { return Answer(body); });
+    ctx.status.linkState = kLinkOnline;
+    trx().Run(OP_ALARM, 0, 0);
+    loop.Advance(3000);
+    EXPECT_EQ(ctx.trx.currentOp, OP_IDLE);
+    EXPECT_EQ(ctx.status.linkState, kLinkOnline);
+    EXPECT_EQ(line->Commands().back(), "01 RE");
 }
 
 }  // namespace
