@@ -21,6 +21,7 @@ inline constexpr int kTypePulse = 2;
 struct ControllerOptions {
     int id = 1;                    // 1..255
     std::string version = "2.60";  // the "VE" reply, decimal text
+    bool knowsVersion = true;      // false: a foreign controller that answers "VE" with code "NG"
     int series = kSeriesStandard;  // 1 F, 2 standard, 3 M
     int stroke = 20;               // mm: 10, 20, 30 or 50
     int controlType = kTypeStepData;

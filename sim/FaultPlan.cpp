@@ -7,6 +7,7 @@ namespace tavro::sim {
 
 namespace {
 
+// A fault kind and its name on the command line.
 struct KindName {
     FaultKind kind;
     std::string_view name;

@@ -63,6 +63,7 @@ class FaultPlan {
     std::vector<Fault> Hit(std::string_view code, int id);
 
   private:
+    // A fault with what it has done so far.
     struct Entry {
         Fault fault;
         int matched = 0;

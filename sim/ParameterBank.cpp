@@ -14,6 +14,7 @@ namespace tavro::sim {
 
 namespace {
 
+// One parameter and its value at the factory.
 struct DefaultCell {
     int group;
     int parameter;

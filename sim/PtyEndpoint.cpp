@@ -16,6 +16,7 @@ namespace tavro::sim {
 
 namespace {
 
+// A termios speed constant and its rate.
 struct SpeedEntry {
     speed_t constant;
     int baud;

@@ -57,6 +57,7 @@ constexpr option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
+// A way to name a series on the command line.
 struct SeriesName {
     std::string_view name;
     int series;
@@ -160,6 +161,10 @@ CommandLineResult ParseCommandLine(int argc, char* const argv[], SimProgramOptio
                 break;
             }
             case kOptVersion:
+                if (arg == "none") {
+                    common.knowsVersion = false;
+                    break;
+                }
                 if (!VersionText(arg)) {
                     return bad("--version");
                 }
@@ -270,6 +275,7 @@ CommandLineResult ParseCommandLine(int argc, char* const argv[], SimProgramOptio
 
 ControlCommand ParseControlLine(std::string_view line) {
     using Kind = ControlCommand::Kind;
+    // A control command word, what it means and whether a value follows it.
     struct Verb {
         std::string_view name;
         Kind kind;
@@ -352,7 +358,8 @@ port, and answers requests until it is stopped (Ctrl-C, SIGTERM).
 
 Controllers:
   --id N[,N...]      ID(s) of the controllers on the line, 1..255; repeatable; default 1
-  --version TEXT     version the controllers report to "VE" (default 2.60)
+  --version TEXT     version the controllers report to "VE" (default 2.60); "none" for
+                     a controller that does not know "VE" and answers it with code "NG"
   --series S         actuator series: 1 or F, 2 or standard, 3 or M (default 2)
   --stroke MM        actuator stroke: 10, 20, 30 or 50 (default 20)
   --type T           control-signal type: 0 not set, 1 step data, 2 pulse (default 1)
@@ -368,7 +375,7 @@ Line:
   --byte-timing      each character costs 11 bits at the line speed, both ways, and the
                      controller waits its minimum communication delay before replying
   --delay MS         minimum communication delay (parameter 0/24), 0.1..10.2 (default 1.0)
-  --fault SPEC       inject a fault, repeatable; SPEC is
+  --fault FAULT       inject a fault, repeatable; FAULT is
                        KIND[:COUNT][,code=XX][,id=N][,skip=N][,every=N][,ms=N]
                      KIND: no-reply, lost-reply, checksum, wrong-id, wrong-code, ng,
                      noise, duplicate (ms: gap to the copy), delay (ms: added delay);

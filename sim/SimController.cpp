@@ -14,6 +14,7 @@ namespace tavro::sim {
 
 namespace {
 
+// A speed code of 0/22 and its rate.
 struct SpeedCode {
     int code;
     int baud;
@@ -23,6 +24,7 @@ constexpr SpeedCode kSpeedCodes[] = {
     {1, 2400}, {2, 9600}, {3, 19200}, {4, 38400}, {5, 57600},
 };
 
+// What the controller knows about an actuator series.
 struct SeriesData {
     int series;
     float scale;             // the series constant of the position conversion
@@ -49,14 +51,15 @@ enum class Op {
     kReset
 };
 
-struct CommandSpec {
+// A command the controller knows and how many arguments it takes.
+struct CommandForm {
     std::string_view code;
     Op op;
     int minArgs;
     int maxArgs;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandForm kCommands[] = {
     {cmd::kCodeVersion, Op::kVersion, 0, 0},
     {cmd::kCodeMonitor, Op::kMonitor, 0, 0},
     {cmd::kCodeOperationInputs, Op::kInputs, 3, 3},
@@ -128,6 +131,8 @@ constexpr std::int64_t kOriginSettleMs = 300;
 constexpr double kTravelForce = 0.3;
 
 constexpr std::uint32_t kZeroCount = 1000000;
+constexpr int kFactoryBaud = 19200;
+constexpr int kMaxId = 255;
 constexpr int kHistoryReplyShort = 4;
 constexpr int kShortHistoryBelow = 2500;  // version × 1000
 
@@ -250,9 +255,9 @@ int CodeOfBaud(int baud) {
 SimController::SimController(EventLoop& loop, ControllerOptions options)
     : loop_(loop), options_(std::move(options)), motion_(loop) {
     ParameterBank bank = ParameterBank::Factory(options_);
-    bank.Set(0, 3, static_cast<float>(options_.id >= 1 && options_.id <= 255 ? options_.id : 1));
+    bank.Set(0, 3, static_cast<float>(options_.id >= 1 && options_.id <= kMaxId ? options_.id : 1));
     const int code = CodeOfBaud(options_.baud);
-    bank.Set(0, 22, static_cast<float>(code != 0 ? code : CodeOfBaud(19200)));
+    bank.Set(0, 22, static_cast<float>(code != 0 ? code : CodeOfBaud(kFactoryBaud)));
     if (options_.minDelayMs >= 0.0 && options_.minDelayMs <= 1000.0) {
         bank.Set(0, 24, static_cast<float>(options_.minDelayMs));
     }
@@ -270,7 +275,7 @@ SimController::SimController(EventLoop& loop, ControllerOptions options)
     working_ = bank;
     lineSpeed_ = BaudOfCode(TruncToInt(stored_.Get(0, 22)));
     if (lineSpeed_ == 0) {
-        lineSpeed_ = 19200;
+        lineSpeed_ = kFactoryBaud;
     }
     double start =
         options_.startPositionMm < 0.0 ? StrokeUm() / 2.0 : options_.startPositionMm * 1000.0;
@@ -342,12 +347,12 @@ void SimController::PowerCycle() {
     SoftReset();
     lineSpeed_ = BaudOfCode(TruncToInt(stored_.Get(0, 22)));
     if (lineSpeed_ == 0) {
-        lineSpeed_ = 19200;
+        lineSpeed_ = kFactoryBaud;
     }
 }
 
 void SimController::RaiseAlarm(int code) {
-    if (code <= 0 || code > 255) {
+    if (code <= 0 || code > 0xFF) {
         return;
     }
     Halt();
@@ -398,19 +403,19 @@ Answer SimController::Execute(std::string_view command) {
 }
 
 Answer SimController::Operate(std::string code, const std::string* tokens, int count) {
-    const CommandSpec* spec = nullptr;
+    const CommandForm* form = nullptr;
     for (const auto& c : kCommands) {
         if (c.code == tokens[0]) {
-            spec = &c;
+            form = &c;
         }
     }
     const int argc = count - 1;
     const std::string* args = tokens + 1;
-    if (spec == nullptr || argc < spec->minArgs || argc > spec->maxArgs) {
+    if (form == nullptr || argc < form->minArgs || argc > form->maxArgs) {
         return Refuse(code);
     }
     std::array<int, 3> n{};
-    if (spec->op != Op::kParameter) {
+    if (form->op != Op::kParameter) {
         for (int i = 0; i < argc; ++i) {
             if (!ParseInt(args[i], n[static_cast<std::size_t>(i)])) {
                 return Refuse(code);
@@ -418,8 +423,11 @@ Answer SimController::Operate(std::string code, const std::string* tokens, int c
         }
     }
     Answer ok{code, true, {}};
-    switch (spec->op) {
+    switch (form->op) {
         case Op::kVersion:
+            if (!options_.knowsVersion) {
+                return Refuse(std::string(cmd::kStatusNg));
+            }
             ok.data = options_.version;
             return ok;
         case Op::kMonitor:

@@ -113,6 +113,7 @@ class SimController {
 
   private:
     enum class Activity { kIdle, kOrigin, kStep, kPushing, kJog, kInching };
+    // The operation inputs as one set: step number, SVON, DRIVE.
     struct InputState {
         int step = 0;
         bool svon = false;

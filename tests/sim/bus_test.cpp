@@ -81,6 +81,7 @@ constexpr std::string_view kGarbage[] = {
     ":01 \xFF\xFE\xFD\xFC\r\n"sv,
 };
 
+// Bytes that are no request: nothing is answered, and the line keeps working.
 class Garbage : public Bus, public ::testing::WithParamInterface<std::string_view> {};
 
 TEST_P(Garbage, IsIgnoredAndTheNextRequestIsAnswered) {
@@ -129,6 +130,7 @@ TEST_F(Bus, RandomBytesNeverStopTheController) {
     EXPECT_EQ(Ask(1, "VE")->data, "2.60");
 }
 
+// When the reply to "VE" arrives at one line speed.
 struct TimingCase {
     const char* name;
     int baud;
@@ -140,6 +142,7 @@ constexpr TimingCase kTimings[] = {
     {"At38400", 38400, 9}, {"At57600", 57600, 6},
 };
 
+// Transfer times follow the line speed.
 class ByteTiming : public Bus, public ::testing::WithParamInterface<TimingCase> {};
 
 TEST_P(ByteTiming, CostsElevenBitsPerCharacterEachWayPlusTheMinimumDelay) {

@@ -71,6 +71,13 @@ TEST(CommandLine, EveryOptionReachesItsField) {
     EXPECT_EQ(o.faults[1].kind, FaultKind::kNoise);
 }
 
+TEST(CommandLine, VersionNoneMakesAControllerWithoutTheVersionCommand) {
+    SimProgramOptions o;
+    std::string error;
+    ASSERT_EQ(Parse({"--version", "none"}, o, error), CommandLineResult::kRun) << error;
+    EXPECT_FALSE(o.controllers[0].knowsVersion);
+}
+
 TEST(CommandLine, HelpWinsAndDocumentsEveryOption) {
     SimProgramOptions o;
     std::string error;
@@ -83,6 +90,7 @@ TEST(CommandLine, HelpWinsAndDocumentsEveryOption) {
     }
 }
 
+// A command line that must be refused.
 struct BadCase {
     const char* name;
     std::vector<std::string> args;
@@ -109,6 +117,7 @@ const BadCase kBad[] = {
     {"ShortOption", {"-x"}},
 };
 
+// Refused command lines.
 class BadCommandLine : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(BadCommandLine, IsRefusedWithAReason) {
@@ -121,6 +130,7 @@ TEST_P(BadCommandLine, IsRefusedWithAReason) {
 INSTANTIATE_TEST_SUITE_P(Sim, BadCommandLine, ::testing::ValuesIn(kBad),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// One control input line and what it parses to.
 struct ControlCase {
     const char* name;
     const char* line;
@@ -149,6 +159,7 @@ constexpr ControlCase kControl[] = {
     {"Binary", "\x01\x02\xFF", K::kInvalid, 0, 0},
 };
 
+// Lines of the control input.
 class ControlLine : public ::testing::TestWithParam<ControlCase> {};
 
 TEST_P(ControlLine, Parses) {

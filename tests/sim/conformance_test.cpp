@@ -8,6 +8,7 @@
 namespace tavro::sim::test {
 namespace {
 
+// One factory controller at ID 1 on the line.
 class Conformance : public BusFixture {
   protected:
     Conformance() { bus.AddController(ControllerOptions{}); }
@@ -21,6 +22,7 @@ TEST_F(Conformance, VersionReplyIsFramedAndChecksummed) {
     EXPECT_EQ(received, ":01VEOK2.60A4\r\n");
 }
 
+// One command form and the answer it gets from a factory controller.
 struct FormCase {
     const char* name;
     const char* command;
@@ -77,6 +79,7 @@ constexpr FormCase kForms[] = {
     {"TooManyArguments", "EE 0 0 1 2", false, ""},
 };
 
+// Every command form, well and badly formed.
 class CommandForms : public Conformance, public ::testing::WithParamInterface<FormCase> {};
 
 TEST_P(CommandForms, AnswerAsTheReplyFormsSay) {
@@ -104,6 +107,7 @@ TEST_F(Conformance, MonitorReplyCarriesStatusWordAndValuesBlock) {
     EXPECT_EQ(reply->data.substr(0, 4), "0080");
 }
 
+// A parameter, a value to write and the text it reads back as.
 struct WriteReadCase {
     const char* name;
     int group;
@@ -126,6 +130,7 @@ constexpr WriteReadCase kWriteReads[] = {
     {"JogSpeedThroughAlias", 22, 2, 55.0, "55.000000"},
 };
 
+// Writes read back.
 class WriteThenRead : public Conformance, public ::testing::WithParamInterface<WriteReadCase> {};
 
 TEST_P(WriteThenRead, ReturnsTheWrittenValue) {
@@ -174,8 +179,19 @@ TEST_F(Conformance, FactoryDefaultsAnswerFromIdOneAndRestoreParameters) {
     EXPECT_FALSE(Ask(7, "VE").has_value());
 }
 
+TEST_F(Conformance, ControllerWithoutVersionCommandAnswersWithCodeNg) {
+    ControllerOptions foreign;
+    foreign.id = 2;
+    foreign.knowsVersion = false;
+    bus.AddController(foreign);
+    const auto reply = Ask(2, "VE");
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(reply->code, "NG");
+    EXPECT_EQ(reply->status, "NG");
+    EXPECT_EQ(reply->checksum, static_cast<int>(Checksum(reply->body)));
+}
+
 TEST_F(Conformance, AlarmHistoryHasFourEntriesBelowVersion25) {
-    SimBus other(loop);
     ControllerOptions old;
     old.id = 2;
     old.version = "2.49";

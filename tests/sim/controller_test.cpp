@@ -68,6 +68,7 @@ TEST_F(Outputs, FactoryFunctionsAreBusyAndInPosition) {
     EXPECT_EQ(Word() & (kBitBusy | kBitOut0), kBitOut0);
 }
 
+// A sequence of manual-output commands and the output bits it leaves.
 struct ManualCase {
     const char* name;
     const char* commands[3];
@@ -83,6 +84,7 @@ constexpr ManualCase kManual[] = {
     {"ReleasedToTheirFunctions", {"SW 0 1", "SW 1 0", "SW 4 1"}, kBitAlarm},
 };
 
+// Manual outputs over the functions.
 class ManualOutputs : public Outputs, public ::testing::WithParamInterface<ManualCase> {};
 
 TEST_P(ManualOutputs, DriveTheOutputBits) {
@@ -207,6 +209,7 @@ TEST_F(Memory, UnwritableMemoryAnswersNgWithTheEepromAlarm) {
     EXPECT_NE(c.StateError(), "");
 }
 
+// A state file that must not be loaded.
 struct DamagedCase {
     const char* name;
     const char* content;
@@ -227,6 +230,7 @@ constexpr DamagedCase kDamaged[] = {
     {"BinaryBytes", "format=1\n0/0=50\n\x01\xFF\x7F=\x80\n"},
 };
 
+// Damaged state files.
 class DamagedState : public Memory, public ::testing::WithParamInterface<DamagedCase> {};
 
 TEST_P(DamagedState, IsReportedAndNothingOfItIsLoaded) {

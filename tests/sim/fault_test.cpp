@@ -8,6 +8,7 @@
 namespace tavro::sim::test {
 namespace {
 
+// One factory controller at ID 1 and a plan of faults.
 class Faults : public BusFixture {
   protected:
     Faults() { bus.AddController(ControllerOptions{}); }
@@ -15,6 +16,7 @@ class Faults : public BusFixture {
     SimController& Controller() { return bus.ControllerAt(0); }
 };
 
+// What one fault of a kind does to a write.
 struct KindCase {
     const char* name;
     FaultKind kind;
@@ -35,6 +37,7 @@ constexpr KindCase kKinds[] = {
     {"LateDuplicate", FaultKind::kLateDuplicate, true, true, "OK", true},
 };
 
+// One fault of each kind.
 class EachKind : public Faults, public ::testing::WithParamInterface<KindCase> {};
 
 TEST_P(EachKind, DamagesOneExchangeAsNamed) {
@@ -158,10 +161,13 @@ TEST_F(Faults, CombinedFaultsApplyTogether) {
     loop.Advance(1);
     ASSERT_EQ(replies.size(), 1U);
     EXPECT_EQ(replies[0].substr(0, 2), "02");
-    const auto& reply = bus.Replies().back();
-    EXPECT_EQ(reply.faults, (std::vector<FaultKind>{FaultKind::kWrongId, FaultKind::kExtraDelay}));
+    const auto logged = bus.Replies();
+    ASSERT_EQ(logged.size(), 1U);
+    EXPECT_EQ(logged[0].faults,
+              (std::vector<FaultKind>{FaultKind::kWrongId, FaultKind::kExtraDelay}));
 }
 
+// A fault as text and what it parses to.
 struct ParseCase {
     const char* name;
     const char* text;
@@ -191,9 +197,10 @@ constexpr ParseCase kParses[] = {
     {"Empty", "", false, FaultKind::kNoReply, 0, "", 0, 0},
 };
 
-class FaultSpec : public ::testing::TestWithParam<ParseCase> {};
+// Faults written on the command line.
+class FaultText : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(FaultSpec, ParsesOrSaysWhy) {
+TEST_P(FaultText, ParsesOrSaysWhy) {
     const ParseCase& c = GetParam();
     std::string error;
     const auto f = ParseFault(c.text, error);
@@ -209,7 +216,7 @@ TEST_P(FaultSpec, ParsesOrSaysWhy) {
     EXPECT_EQ(f->delayMs, c.delayMs);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sim, FaultSpec, ::testing::ValuesIn(kParses),
+INSTANTIATE_TEST_SUITE_P(Sim, FaultText, ::testing::ValuesIn(kParses),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -12,6 +12,7 @@
 namespace tavro::sim::test {
 namespace {
 
+// The harness with the engine's frame handler replaced by a recorder.
 class Line : public ::testing::Test {
   protected:
     Line() {
@@ -52,6 +53,7 @@ TEST_F(Line, ClosingThePortFreesTheLineForTheNextOpen) {
     EXPECT_EQ(frames.size(), 1U);
 }
 
+// A port open that must fail, and how.
 struct OpenCase {
     const char* name;
     const char* path;
@@ -66,6 +68,7 @@ constexpr OpenCase kOpenFailures[] = {
      OpenFailure::kUnsupportedSpeed},
 };
 
+// Opens that fail.
 class OpenFailures : public Line, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(OpenFailures, AreReportedWithTheirKind) {

@@ -136,6 +136,7 @@ TEST_F(Motion, ZeroOperatingTimeDoesNotOperate) {
     EXPECT_EQ(c.Position(), 0.0);
 }
 
+// Where a work piece is and how the pushing step ends.
 struct PushCase {
     const char* name;
     double workpieceMm;
@@ -150,6 +151,7 @@ constexpr PushCase kPushes[] = {
     {"NoWorkpiece", -1.0, 15000.0, false, 0},
 };
 
+// Pushing steps with and without a work piece.
 class Pushing : public Motion, public ::testing::WithParamInterface<PushCase> {};
 
 TEST_P(Pushing, PushesOnFromTheTargetWithinTheRange) {
@@ -241,6 +243,7 @@ TEST_F(Motion, StepInputsShowTheSelectedStep) {
     EXPECT_EQ(c.Inputs(), kBitSvon) << "jog and inching steps have no input pattern";
 }
 
+// An actuator series, its position constant and a stroke it comes in.
 struct SeriesCase {
     const char* name;
     int series;
@@ -254,6 +257,7 @@ constexpr SeriesCase kSeriesCases[] = {
     {"M", 3, 500, 30},
 };
 
+// The values block for each series.
 class MonitorValues : public ::testing::TestWithParam<SeriesCase> {};
 
 TEST_P(MonitorValues, PositionsDecodeToTheModelsPosition) {

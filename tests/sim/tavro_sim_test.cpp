@@ -104,6 +104,7 @@ class SimProcess {
     int out_ = -1;
 };
 
+// A client of tavro-sim through the link's real serial port code.
 class TavroSim : public ::testing::Test {
   protected:
     TavroSim() : ctx(loop, settings.Path()) {
@@ -287,7 +288,7 @@ int RunToEnd(std::vector<std::string> args, std::string& output) {
 TEST(TavroSimCommandLine, HelpExitsZeroAndBadOptionsExitTwo) {
     std::string help;
     EXPECT_EQ(RunToEnd({"--help"}, help), 0);
-    EXPECT_NE(help.find("--fault SPEC"), std::string::npos);
+    EXPECT_NE(help.find("--fault FAULT"), std::string::npos);
     std::string bad;
     EXPECT_EQ(RunToEnd({"--stroke", "25"}, bad), 2);
     EXPECT_NE(bad.find("--stroke"), std::string::npos);
