@@ -110,12 +110,17 @@ struct VersionCase {
     const char* version;
     bool accepted;
     int historyCount;
+    bool knowsVersion = true;
 };
 
 constexpr VersionCase kVersions[] = {
-    {"Below2160", "2.159", false, 4}, {"At2160", "2.160", true, 4},
-    {"Below2500", "2.499", true, 4},  {"At2500", "2.5", true, 20},
-    {"Three", "3", false, 20},        {"AboveThree", "3.001", false, 20},
+    {"Below2160", "2.159", false, 4},
+    {"At2160", "2.160", true, 4},
+    {"Below2500", "2.499", true, 4},
+    {"At2500", "2.5", true, 20},
+    {"Three", "3", false, 20},
+    {"AboveThree", "3.001", false, 20},
+    {"UnknownCommand", "2.60", false, 4, false},
 };
 
 class VersionTest : public EngineSimTest, public ::testing::WithParamInterface<VersionCase> {
@@ -124,6 +129,7 @@ class VersionTest : public EngineSimTest, public ::testing::WithParamInterface<V
         sim::ControllerOptions options;
         options.id = 2;
         options.version = GetParam().version;
+        options.knowsVersion = GetParam().knowsVersion;
         sim.AddController(options);
         ctx.status.controllerId = 2;
     }

@@ -64,17 +64,6 @@ TEST_F(UploadTest, ReadsTheSixteenRowsAndEnds) {
     EXPECT_TRUE(CTimer(ctx).IsRunning(CTimer::kPoll));
 }
 
-TEST_F(UploadTest, ControllerThatDoesNotKnowTheVersionCommandIsRefused) {
-    line->SetResponder(nullptr);
-    trx().Run(OP_UPLOAD_ALL, 0, 0);
-    line->Reply("01NGNG");  // echoes "NG" as its code
-    loop.RunDue();
-    EXPECT_EQ(line->Bodies(), (Bodies{"01 VE"}));
-    EXPECT_TRUE(host.Has("Message(353,!)"));
-    EXPECT_EQ(host.exitRequests, 1);
-    EXPECT_EQ(ctx.trx.currentOp, OP_IDLE);
-}
-
 TEST_F(UploadTest, PollReplyDuringTheVersionReadIsNotJudged) {
     line->SetResponder(nullptr);
     ctx.trx.lastRequest.controllerId = 1;
