@@ -8,11 +8,15 @@
 
 #include "link/EventLoop.h"
 #include "link/FrameAssembler.h"
+#include "link/LinkHost.h"
+#include "link/MonitorClient.h"
+#include "link/MonitorState.h"
 #include "link/ParameterImage.h"
 #include "link/PidDefaults.h"
 #include "link/PortList.h"
 #include "link/StatusBlock.h"
 #include "link/Transport.h"
+#include "link/TrxState.h"
 
 namespace tavro {
 
@@ -60,6 +64,15 @@ struct LinkContext {
     TimerClient* timerClient = nullptr;
     PortOpener openPort;
     PortState port;
+
+    TrxState trx;
+    MonitorState monitor;
+    // The window side of the link; a program without windows keeps the quiet host.
+    QuietHost quietHost{status};
+    LinkHost* host = &quietHost;
+    LinkHost& Host() { return host != nullptr ? *host : quietHost; }
+    // The monitor decoder; without one, monitor and alarm replies are only consumed.
+    MonitorClient* monitorClient = nullptr;
 };
 
 }  // namespace tavro

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "link/CommandTable.h"
+#include "link/LinkContext.h"
+#include "link/LinkHost.h"
+#include "link/Operations.h"
+#include "link/TrxState.h"
+
+namespace tavro {
+
+// The transaction engine: one command on the line at a time, the monitor poll when the
+// line is free, resends, and the step functions of the operations. A view over the
+// context; any code may make one on the stack.
+class CTrxData {
+  public:
+    explicit CTrxData(LinkContext& ctx) : ctx_(ctx) {}
+    virtual ~CTrxData() = default;
+
+    // Starts an operation, or continues the current one with a status (Operations.h).
+    void Run(int op, int param, int status);
+    // Frames the command for an ID and writes it (or defers it) with the 1000 ms reply timer.
+    void Send(std::string_view commandText, int controllerId);
+    void Write(const std::string& frame, int timerSlot, std::int64_t ms);
+    // The 100 ms tick: a monitor poll when the line is free.
+    void Poll();
+    // One received frame (the text between ":" and CR).
+    void OnFrame(std::string_view text);
+    // A reply (0) or a timer event (2, 6) for the current operation.
+    void OnLinkEvent(int status);
+    // The reply timer fired, or a bad reply arrived.
+    void OnReplyTimeout();
+    // What the timer slots do when they expire.
+    void OnTimerSlot(int slot);
+
+    void Resend();
+    void Finish();
+    void StopWaits();
+    void AbortAll();
+    void NoResponse();
+    void RestoreAfterFailure();
+    void CancelByUser();
+    void ShowProgress(int total);
+    void HideProgress();
+
+    // Transfer engines over command tables and block lists.
+    int ReadTable(int step, int repeats, int count, CommandTable table);
+    int WriteTable(int step, int repeats, int count, CommandTable table, int force);
+    int ReadBlocks(int step, BlockList blocks);
+    int WriteBlocks(int step, BlockList blocks, std::span<const int> forceFlags,
+                    std::span<const int> skipFlags);
+    void StoreReplies(CommandTable table, int repeats, int count);
+
+    // Copies a basic parameter that has meaning in the status block there.
+    void ApplyParameter(int group, int parameter, int value);
+
+    // 4 step-data points for the pulse control type, 15 steps otherwise.
+    int RepeatCount() const;
+    // The block's table for the control type.
+    CommandTable TableFor(const Block& block) const;
+
+    TrxState& State() { return ctx_.trx; }
+
+  private:
+    using Handler = int (CTrxData::*)(int step, int param, int status);
+
+    LinkHost& Host() { return ctx_.Host(); }
+    void SetLinkState(int state) { Host().SetLinkState(state); }
+    // Sends to the ID of the last request record, where Run puts controllerId.
+    void SendCommand(std::string_view commandText);
+    void StartPoll();
+    // Finish, StopWaits, StartPoll: how most operations end.
+    void End();
+    // Continues the current operation after `ms` instead of sleeping; dropped when the
+    // operation changes first.
+    void Pause(std::int64_t ms, std::function<void(CTrxData&)> then);
+    void CancelPause();
+    void PostLinkEvent(int status);
+    void PostNextStep();
+    void ExpectReplyFromNewId();
+    // Starts the poll and the origin (or step) watchdog and marks the wait for `op`,
+    // a millisecond after the command that started the motion was answered.
+    void WaitForMonitorBit(bool origin, int op);
+
+    // Late replies (see link/README.md).
+    void CountTransmission();
+    void CountAnswer(const ReplyRecord& reply);
+    void StartHoldIfStale();
+    void DropWhileHolding(std::string_view text);
+    void ReleaseHold();
+    void SendDeferred();
+    void ClearHold();
+
+    // The controller check on the reply to the initial upload's "VE"; true when the reply
+    // was taken care of (unsupported controller).
+    bool RejectsController(const ReplyRecord& reply);
+
+    // Step functions of the operation table.
+    int OpIdle(int step, int param, int status);
+    int OpInitialize(int step, int param, int status);
+    int OpConnect(int step, int param, int status);
+    int OpSearch(int step, int param, int status);
+    int OpSetControlType(int step, int param, int status);
+    int OpUploadAll(int step, int param, int status);
+    int OpAlarm(int step, int param, int status);
+    int OpExit(int step, int param, int status);
+    int OpManualOutput(int step, int param, int status);
+    int OpIoDownload(int step, int param, int status);
+    int OpIoUpload(int step, int param, int status);
+    int OpPidDefault(int step, int param, int status);
+    int OpBasicDownload(int step, int param, int status);
+    int OpStepUpload(int step, int param, int status);
+    int OpStepDownload(int step, int param, int status);
+    int OpSetMode(int step, int param, int status);
+    int OpDrive(int step, int param, int status);
+    int OpReturnOrigin(int step, int param, int status);
+    int OpJog(int step, int param, int status);
+    int OpInching(int step, int param, int status);
+    int OpStepRun(int step, int param, int status);
+    int OpStop(int step, int param, int status);
+    int OpDetailUpload(int step, int param, int status);
+    int OpDetailDownload(int step, int param, int status);
+    int OpCommSetup(int step, int param, int status);
+
+    static Handler HandlerFor(int op);
+
+    LinkContext& ctx_;
+};
+
+}  // namespace tavro

@@ -1,0 +1,469 @@
+// Connection, upload and download operations with their command tables and block lists.
+
+#include "link/CEepData.h"
+#include "link/CStatusFlg.h"
+#include "link/CTrxData.h"
+#include "link/Numbers.h"
+#include "link/StringIds.h"
+
+namespace tavro {
+
+namespace {
+
+constexpr int kFirstStepGroup = ParameterImage::kFirstStepGroup;  // group of step 1
+constexpr int kLastStepGroup = kFirstStepGroup + 14;              // group of step 15
+constexpr int kControlTypeParameter = 12;
+constexpr int kIdParameter = 3;
+constexpr int kStepTableRows = 9;
+constexpr int kPidDefaultRows = 88;
+
+constexpr CommandRow kInitTable[] = {Bare(cmd::kStopAll), Bare(cmd::kFactoryDefaults)};
+
+constexpr CommandRow kConnectTable[] = {
+    Bare(cmd::kStopAll), Bare(cmd::kTestMode), Read(0, 0, 0),
+    Read(0, 1, 1),       Read(0, 12, 2),       Read(0, 3, 3),
+};
+
+constexpr CommandRow kInitialUploadTable[] = {
+    Bare(cmd::kVersion, 0), Bare(cmd::kStopAll), Bare(cmd::kTestMode), Bare(cmd::kAlarmRead, 1),
+    Read(0, 0, 2),          Read(0, 1, 3),       Read(1, 0, 4),        Read(0, 2, 5),
+    Read(0, 6, 6),          Read(0, 8, 7),       Read(0, 9, 8),        Read(0, 10, 9),
+    Read(0, 13, 11),        Read(0, 3, 12),      Read(0, 22, 13),      Read(0, 24, 14),
+};
+
+constexpr CommandRow kControlTypeTable[] = {
+    Write(0, kControlTypeParameter, 0),
+    Bare(cmd::kCommit),
+    Bare(cmd::kCommitAb),
+    Bare(cmd::kCommitSp),
+};
+
+// Every servo constant and PID cell, and the PID set number of every step; written only.
+constexpr ParameterRun kDetailRuns[] = {
+    {1, 1, 15, 0},
+    {1, 17, 17, 0},
+    {2, 0, 56, 0},
+    {kFirstStepGroup, 15, 15, kLastStepGroup},
+};
+constexpr auto kDetailTable = ExpandReadRows<CountRows(kDetailRuns)>(kDetailRuns, false);
+static_assert(kDetailTable.size() == 88);
+
+// The PID gains and set numbers that the detail dialog shows, into slots 0..63.
+constexpr ParameterRun kDetailReadRuns[] = {
+    {1, 13, 15, 0},
+    {1, 17, 17, 0},
+    {2, 12, 56, 0},
+    {kFirstStepGroup, 15, 15, kLastStepGroup},
+};
+constexpr auto kDetailReadTable = ExpandReadRows<CountRows(kDetailReadRuns)>(kDetailReadRuns, true);
+static_assert(kDetailReadTable.size() == 64);
+
+constexpr CommandRow kBasicWriteTable[] = {
+    Write(0, 0, 0), Write(0, 1, 1), Write(1, 0), Write(0, 2, 2), Write(0, 10),
+};
+constexpr CommandRow kBasicWritePulseTable[] = {
+    Write(0, 0, 0), Write(0, 1, 1), Write(1, 0), Write(0, 13, 2), Write(0, 10),
+};
+
+constexpr CommandRow kBasicTable[] = {
+    Read(0, 0, 0),   Read(0, 1, 1),   Read(1, 0, 2),   Read(0, 2, 3),   Read(0, 6, 4),
+    Read(0, 8, 5),   Read(0, 9, 6),   Read(0, 10, 7),  Read(0, 11, 8),  Read(0, 13, 9),
+    Read(0, 14, 10), Read(0, 15, 11), Read(0, 16, 12), Read(0, 17, 13), Read(0, 18, 14),
+    Read(0, 19, 15), Read(0, 20, 16), Read(0, 21, 17),
+};
+
+// Per-step tables, written for step 1 (group 3); the engines add the step index.
+constexpr CommandRow kStepDataTable[] = {
+    Read(3, 0, kSlotRunning), Read(3, 1, kSlotRunning), Read(3, 2, kSlotRunning),
+    Read(3, 3, kSlotRunning), Read(3, 4, kSlotRunning), Read(3, 5, kSlotRunning),
+    Read(3, 6, kSlotRunning), Read(3, 7, kSlotRunning), Read(3, 8, kSlotRunning),
+};
+static_assert(std::size(kStepDataTable) == kStepTableRows);
+constexpr CommandRow kFullStepTable[] = {
+    Read(3, 0, kSlotRunning),  Read(3, 1, kSlotRunning),  Read(3, 2, kSlotRunning),
+    Read(3, 3, kSlotRunning),  Read(3, 4, kSlotRunning),  Read(3, 5, kSlotRunning),
+    Read(3, 6, kSlotRunning),  Read(3, 7, kSlotRunning),  Read(3, 8, kSlotRunning),
+    Read(3, 9, kSlotRunning),  Read(3, 10, kSlotRunning), Read(3, 11, kSlotRunning),
+    Read(3, 12, kSlotRunning), Read(3, 13, kSlotRunning), Read(3, 14, kSlotRunning),
+};
+constexpr CommandRow kStepAreaTable[] = {
+    Read(3, 9, kSlotRunning),  Read(3, 10, kSlotRunning), Read(3, 11, kSlotRunning),
+    Read(3, 12, kSlotRunning), Read(3, 13, kSlotRunning), Read(3, 14, kSlotRunning),
+};
+
+constexpr CommandRow kIoWriteTable[] = {
+    Bare(cmd::kAllOutputsOff), Write(0, 6),     Write(0, 8, 0), Write(0, 9, 1),
+    Write(0, 19, 2),           Write(0, 20, 3),
+};
+constexpr CommandRow kIoLimitsTable[] = {Read(0, 19, 0), Read(0, 20, 1)};
+constexpr CommandRow kIoLimitsWriteTable[] = {Write(0, 19, 0), Write(0, 20, 1)};
+constexpr CommandRow kIdWriteTable[] = {Write(0, kIdParameter, 0)};
+constexpr CommandRow kCommWriteTable[] = {Write(0, 22, 1), Write(0, 24, 2)};
+constexpr CommandRow kStopTable[] = {Bare(cmd::kStopAll)};
+constexpr CommandRow kCommitTable[] = {Bare(cmd::kCommit)};
+constexpr CommandRow kCommitAndResetTable[] = {
+    Bare(cmd::kCommit),
+    Bare(cmd::kCommitAb),
+    Bare(cmd::kCommitSp),
+};
+
+constexpr int kResetMessage = ids::IDS_RESET_REQUIRED;
+constexpr bool kPerStep = true;
+
+// Block lists. Each block: table, pulse-type table, message after it, per step, force
+// selector, skip selector.
+constexpr Block kBasicDownload[] = {
+    {kDetailTable, kDetailTable, 0, false, 1, 1},
+    {kStepAreaTable, kStepAreaTable, 0, kPerStep, 2, 2},
+    {kBasicWriteTable, kBasicWritePulseTable, kResetMessage, false, 0, 0},
+    {kIoLimitsWriteTable, kIoLimitsWriteTable, 0, false, 0, 0},
+    {kCommitAndResetTable, kCommitAndResetTable, 0, false, 0, 0},
+};
+constexpr Block kIoDownload[] = {
+    {kIoWriteTable, kIoWriteTable, 0, false, 0, 0},
+    {kStepAreaTable, kStepAreaTable, 0, kPerStep, 0, 0},
+    {kCommitTable, kCommitTable, 0, false, 0, 0},
+};
+constexpr Block kStepDownload[] = {
+    {kStepDataTable, kStepDataTable, 0, kPerStep, 1, 0},
+    {kCommitTable, kCommitTable, 0, false, 0, 0},
+};
+constexpr Block kDetailDownload[] = {
+    {kIdWriteTable, kIdWriteTable, 0, false, 0, 0},
+    {kDetailTable, kDetailTable, 0, false, 1, 0},
+    {kFullStepTable, kFullStepTable, 0, kPerStep, 2, 0},
+    {kBasicTable, kBasicTable, kResetMessage, false, 0, 0},
+    {kCommitAndResetTable, kCommitAndResetTable, 0, false, 0, 0},
+};
+constexpr Block kCommDownload[] = {
+    {kIdWriteTable, kIdWriteTable, 0, false, 0, 0},
+    {kCommWriteTable, kCommWriteTable, kResetMessage, false, 0, 0},
+    {kCommitTable, kCommitTable, 0, false, 0, 0},
+};
+constexpr Block kDetailUpload[] = {
+    {kDetailReadTable, kDetailReadTable, 0, false, 0, 0},
+    {kFullStepTable, kFullStepTable, 0, kPerStep, 0, 0},
+    {kBasicTable, kBasicTable, 0, false, 0, 0},
+};
+constexpr Block kIoUpload[] = {
+    {kStopTable, kStopTable, 0, false, 0, 0},
+    {kStepAreaTable, kStepAreaTable, 0, kPerStep, 0, 0},
+    {kIoLimitsTable, kIoLimitsTable, 0, false, 0, 0},
+};
+
+constexpr int Rows(CommandTable table) {
+    return static_cast<int>(table.size());
+}
+
+int Flag(bool set) {
+    return set ? 1 : 0;
+}
+
+}  // namespace
+
+int CTrxData::OpSearch(int step, int param, int /*status*/) {
+    SearchState& s = State().search;
+    constexpr int kByte = 0xFF;
+    if (step == 0) {
+        s.first = (param >> 8) & kByte;
+        s.last = param & kByte;
+        s.count = 0;
+        s.probed = s.first;
+    } else if (IsOk(State().lastReply) && s.count < SearchState::kMaxFound) {
+        s.found[static_cast<std::size_t>(s.count++)] = s.probed;
+    }
+    const int total = s.last - s.first + 1;
+    Host().ShowSearchProgress(step, total > 0 ? total : 0);
+    s.probed = s.first + step;
+    if (s.probed > s.last) {
+        s.found[static_cast<std::size_t>(s.count)] = 0;
+        if (s.count == 0) {
+            Host().NotifyFrontDialog(WM_OP_NO_CONTROLLER, kTargetFrontDialog);
+        } else {
+            Host().ShowFoundIds(std::vector<int>(s.found.begin(), s.found.begin() + s.count));
+        }
+        Finish();
+        return kWait;
+    }
+    State().lastRequest.controllerId = s.probed;
+    Send(cmd::kVersion, s.probed);
+    return kWait;
+}
+
+int CTrxData::OpConnect(int step, int /*param*/, int /*status*/) {
+    if (ReadTable(step, 1, Rows(kConnectTable), kConnectTable) == kWait) {
+        return kWait;
+    }
+    StoreReplies(kConnectTable, 1, Rows(kConnectTable));
+    CStatusFlg status(ctx_);
+    status.SetFlag(kFlagIdentityRead);
+    if (status.GetFrontPhase() == kFrontIdSearch) {
+        Finish();
+        Host().NotifyFrontDialog(WM_OP_COMPLETE, kTargetFrontDialog);
+        return kWait;
+    }
+    Host().SetModeSwitch(1);
+    SetLinkState(kLinkOnline);
+    End();
+    return kWait;
+}
+
+int CTrxData::OpUploadAll(int step, int /*param*/, int /*status*/) {
+    TrxState& t = State();
+    // The controller check of the reply handler applies while the parameter is 0, which
+    // holds only for the first command, "VE".
+    if (step == 0) {
+        t.currentParam = 0;
+        SetLinkState(kLinkBusy);
+    } else {
+        t.currentParam = 1;
+    }
+    if (ReadTable(step, 1, Rows(kInitialUploadTable), kInitialUploadTable) == kWait) {
+        return kWait;
+    }
+    LinkHost& host = Host();
+    host.SetRedraw(false);
+    StoreReplies(kInitialUploadTable, 1, Rows(kInitialUploadTable));
+    host.RedisplayViews(kViewsAll, 0);
+    host.SetInchingLimits();
+    CStatusFlg(ctx_).SetFlag(kFlagUploadDone);
+    host.SetModeSwitch(1);
+    SetLinkState(kLinkOnline);
+    End();
+    host.SetRedraw(true);
+    return kWait;
+}
+
+int CTrxData::OpInitialize(int step, int /*param*/, int /*status*/) {
+    const int result = ReadTable(step, 1, Rows(kInitTable), kInitTable);
+    if (step == 1) {
+        // The controller answers "ED" with its factory-default ID.
+        constexpr int kFactoryId = 1;
+        State().lastRequest.controllerId = kFactoryId;
+        ctx_.status.controllerId = kFactoryId;
+    }
+    if (result == kWait) {
+        return kWait;
+    }
+    LinkHost& host = Host();
+    host.SetRedraw(false);
+    host.RedisplayViews(kViewsAll, 0);
+    host.NotifyFrontDialog(WM_OP_COMPLETE, kTargetFrontDialog);
+    End();
+    host.SetRedraw(true);
+    return kWait;
+}
+
+int CTrxData::OpSetControlType(int step, int param, int /*status*/) {
+    OperationValues& v = State().op;
+    switch (step) {
+        case 0:
+            v.controlType = param;
+            SendCommand(Format(cmd::kWriteParameter.data(), 0, kControlTypeParameter,
+                               static_cast<double>(v.controlType)));
+            return kWait;
+        case 1:
+            // The acknowledged type goes through the reply store like a read value.
+            State().store.Put(0, Format("%d", v.controlType));
+            SendCommand(cmd::kCommit);
+            return kWait;
+        case 2:
+            SendCommand(cmd::kCommitAb);
+            return kWait;
+        case 3:
+            SendCommand(cmd::kCommitSp);
+            return kWait;
+        default:
+            break;
+    }
+    Finish();
+    StoreReplies(kControlTypeTable, 1, Rows(kControlTypeTable));
+    if (ctx_.status.frontPhase == kFrontTypeDialog) {
+        Host().NotifyFrontDialog(WM_OP_COMPLETE, kTargetFrontDialog);
+    }
+    return kWait;
+}
+
+int CTrxData::OpStepUpload(int step, int param, int /*status*/) {
+    OperationValues& v = State().op;
+    const int repeats = RepeatCount();
+    const int total = kStepTableRows * repeats;
+    if (step == 0) {
+        SetLinkState(kLinkBusy);
+        ShowProgress(kStepTableRows);
+        constexpr unsigned kHalf = 16;
+        constexpr unsigned kLow = 0xFFFF;
+        v.browseHigh = static_cast<int>((static_cast<unsigned>(param) >> kHalf) & kLow);
+        v.browseLow = static_cast<int>(static_cast<unsigned>(param) & kLow);
+    }
+    Host().SetProgressPosition(step, total);
+    if (ReadTable(step, repeats, kStepTableRows, kStepDataTable) == kWait) {
+        return kWait;
+    }
+    LinkHost& host = Host();
+    host.SetRedraw(false);
+    StoreReplies(kStepDataTable, repeats, kStepTableRows);
+    CStatusFlg(ctx_).SetFlag(kFlagStepDataMoved);
+    host.RedisplayViews(kViewsStepLists, 0);
+    HideProgress();
+    if (State().currentOp == OP_STEP_UPLOAD_REF) {
+        host.EnableMainWindow(false);
+        host.ShowStepBrowser(v.browseHigh, v.browseLow);
+    }
+    SetLinkState(kLinkOnline);
+    End();
+    host.SetRedraw(true);
+    return kWait;
+}
+
+int CTrxData::OpStepDownload(int step, int /*param*/, int /*status*/) {
+    CStatusFlg status(ctx_);
+    if (step == 0) {
+        SetLinkState(kLinkBusy);
+    }
+    const int force[] = {Flag(!status.HasFlag(kFlagStepDataMoved))};
+    const int r = WriteBlocks(step, kStepDownload, force, {});
+    if (r != kBlocksDone) {
+        return r;
+    }
+    Host().RedisplayViews(kViewsStepLists, 0);
+    status.SetFlag(kFlagStepDataMoved);
+    Host().ShowMessage(ids::IDS_UPDATE_COMPLETE, MessageIcon::kInformation, false);
+    return kWait;
+}
+
+int CTrxData::OpBasicDownload(int step, int param, int status) {
+    OperationValues& v = State().op;
+    CStatusFlg flags(ctx_);
+    if (step == 0) {
+        v.skipDetail = param;
+        v.skipStepArea = status;  // the second skip flag comes as the status argument
+        SetLinkState(kLinkBusy);
+    }
+    const int force[] = {1, Flag(!flags.HasFlag(kFlagDetailRead))};
+    const int skip[] = {v.skipDetail, v.skipStepArea};
+    const int r = WriteBlocks(step, kBasicDownload, force, skip);
+    if (r != kBlocksDone) {
+        return r;
+    }
+    Host().SetInchingLimits();
+    if (v.skipStepArea == 0) {
+        Host().RedisplayViews(kViewsIoPage, 0);
+    }
+    Host().ShowMessage(ids::IDS_UPDATE_COMPLETE, MessageIcon::kInformation, false);
+    return kWait;
+}
+
+int CTrxData::OpIoDownload(int step, int /*param*/, int /*status*/) {
+    if (step == 0) {
+        SetLinkState(kLinkBusy);
+    }
+    const int r = WriteBlocks(step, kIoDownload, {}, {});
+    if (r != kBlocksDone) {
+        return r;
+    }
+    ctx_.monitor.forceRefresh = true;
+    Host().ShowMessage(ids::IDS_UPDATE_COMPLETE, MessageIcon::kInformation, false);
+    return kWait;
+}
+
+int CTrxData::OpIoUpload(int step, int /*param*/, int /*status*/) {
+    const int r = ReadBlocks(step, kIoUpload);
+    if (r != kBlocksDone) {
+        return r;
+    }
+    LinkHost& host = Host();
+    host.SetRedraw(false);
+    CStatusFlg(ctx_).SetFlag(kFlagDetailRead);
+    host.RedisplayViews(kViewsIoPage, 0);
+    host.ShowOperationResult(1, 0, 0, 0, 0, 0);
+    SetLinkState(kLinkOnline);
+    End();
+    host.SetRedraw(true);
+    return kWait;
+}
+
+int CTrxData::OpDetailUpload(int step, int /*param*/, int /*status*/) {
+    if (step == 0) {
+        SetLinkState(kLinkBusy);
+    }
+    const int r = ReadBlocks(step, kDetailUpload);
+    if (r != kBlocksDone) {
+        return r;
+    }
+    LinkHost& host = Host();
+    host.SetRedraw(false);
+    CStatusFlg status(ctx_);
+    status.SetFlag(kFlagDetailUploadDone);
+    status.SetFlag(kFlagStepDataMoved);
+    status.SetFlag(kFlagDetailRead);
+    host.RedisplayViews(kViewsAll, 0);
+    SetLinkState(kLinkOnline);
+    End();
+    host.SetRedraw(true);
+    return kWait;
+}
+
+int CTrxData::OpDetailDownload(int step, int param, int /*status*/) {
+    if (step == 0) {
+        SetLinkState(kLinkBusy);
+    }
+    const int force[] = {param, Flag(!CStatusFlg(ctx_).HasFlag(kFlagStepDataMoved))};
+    const int r = WriteBlocks(step, kDetailDownload, force, {});
+    if (step == 0) {
+        ExpectReplyFromNewId();
+    }
+    if (r != kBlocksDone) {
+        return r;
+    }
+    Host().SetInchingLimits();
+    Host().ShowMessage(ids::IDS_UPDATE_COMPLETE, MessageIcon::kInformation, false);
+    return kWait;
+}
+
+int CTrxData::OpCommSetup(int step, int param, int /*status*/) {
+    if (step == 0) {
+        SetLinkState(kLinkBusy);
+    }
+    const int r = WriteBlocks(step, kCommDownload, {}, {});
+    if (step == 0) {
+        ExpectReplyFromNewId();
+    }
+    if (r != kBlocksDone) {
+        return r;
+    }
+    LinkHost& host = Host();
+    if (param == 0) {
+        host.ShowMessage(ids::IDS_UPDATE_COMPLETE, MessageIcon::kInformation, false);
+    } else if (host.AskYesNo(ids::IDS_SPEED_CHANGED, MessageIcon::kInformation, true)) {
+        host.RedisplayViews(kViewsAll, 0);
+        host.NotifyFrontDialog(WM_SEARCH_ABORT, kTargetIdCommDialog);
+    } else {
+        host.NotifyFrontDialog(WM_OP_COMPLETE, kTargetIdCommDialog);
+    }
+    return kWait;
+}
+
+int CTrxData::OpPidDefault(int step, int /*param*/, int /*status*/) {
+    if (step == 0) {
+        SetLinkState(kLinkBusy);
+        ShowProgress(kPidDefaultRows);
+    }
+    Host().SetProgressPosition(step, kPidDefaultRows);
+    const int r = WriteTable(step, 1, kPidDefaultRows, kDetailTable, 0);
+    if (step < kPidDefaultRows) {
+        return r;
+    }
+    HideProgress();
+    SetLinkState(kLinkOnline);
+    End();
+    return kWait;
+}
+
+void CTrxData::ExpectReplyFromNewId() {
+    // The ID write of step 0 is answered by the controller under its new ID.
+    const float id = CEepData(ctx_).GetCell(0, kIdParameter, ParameterImage::kEditCopy);
+    State().lastRequest.controllerId = TruncToInt(static_cast<double>(id));
+}
+
+}  // namespace tavro

@@ -1,0 +1,24 @@
+#include "link/LinkEngine.h"
+
+#include "link/CTrxData.h"
+
+namespace tavro {
+
+LinkEngine::LinkEngine(LinkContext& ctx) : ctx_(ctx) {
+    ctx_.timerClient = this;
+    LinkContext* c = &ctx_;
+    ctx_.port.onFrame = [c](std::string_view frame) { CTrxData(*c).OnFrame(frame); };
+}
+
+LinkEngine::~LinkEngine() {
+    if (ctx_.timerClient == this) {
+        ctx_.timerClient = nullptr;
+    }
+    ctx_.port.onFrame = nullptr;
+}
+
+void LinkEngine::OnTimerSlot(int slot) {
+    CTrxData(ctx_).OnTimerSlot(slot);
+}
+
+}  // namespace tavro

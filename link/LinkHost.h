@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "link/StatusBlock.h"
+
+namespace tavro {
+
+enum class MessageIcon { kExclamation, kInformation };
+
+// One argument of a formatted message box.
+using MessageArg = std::variant<int, double, std::string>;
+
+// Everything the link calls outward: the main window, its dialogs and the pages. The main
+// window implements it; a program without some of these windows keeps the do-nothing
+// defaults. All calls arrive on the event loop's thread.
+class LinkHost {
+  public:
+    virtual ~LinkHost() = default;
+
+    // Main window. SetLinkState stores the state in the status block and applies it to
+    // the controls; it has no default because something must store it.
+    virtual void SetLinkState(int state) = 0;
+    virtual void EnableMainWindow(bool /*enable*/) {}
+    virtual void RequestExit() {}
+    virtual void NotifyFrontDialog(int /*message*/, int /*target*/) {}
+    virtual void SetRedraw(bool /*on*/) {}
+    virtual void RefreshTitle() {}
+    virtual void RedisplayViews(int /*what*/, int /*copy*/) {}
+    virtual void EnableTabStrip(bool /*enable*/) {}
+
+    // Progress dialog over the main window.
+    virtual bool ProgressVisible() { return false; }
+    // Destroys a hidden dialog, then creates a new one and shows it.
+    virtual void OpenProgress() {}
+    virtual void SetProgressPosition(int /*position*/, int /*total*/) {}
+    virtual void StepProgress() {}
+    virtual void HideProgress() {}
+
+    // Controller search dialog.
+    virtual void ShowSearchProgress(int /*checked*/, int /*total*/) {}
+    virtual void ShowFoundIds(const std::vector<int>& /*ids*/) {}
+    virtual void StepSearchProgress() {}
+
+    // Message boxes by string ID. Questions are Yes/No with No preselected; the answer is
+    // true for Yes.
+    virtual void ShowMessage(int /*stringId*/, MessageIcon /*icon*/, bool /*topmost*/) {}
+    virtual void ShowFormattedMessage(int /*stringId*/, MessageIcon /*icon*/, bool /*topmost*/,
+                                      const std::vector<MessageArg>& /*args*/) {}
+    virtual bool AskYesNo(int /*stringId*/, MessageIcon /*icon*/, bool /*topmost*/) {
+        return false;
+    }
+
+    // Monitor/Test page.
+    virtual void ShowOperationResult(int /*contEnable*/, int /*servoOn*/, int /*originCaption*/,
+                                     int /*keepButtons*/, int /*contRunning*/, int /*resetTable*/) {
+    }
+    virtual void SetModeSwitch(int /*testMode*/) {}
+    virtual void SetInchingLimits() {}
+    virtual void SetSendingBusy(int /*busy*/) {}
+    virtual void ReleaseDeferredJog() {}
+    // The status word on the I/O Setup page's lamps and, when `monitorPage`, on the
+    // Monitor/Test page's lamps.
+    virtual void ShowStatusLamps(std::uint16_t /*word*/, bool /*monitorPage*/) {}
+    // One of the five value texts (controls 1730..1734).
+    virtual void ShowMonitorValue(int /*controlId*/, const std::string& /*text*/) {}
+    virtual void ShowAlarms(const std::vector<int>& /*codes*/) {}
+    virtual void SetAlarmResetEnable(bool /*enable*/) {}
+    // A posted WM_NEXT_STEP has arrived: the continuous operation runs its next row.
+    virtual void NextContinuousStep() {}
+
+    // Step browser, opened after an upload that the Monitor/Test page asked for.
+    virtual void ShowStepBrowser(int /*comboId*/, int /*item*/) {}
+};
+
+// The host of a program without windows: it keeps the link state and nothing else.
+class QuietHost : public LinkHost {
+  public:
+    explicit QuietHost(StatusBlock& status) : status_(status) {}
+    void SetLinkState(int state) override { status_.linkState = state; }
+
+  private:
+    StatusBlock& status_;
+};
+
+// The text of one entry of the found-ID list: ID 1 with the factory-default format (the
+// text of string 268), every other ID as "%d".
+std::string FoundIdCaption(int id, const std::string& factoryDefaultFormat);
+
+}  // namespace tavro

@@ -1,0 +1,395 @@
+// Motion and test operations.
+
+#include <cstdlib>
+
+#include "link/CStatusFlg.h"
+#include "link/CTimer.h"
+#include "link/CTrxData.h"
+#include "link/Numbers.h"
+
+namespace tavro {
+
+namespace {
+
+// Fields of the packed parameter: step << 24 | SVON << 16 | DRIVE << 8 | speed.
+int StepOf(int param) {
+    return static_cast<int>((static_cast<unsigned>(param) >> 24) & 0xFFU);
+}
+int SvonOf(int param) {
+    return static_cast<int>((static_cast<unsigned>(param) >> 16) & 0xFFU);
+}
+int DriveOf(int param) {
+    return static_cast<int>((static_cast<unsigned>(param) >> 8) & 0xFFU);
+}
+int SpeedOf(int param) {
+    return static_cast<int>(static_cast<unsigned>(param) & 0xFFU);
+}
+
+std::string Inputs(int step, int svon, int drive) {
+    return Format(cmd::kOperationInputs.data(), step, svon, drive);
+}
+
+std::string WriteValue(int group, int parameter, int value) {
+    return Format(cmd::kWriteParameter.data(), group, parameter, static_cast<double>(value));
+}
+
+// The parameters of step s live in group s + 2: target position and speed.
+constexpr int kGroupOfStep = 2;
+constexpr int kTargetParameter = 0;
+constexpr int kSpeedParameter = 2;
+
+constexpr std::int64_t kSettleMs = 1;          // before the poll starts watching a motion
+constexpr std::int64_t kStepReleaseMs = 100;   // between in-position and DRIVE off
+constexpr std::int64_t kOriginSettleMs = 500;  // after the origin row of a sequence
+constexpr std::int64_t kPollStopLeadMs = 45;   // poll stops this long before a timed step ends
+constexpr std::int64_t kReleaseLeadMs = 20;    // DRIVE goes off this long before
+constexpr std::int64_t kStopPollMs = 455;
+constexpr std::int64_t kStopSendMs = 480;
+constexpr int kMinTravelMs = 300;
+
+}  // namespace
+
+int CTrxData::OpIdle(int /*step*/, int /*param*/, int /*status*/) {
+    return kWait;
+}
+
+int CTrxData::OpAlarm(int step, int param, int /*status*/) {
+    OperationValues& v = State().op;
+    switch (step) {
+        case 0:
+            v.resetFlag = param;
+            StopWaits();
+            SendCommand(cmd::kStopAll);
+            return kWait;
+        case 1:
+            if (v.resetFlag == 1) {
+                SendCommand(cmd::kAlarmReset);
+                return kWait;
+            }
+            return kContinue;
+        case 2:
+            SendCommand(cmd::kAlarmRead);
+            return kWait;
+        default:
+            break;
+    }
+    CStatusFlg status(ctx_);
+    LinkHost& host = Host();
+    if (status.GetTestMode() == 1) {
+        host.ShowOperationResult(1, 0, 0, 0, 0, 0);
+        SetLinkState(kLinkOnline);
+        End();
+        host.EnableTabStrip(true);
+    } else {
+        End();
+    }
+    if (ctx_.monitorClient != nullptr) {
+        ctx_.monitorClient->DecodeAlarmReply(State().lastReply.data);
+    }
+    host.SetModeSwitch(status.GetTestMode());
+    return kWait;
+}
+
+int CTrxData::OpExit(int step, int /*param*/, int /*status*/) {
+    switch (step) {
+        case 0:
+            SendCommand(cmd::kStopAll);
+            return kWait;
+        case 1:
+            SendCommand(cmd::kAllOutputsOff);
+            return kWait;
+        case 2:
+            SendCommand(cmd::kMonitorMode);
+            return kWait;
+        default:
+            break;
+    }
+    Host().RequestExit();
+    Finish();
+    return kWait;
+}
+
+int CTrxData::OpManualOutput(int step, int param, int /*status*/) {
+    if (step == 0) {
+        const int output = DriveOf(param);  // output index << 8 | state
+        const int state = SpeedOf(param);
+        SetLinkState(kLinkBusy);
+        SendCommand(Format(cmd::kManualOutput.data(), output, state));
+        return kWait;
+    }
+    SetLinkState(kLinkOnline);
+    End();
+    // The next monitor reply redraws the I/O Setup page's lamps whatever it says.
+    ctx_.monitor.forceRefresh = true;
+    ctx_.monitor.suppressPageLamps = true;
+    return kWait;
+}
+
+int CTrxData::OpSetMode(int step, int param, int /*status*/) {
+    CStatusFlg status(ctx_);
+    switch (step) {
+        case 0:
+            status.SetTestMode(param);
+            SetLinkState(kLinkBusy);
+            SendCommand(cmd::kStopAll);
+            return kWait;
+        case 1:
+            SendCommand(status.GetTestMode() == 1 ? cmd::kTestMode : cmd::kMonitorMode);
+            return kWait;
+        case 2:
+            SendCommand(cmd::kAlarmRead);
+            return kWait;
+        default:
+            break;
+    }
+    if (status.GetTestMode() == 1) {
+        Host().EnableTabStrip(true);
+        SetLinkState(kLinkOnline);
+    } else {
+        Host().EnableTabStrip(false);
+        SetLinkState(kLinkMonitorMode);
+    }
+    End();
+    return kWait;
+}
+
+int CTrxData::OpDrive(int step, int param, int /*status*/) {
+    OperationValues& v = State().op;
+    if (step == 0) {
+        v.driveSvon = SvonOf(param);
+        v.driveDrive = DriveOf(param);
+        SendCommand(Inputs(StepOf(param), v.driveSvon, v.driveDrive));
+        return kWait;
+    }
+    LinkHost& host = Host();
+    if (v.driveSvon == 0) {
+        host.ShowOperationResult(1, 0, 0, 0, 0, 0);
+        SetLinkState(kLinkOnline);
+    } else {
+        host.ShowOperationResult(1, 1, 0, 1, 0, 0);
+        // A started motion keeps the link busy until the page's next operation.
+        if (v.driveDrive == 0) {
+            SetLinkState(kLinkOnline);
+        }
+    }
+    End();
+    return kWait;
+}
+
+void CTrxData::WaitForMonitorBit(bool origin, int op) {
+    Pause(kSettleMs, [origin, op](CTrxData& engine) {
+        TrxState& t = engine.State();
+        CTimer timer(engine.ctx_);
+        timer.StartPoll();
+        if (origin) {
+            timer.ArmOneShot(CTimer::kOriginWatchdog, CTimer::kOriginWatchdogMs);
+            t.originWait = true;
+        } else {
+            timer.ArmOneShot(CTimer::kStepWatchdog, CTimer::kStepWatchdogMs);
+            t.stepWait = true;
+        }
+        t.waitingOp = op;
+    });
+}
+
+int CTrxData::OpReturnOrigin(int step, int /*param*/, int /*status*/) {
+    switch (step) {
+        case 0:
+            SendCommand(Inputs(0, 1, 1));
+            return kWait;
+        case 1:
+            WaitForMonitorBit(true, OP_RETURN_ORIGIN);
+            return kWait;
+        case 2:
+            // The monitor reported the origin.
+            SendCommand(Inputs(0, 1, 0));
+            return kWait;
+        default:
+            break;
+    }
+    Host().ShowOperationResult(1, 1, 1, 0, 0, 0);
+    SetLinkState(kLinkOnline);
+    End();
+    return kWait;
+}
+
+int CTrxData::OpJog(int step, int param, int /*status*/) {
+    OperationValues& v = State().op;
+    switch (step) {
+        case 0:
+            v.jogParam = param;
+            Host().SetSendingBusy(1);
+            SendCommand(WriteValue(StepOf(param) + kGroupOfStep, kSpeedParameter, SpeedOf(param)));
+            return kWait;
+        case 1:
+            SendCommand(Inputs(StepOf(v.jogParam), 1, 1));
+            return kWait;
+        default:
+            break;
+    }
+    SetLinkState(kLinkOnline);
+    End();
+    Host().ReleaseDeferredJog();
+    return kWait;
+}
+
+int CTrxData::OpInching(int step, int param, int status) {
+    OperationValues& v = State().op;
+    const int s = StepOf(v.inchParam);
+    const int group = s + kGroupOfStep;
+    switch (step) {
+        case 0:
+            v.inchParam = param;
+            v.inchDistance = status;  // the signed distance comes as the status argument
+            SendCommand(Inputs(StepOf(param), 1, 0));
+            return kWait;
+        case 1:
+            SendCommand(WriteValue(group, kTargetParameter, v.inchDistance));
+            return kWait;
+        case 2:
+            SendCommand(WriteValue(group, kSpeedParameter, SpeedOf(v.inchParam)));
+            return kWait;
+        case 3:
+            SendCommand(Inputs(s, 1, 1));
+            return kWait;
+        case 4: {
+            CStatusFlg st(ctx_);
+            const std::int64_t position =
+                TruncToInt64(static_cast<double>(st.GetPosition(0)) * 1000.0);
+            const std::int64_t top = static_cast<std::int64_t>(st.GetStroke(0)) * 1000;
+            std::int64_t distance = v.inchDistance;
+            const std::int64_t target = distance + position;
+            if (target > top) {
+                distance = top - position;
+            } else if (target < 0) {
+                distance = position;
+            }
+            // A speed of 0 moves nothing: the move ends after the shortest travel time
+            // instead of dividing by zero.
+            const int speed = SpeedOf(v.inchParam);
+            std::int64_t ms = speed > 0 ? std::llabs(distance) / speed : 0;
+            if (ms < kMinTravelMs) {
+                ms = kMinTravelMs;
+            }
+            StartPoll();
+            CTimer(ctx_).ArmOneShot(CTimer::kStepTime, ms);
+            return kWait;
+        }
+        default:
+            break;
+    }
+    Host().ShowOperationResult(1, 1, 0, 0, 0, 0);
+    SetLinkState(kLinkOnline);
+    End();
+    return kWait;
+}
+
+int CTrxData::OpStepRun(int step, int param, int status) {
+    TrxState& t = State();
+    OperationValues& v = t.op;
+    if (t.stepTimeOver) {
+        // The step's operating time is over, whatever it was doing.
+        Finish();
+        StopWaits();
+        PostNextStep();
+        v.runPhase = 0;
+        t.stepTimeOver = false;
+        return kWait;
+    }
+    if (step == 0) {
+        v.runPhase = 0;  // a step given up half-way leaves no phase behind
+    }
+    const int s = v.runStep;
+    const int timeMs = v.runTimeMs;
+    CTimer timer(ctx_);
+    switch (v.runPhase) {
+        case 0:
+            v.runStep = StepOf(param);
+            v.runTimeMs = status;  // the operating time comes as the status argument
+            t.pollInFlight = false;
+            SendCommand(Inputs(v.runStep, 1, 1));
+            if (v.runTimeMs > 0 && v.runStep > 0) {
+                StartPoll();
+                timer.ArmOneShot(CTimer::kStepTime, v.runTimeMs);
+                if (v.runTimeMs > kPollStopLeadMs) {
+                    timer.ArmOneShot(CTimer::kPollStop, v.runTimeMs - kPollStopLeadMs);
+                }
+                if (v.runTimeMs > kReleaseLeadMs) {
+                    timer.ArmOneShot(CTimer::kEarlyRelease, v.runTimeMs - kReleaseLeadMs);
+                }
+            }
+            v.runPhase = 1;
+            return kWait;
+        case 1:
+            if (s == 0) {
+                WaitForMonitorBit(true, OP_STEP_RUN);
+            } else if (timeMs == 0) {
+                WaitForMonitorBit(false, OP_STEP_RUN);
+            }
+            v.runPhase = 2;
+            return kWait;
+        case 2:
+            if (status == kStatusMonitorBit) {
+                v.runPhase = 3;
+                if (s == 0) {
+                    StopWaits();
+                    timer.StopPoll();
+                } else if (timeMs == 0) {
+                    Pause(kStepReleaseMs, [s](CTrxData& engine) {
+                        engine.StopWaits();
+                        engine.SendCommand(Inputs(s, 1, 0));
+                    });
+                    return kWait;
+                }
+                SendCommand(Inputs(s, 1, 0));
+            } else if (status == kStatusEarlyRelease) {
+                v.runPhase = 3;
+                SendCommand(Inputs(s, 1, 0));
+            }
+            return kWait;
+        default:
+            break;
+    }
+    // Phase 3: DRIVE is off.
+    if (s == 0) {
+        v.runPhase = 0;
+        Pause(kOriginSettleMs, [](CTrxData& engine) {
+            engine.Finish();
+            engine.StopWaits();
+            engine.PostNextStep();
+        });
+    } else if (timeMs == 0) {
+        v.runPhase = 0;
+        Finish();
+        StopWaits();
+        PostNextStep();
+    }
+    return kWait;
+}
+
+int CTrxData::OpStop(int step, int /*param*/, int status) {
+    OperationValues& v = State().op;
+    if (step == 0 || v.stopPhase == 0) {
+        // Starting the stop has stopped the poll and the reply timer; what is still on the
+        // line arrives within the wait.
+        v.stopPhase = 1;
+        CTimer timer(ctx_);
+        timer.ArmOneShot(CTimer::kPollStop, kStopPollMs);
+        timer.ArmOneShot(CTimer::kEarlyRelease, kStopSendMs);
+        return kWait;
+    }
+    if (v.stopPhase == 1) {
+        if (status == kStatusEarlyRelease) {
+            v.stopPhase = 2;
+            SendCommand(cmd::kStopAll);
+        }
+        return kWait;
+    }
+    v.stopPhase = 0;
+    Host().ShowOperationResult(0, 0, 0, 0, 0, 1);
+    SetLinkState(kLinkOnline);
+    End();
+    return kWait;
+}
+
+}  // namespace tavro
