@@ -1,5 +1,7 @@
 #include "link/PortList.h"
 
+#include "link/SettingsDir.h"
+
 #include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -169,30 +171,10 @@ std::string VirtualPortRegistryDir() {
     return "/tmp/tavro-" + std::to_string(::getuid()) + "/ports";
 }
 
-static bool MakeDirs(const std::string& path) {
-    std::string cur;
-    std::stringstream ss(path);
-    std::string part;
-    if (!path.empty() && path[0] == '/') {
-        cur = "/";
-    }
-    while (std::getline(ss, part, '/')) {
-        if (part.empty()) {
-            continue;
-        }
-        cur += part;
-        if (::mkdir(cur.c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-        cur += '/';
-    }
-    return true;
-}
-
 bool RegisterVirtualPort(const std::string& path, const std::string& description,
                          const std::string& registryDir) {
     const std::string dir = registryDir.empty() ? VirtualPortRegistryDir() : registryDir;
-    if (!MakeDirs(dir)) {
+    if (!EnsureDirectory(dir, 0700)) {
         return false;
     }
     const std::string file = dir + "/" + std::to_string(::getpid()) + kRegistrySuffix;

@@ -25,7 +25,7 @@ std::string DefaultSettingsDir() {
     return "Zelm";
 }
 
-bool EnsureDirectory(const std::string& path) {
+bool EnsureDirectory(const std::string& path, unsigned mode) {
     if (path.empty()) {
         return false;
     }
@@ -38,7 +38,7 @@ bool EnsureDirectory(const std::string& path) {
         if (!cur.empty()) {
             struct stat st {};
             if (::stat(cur.c_str(), &st) != 0) {
-                if (::mkdir(cur.c_str(), 0755) != 0 && errno != EEXIST) {
+                if (::mkdir(cur.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST) {
                     return false;
                 }
             } else if (!S_ISDIR(st.st_mode)) {

@@ -9,6 +9,6 @@ namespace tavro {
 std::string DefaultSettingsDir();
 
 // Creates the folder and its parents when missing; false when that fails.
-bool EnsureDirectory(const std::string& path);
+bool EnsureDirectory(const std::string& path, unsigned mode = 0755);
 
 }  // namespace tavro

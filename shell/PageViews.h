@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "params/BindingHost.h"
+#include "ui/Form.h"
+
+// What the main window asks of its pages and of the step browser. Each page's presenter
+// implements its interface; until a page's own logic exists, the defaults do nothing.
+namespace tavro {
+
+// Page indices of the tab strip.
+inline constexpr int kPageIo = 0;
+inline constexpr int kPageBasic = 1;
+inline constexpr int kPageStep = 2;
+inline constexpr int kPageDrive = 3;
+
+// Templates of the pages and of the main window's other windows.
+inline constexpr int kTemplateMain = 202;
+inline constexpr int kTemplateIoPage = 210;
+inline constexpr int kTemplateBasicPage = 211;
+inline constexpr int kTemplateStepPage = 212;
+inline constexpr int kTemplateDrivePage = 213;
+inline constexpr int kTemplateBrowser = 205;
+inline constexpr int kTemplateDetail = 204;
+inline constexpr int kTemplateCommSetup = 138;
+
+class PageView {
+public:
+    virtual ~PageView() = default;
+    virtual ui::Form& GetForm() = 0;
+    // After every link state other than busy, and where the main window's sequences say so.
+    virtual void Refresh() {}
+};
+
+// Page 0, I/O Setup.
+class IoPageView : public PageView {
+public:
+    // The page is about to be shown.
+    virtual void Prepare() {}
+    // While set, the manual-output buttons do nothing.
+    virtual void SetInputLock(bool /*locked*/) {}
+    virtual void ShowIoWord(std::uint16_t /*word*/) {}
+    virtual void ApplyEditability(bool /*outputsEditable*/, bool /*areaEditable*/) {}
+};
+
+// Page 1, Basic Parameter Setup.
+class BasicPageView : public PageView {
+public:
+    // Control 1512 read as a signed integer: the stroke chosen on the page (0 for "Select").
+    virtual int StrokeNumber() { return 0; }
+};
+
+// Page 2, Step Data Setup.
+class StepPageView : public PageView {
+public:
+    // The stroke the Basic page held when the tab was entered, for the limits before the
+    // initial upload.
+    virtual void SetBasicStroke(int /*stroke*/) {}
+    // Leaving the page in an online state: drop unstored edit-row changes.
+    virtual void ReloadCurrentStep() {}
+    // After the binding engine has displayed step `row` in the edit row.
+    virtual void StoreEditRow(int /*row*/) {}
+    // Any step row whose edit copy differs from its controller copy.
+    virtual bool HasStepChanges() { return false; }
+    // The texts of the step list, for the browser.
+    virtual StepListTexts ListTexts() { return {}; }
+};
+
+// Page 3, Monitor/Test.
+class DrivePageView : public PageView {
+public:
+    // Leaving the page: reset the operation buttons and stop a continuous run.
+    virtual void StopContinuous() {}
+    virtual void ShowStatusLamps(std::uint16_t /*word*/) {}
+    virtual void ShowMonitorValue(int /*controlId*/, const std::string& /*text*/) {}
+    virtual void ShowOperationResult(int /*contEnable*/, int /*servoOn*/, int /*originCaption*/,
+                                     int /*keepButtons*/, int /*contRunning*/, int /*resetTable*/) {
+    }
+    virtual void SetModeSwitch(int /*testMode*/) {}
+    virtual void SetInchingLimits() {}
+    virtual void SetSendingBusy(int /*busy*/) {}
+    virtual void ReleaseDeferredJog() {}
+    virtual void ShowAlarms(const std::vector<int>& /*codes*/) {}
+    virtual void SetAlarmResetEnable(bool /*enable*/) {}
+    // While set, "Alarm reset" stays disabled whatever the enable table says.
+    virtual bool AlarmResetLocked() { return false; }
+    virtual void SetMonitorModeFlag(bool /*on*/) {}
+    virtual void NextContinuousStep() {}
+    virtual void SetStepPositioningTime(int /*step*/, float /*time*/) {}
+    // The browser reports the entry chosen for one of the page's step choices.
+    virtual void SelectBrowsedStep(int /*comboId*/, int /*item*/) {}
+};
+
+// The step browser (template 205).
+class BrowserView {
+public:
+    virtual ~BrowserView() = default;
+    virtual ui::Form& GetForm() = 0;
+    virtual void SetListTexts(const StepListTexts& /*texts*/) {}
+    // Shows the browser for one of the Monitor/Test page's step choices and its entry.
+    virtual void Show(int /*comboId*/, int /*item*/) {}
+};
+
+}  // namespace tavro
