@@ -62,7 +62,7 @@ struct CommandSpec {
 };
 
 constexpr CommandSpec kCommands[] = {
-    {Command::kPorts, "ports", "", 0, 0, kOptHelp,
+    {Command::kPorts, "ports", "", 0, 0, kOptTrace | kOptHelp,
      "list the serial ports the configuration tool would offer",
      "One line per port: device path, a tab, the description (may be empty)."},
     {Command::kSearch, "search", "", 0, 0, kLink | kOptFrom | kOptTo,
@@ -86,7 +86,7 @@ constexpr CommandSpec kCommands[] = {
     {Command::kMonitor, "monitor", "", 0, 0, kLink | kOptId | kOptSeconds,
      "print the monitor's status bits and values, one line per change",
      "Values read \"-\" until the actuator has returned to its origin, as in the window."},
-    {Command::kStrings, "strings", "[en|ja]", 0, 1, kOptHelp,
+    {Command::kStrings, "strings", "[en|ja]", 0, 1, kOptTrace | kOptHelp,
      "print the string table, one ID<TAB>text line per entry",
      "Backslash, tab, carriage return and line feed are written \\\\, \\t, \\r and \\n.\n"
      "Without a language, the one the window would use."},

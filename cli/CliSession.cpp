@@ -9,7 +9,6 @@
 #include "link/CComPort.h"
 #include "link/CIniRw.h"
 #include "link/CRxdThread.h"
-#include "link/CStatusFlg.h"
 #include "link/CTrxData.h"
 #include "link/Command.h"
 #include "link/SerialPort.h"
@@ -181,6 +180,7 @@ int CliSession::Open() {
 
 int CliSession::Connect() {
     ctx_.status.controllerId = options_.id;
+    connecting_ = true;
     const int connected = Run(OP_CONNECT);
     if (connected != kExitOk) {
         return connected;
@@ -271,10 +271,10 @@ void CliSession::Close() {
     }
     closed_ = true;
     const int state = ctx_.status.linkState;
-    // Connecting put the controller in test mode, which disables its own I/O; it goes back
-    // to monitor mode whenever it was connected and still answers.
-    if (ctx_.port.transport && CStatusFlg(ctx_).HasFlag(kFlagIdentityRead) &&
-        state != kLinkNoController && state != kLinkNoPort) {
+    // Connecting puts the controller in test mode, which disables its own I/O; it goes back
+    // to monitor mode whenever a connection was tried and the controller still answers,
+    // even when the command failed half-way.
+    if (ctx_.port.transport && connecting_ && state != kLinkNoController && state != kLinkNoPort) {
         WaitIdle();
         host_.ClearExitRequest();
         CTrxData(ctx_).Run(OP_EXIT, 0, 0);

@@ -42,8 +42,8 @@ class CliSession {
     // Keeps the link running (monitor polls) for `ms`, until interrupted or until the
     // controller stops answering.
     int Watch(std::int64_t ms);
-    // OP_EXIT where the window would run it on closing (back to monitor mode), then the port
-    // is closed. The destructor does it too.
+    // OP_EXIT (back to monitor mode) when a connection was tried and the link is still up,
+    // then the port is closed. The destructor does it too.
     void Close();
 
     LinkContext& Context() { return ctx_; }
@@ -76,6 +76,7 @@ class CliSession {
     std::string refused_;  // the command answered NG during the operation
     std::function<void()> onMonitor_;
     std::int64_t lastMonitorMs_ = 0;
+    bool connecting_ = false;  // OP_CONNECT has been started
     bool closed_ = false;
 };
 

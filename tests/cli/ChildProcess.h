@@ -21,7 +21,6 @@ class ChildProcess {
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Started() const { return pid_ > 0 || exited_; }
     // The exit status, or -1 when the child has not ended within `timeoutMs` (or was
     // ended by a signal).
     int Wait(int timeoutMs);

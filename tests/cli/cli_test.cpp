@@ -169,6 +169,17 @@ TEST_P(InfoFails, WithItsOwnStatusAndMessageInBoundedTime) {
 INSTANTIATE_TEST_SUITE_P(Cli, InfoFails, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(Cli, ACommandThatFailsAfterTestModeStillReturnsTheControllerToMonitorMode) {
+    AddController();
+    Fault ng(FaultKind::kNg);
+    ng.code = "EE";
+    bus.Faults().Add(ng);
+    EXPECT_EQ(Run({"info"}), 7);
+    EXPECT_NE(err.str().find("answered NG to \"EE 0 0\""), std::string::npos) << err.str();
+    EXPECT_EQ(LastCommands(3), "OE 0 0 0;SW 4 1;MD 0;");
+    EXPECT_FALSE(bus.ControllerAt(0).TestMode());
+}
+
 TEST_F(Cli, WithoutAPortAndNoneRememberedItIsAUsageError) {
     AddController();
     EXPECT_EQ(Run({"info"}, false), 2);
