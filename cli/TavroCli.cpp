@@ -13,7 +13,6 @@
 #include "cli/CliSession.h"
 #include "cli/ExitStatus.h"
 #include "link/CComPort.h"
-#include "link/CStatusFlg.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "stepdata/CPidParam.h"
