@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QWidget>
 #include <memory>
@@ -28,13 +27,8 @@
 namespace tavro::test {
 namespace {
 
-// The program's own form when it exists, else the test's stand-in layout.
 QString FormFile(int templateId) {
-    const QString own = QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
-    if (QFileInfo::exists(own)) {
-        return own;
-    }
-    return QStringLiteral(TAVRO_TEST_STEPPAGE_DIR "/steppage_%1.ui").arg(templateId);
+    return QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
 }
 
 void Settle() {

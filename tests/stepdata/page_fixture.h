@@ -15,6 +15,7 @@
 #include "stepdata/CDlgRef.h"
 #include "stepdata/CPageStp.h"
 #include "tests/support/FakeForm.h"
+#include "tests/support/FakeFormFactory.h"
 #include "tests/support/ScriptedFileChooser.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/SimHarness.h"
@@ -22,41 +23,6 @@
 #include "ui/StringTable.h"
 
 namespace tavro::test {
-
-// The controls of the Step Data Setup page, in tab order.
-inline std::vector<ControlDecl> StepPageControls() {
-    using ui::ControlKind;
-    std::vector<ControlDecl> c;
-    for (const ui::ControlId id : {1073, 1074, 1075, 1076, 1077}) {
-        c.push_back({id, ControlKind::kGroupBox});
-    }
-    c.push_back({1078, ControlKind::kLabel});
-    for (const PageButton& b : kPageButtons) {
-        c.push_back({b.control, ControlKind::kPushButton});
-    }
-    for (ui::ControlId id = IDC_LABEL_OPERATION; id <= IDC_LABEL_MASS; ++id) {
-        c.push_back({id, ControlKind::kLabel});
-    }
-    c.push_back({IDC_STEP_NUMBER, ControlKind::kLabel});
-    c.push_back({IDC_POSITIONING, ControlKind::kRadio, "", 1});
-    c.push_back({IDC_PUSHING, ControlKind::kRadio, "", 1});
-    c.push_back({IDC_ABSOLUTE, ControlKind::kRadio, "", 2});
-    c.push_back({IDC_RELATIVE, ControlKind::kRadio, "", 2});
-    for (ui::ControlId id = IDC_TARGET_POSITION; id <= IDC_THRUST; ++id) {
-        c.push_back({id, ControlKind::kEdit});
-    }
-    c.push_back({IDC_LOAD_MASS, ControlKind::kDropDown});
-    c.push_back({IDC_STEP_LIST, ControlKind::kList});
-    c.push_back({IDC_FIELD_HELP, ControlKind::kLabel});
-    c.push_back({IDC_BUTTON_DESCRIPTION, ControlKind::kLabel});
-    c.push_back({IDC_ILLUSTRATION, ControlKind::kPicture});
-    c.push_back({IDC_PULSE_FILLER, ControlKind::kFrame});
-    return c;
-}
-
-inline std::vector<ControlDecl> BrowserControls() {
-    return {{IDC_BROWSE_LIST, ui::ControlKind::kList}};
-}
 
 // What the main window does around the Step page and the browser: it keeps the views for the
 // binding engine, stores the link state and refreshes the page after it, routes the link's
@@ -70,8 +36,11 @@ class StepPageHarness : public BindingHost,
                              Language language = Language::kEnglish)
         : sim(options),
           strings(language),
-          pageForm(StepPageControls(), ui::FormKind::kPage),
-          browserForm(BrowserControls(), ui::FormKind::kModeless) {
+          mainWindow(factory.Create(kTemplateMain, nullptr, ui::FormKind::kModal)),
+          pageOwned(factory.Create(kTemplateStepPage, mainWindow.get(), ui::FormKind::kPage)),
+          browserOwned(factory.Create(kTemplateBrowser, mainWindow.get(), ui::FormKind::kModeless)),
+          pageForm(static_cast<FakeForm&>(*pageOwned)),
+          browserForm(static_cast<FakeForm&>(*browserOwned)) {
         ctx.host = this;
         page = std::make_unique<CPageStp>(pageForm, ctx, binding,
                                           CPageStp::Services{prompter, chooser, strings}, *this);
@@ -207,8 +176,13 @@ class StepPageHarness : public BindingHost,
     StringTable strings;
     ScriptedPrompter prompter;
     ScriptedFileChooser chooser;
-    FakeForm pageForm;
-    FakeForm browserForm;
+    // The program's own forms.
+    FakeFormFactory factory{TAVRO_FORMS_DIR};
+    std::unique_ptr<ui::Form> mainWindow;
+    std::unique_ptr<ui::Form> pageOwned;
+    std::unique_ptr<ui::Form> browserOwned;
+    FakeForm& pageForm;
+    FakeForm& browserForm;
     CBinding binding{sim.ctx, *this};
     std::unique_ptr<CPageStp> page;
     std::unique_ptr<CDlgRef> browser;
