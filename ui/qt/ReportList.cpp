@@ -1,7 +1,10 @@
 #include "ui/qt/ReportList.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include "ui/qt/QtOwnership.h"
@@ -91,6 +94,34 @@ void ReportList::focusInEvent(QFocusEvent* event) {
 void ReportList::ClearColumns() {
     setColumnCount(0);
     alignments_.clear();
+    updateGeometry();
+}
+
+int ReportList::FittingWidth() const {
+    int width = 2 * frameWidth();
+    for (int column = 0; column < columnCount(); ++column) {
+        width += columnWidth(column);
+    }
+    if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff) {
+        width += verticalScrollBar()->sizeHint().width();
+    }
+    return width;
+}
+
+QSize ReportList::sizeHint() const {
+    QSize size = QTableWidget::sizeHint();
+    if (columnCount() > 0) {
+        size.setWidth(FittingWidth());
+    }
+    return size;
+}
+
+QSize ReportList::minimumSizeHint() const {
+    QSize size = QTableWidget::minimumSizeHint();
+    if (columnCount() > 0) {
+        size.setWidth(std::max(size.width(), FittingWidth()));
+    }
+    return size;
 }
 
 int ReportList::AddColumn(int width, const QString& heading, ui::Align align) {
@@ -106,6 +137,7 @@ int ReportList::AddColumn(int width, const QString& heading, ui::Align align) {
         PrepareItem(*item, column);
         setItem(row, column, item);
     }
+    updateGeometry();
     return column;
 }
 

@@ -33,11 +33,16 @@ class ReportList : public QTableWidget {
 
     static constexpr int kColoursRole = Qt::UserRole + 1;
 
+    // Wide enough for every column, so the layout never hides one behind a scroll bar.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
   protected:
     void focusInEvent(QFocusEvent* event) override;
 
   private:
     void PrepareItem(QTableWidgetItem& item, int column) const;
+    int FittingWidth() const;
 
     std::vector<Qt::Alignment> alignments_;
     bool checkBoxes_ = false;
