@@ -412,3 +412,51 @@ TEST_F(MainWindowTest, InitializeEndsTheProgramThroughTheClosingSequence) {
 
 }  // namespace
 }  // namespace tavro::test
+
+namespace tavro::test {
+namespace {
+
+TEST(FormsAndPresenters, PresentersOnlyAddressControlsTheirFormsHave) {
+    AppHarness h;
+    h.WriteSettings(AppSettings().Auto(1).SearchAuto(1));
+    std::vector<std::string> problems;
+    const auto collect = [&](const FakeForm& form, int templateId) {
+        for (const std::string& p : form.Problems()) {
+            problems.push_back(std::to_string(templateId) + ": " + p);
+        }
+    };
+    h.OnModal(kIdSearch, [&](FakeForm& form) {
+        h.ConnectFirstFound()(form);
+        collect(form, kIdSearch);
+    });
+    h.OnModal(kPassword, [&](FakeForm& form) {
+        form.TypeText(1950, "kzw");
+        form.Click(1951);
+        collect(form, kPassword);
+    });
+    h.OnModal(kAbout, [&](FakeForm& form) {
+        form.Click(1212);
+        form.Click(1);
+        collect(form, kAbout);
+    });
+    h.Run([&](FakeForm& main, CMain& window) {
+        ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagUploadDone) != 0; }));
+        for (int page = 0; page < CMain::kPageCount; ++page) {
+            main.Choose(CMain::IDC_TABS, page);
+            h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; });
+        }
+        main.ChooseSystemCommand(CMain::kMenuAbout);
+        main.ChooseSystemCommand(CMain::kMenuPassword);
+        h.Form(kTemplateDetail)->Close();
+        window.OpenProgress();
+        for (const int t : {202, 210, 211, 212, 213, 204, 138, 205, 206}) {
+            if (const FakeForm* form = h.Form(t)) {
+                collect(*form, t);
+            }
+        }
+    });
+    EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+}
+
+}  // namespace
+}  // namespace tavro::test

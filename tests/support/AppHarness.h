@@ -55,9 +55,8 @@ struct AppSettings {
 };
 
 // The whole program headless: the process entry and the main window in virtual time against
-// the in-process simulator, with FakeForms from the program's form files (stand-ins built
-// from the control tables for any template whose file is not there) and a scripted prompter.
-// Modal dialogs are played by scripts that a test sets per template.
+// the in-process simulator, with FakeForms from the program's form files and a scripted
+// prompter. Modal dialogs are played by scripts that a test sets per template.
 class AppHarness {
   public:
     using Player = std::function<void(FakeForm&)>;
