@@ -1,0 +1,187 @@
+// The Step Data Setup page and the step browser on Qt forms, filled from the simulator, with
+// screenshots in both languages.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "link/CTrxData.h"
+#include "link/LinkEngine.h"
+#include "link/Operations.h"
+#include "params/CBinding.h"
+#include "stepdata/CDlgRef.h"
+#include "stepdata/CPageStp.h"
+#include "tests/support/ScriptedFileChooser.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/SimHarness.h"
+#include "ui/CCtrlBatch.h"
+#include "ui/Keys.h"
+#include "ui/qt/QtForm.h"
+#include "ui/qt/QtFormFactory.h"
+
+namespace tavro::test {
+namespace {
+
+QString FormFile(int templateId) {
+    return QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+    }
+}
+
+QImage Shot(QWidget& window, const char* name) {
+    Settle();
+    const QImage image = window.grab().toImage();
+    const QString path = QStringLiteral(TAVRO_TEST_OUTPUT_DIR "/%1.png").arg(name);
+    QFile::remove(path);
+    EXPECT_TRUE(image.save(path)) << path.toStdString();
+    return image;
+}
+
+// The page and the browser on Qt forms with the main window's part played by the test.
+class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, public BrowserHost {
+  public:
+    explicit QtStepPage(Language language) : strings(language), factory(Options(language)) {
+        ctx.host = this;
+        pageForm =
+            factory.CreateFromFile(FormFile(kTemplateStepPage), nullptr, ui::FormKind::kModeless);
+        browserForm =
+            factory.CreateFromFile(FormFile(kTemplateBrowser), nullptr, ui::FormKind::kModeless);
+        if (pageForm == nullptr || browserForm == nullptr) {
+            ADD_FAILURE() << "the forms cannot be built";
+            return;
+        }
+        page = std::make_unique<CPageStp>(*pageForm, ctx, binding,
+                                          CPageStp::Services{prompter, chooser, strings}, *this);
+        browser = std::make_unique<CDlgRef>(*browserForm, ctx, strings, *this);
+    }
+
+    static qt::QtFormOptions Options(Language language) {
+        qt::QtFormOptions options;
+        options.pictureFolders << QStringLiteral(TAVRO_RESOURCE_PICTURES_DIR);
+        options.japanese = language == Language::kJapanese;
+        return options;
+    }
+
+    // Connects to the simulator, builds the lists, uploads everything and enters the tab.
+    void Start() {
+        ASSERT_EQ(sim.OpenPort(), 0);
+        ctx.status.controllerId = 1;
+        ctx.status.frontPhase = kFrontMain;
+        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
+        sim.loop.Advance(1000);
+        const int type = ctx.status.controlType;
+        pageForm->SetTitle(strings.Text(600));
+        ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::PageRows(), kTemplateStepPage, *pageForm,
+                                      type, strings);
+        ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), kTemplateStepPage, *pageForm, type,
+                                   strings);
+        ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), kTemplateBrowser, *browserForm, type,
+                                   strings);
+        pageForm->SetWindowVisible(true);
+        built = true;
+        Run(OP_UPLOAD_ALL);
+        Run(OP_STEP_UPLOAD);
+        ASSERT_EQ(ctx.status.linkState, kLinkOnline);
+        page->Refresh();
+    }
+
+    void Run(int op) {
+        CTrxData(ctx).Run(op, 0, 0);
+        for (int i = 0; i < 200 && ctx.status.linkState == kLinkBusy; ++i) {
+            sim.loop.Advance(100);
+        }
+    }
+
+    ui::Form* View(int view) override { return view == kViewStep ? pageForm.get() : nullptr; }
+    void StoreStepRow(int row) override { page->StoreEditRow(row); }
+    void CopyStepListToBrowser(const StepListTexts& texts) override {
+        browser->SetListTexts(texts);
+    }
+    void SetLinkState(int state) override {
+        ctx.status.linkState = state;
+        if (!built) {
+            return;
+        }
+        ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateStepPage, *pageForm,
+                                     state, ctx.status.controlType);
+        if (state != kLinkBusy) {
+            page->Refresh();
+        }
+    }
+    void RedisplayViews(int what, int copy) override { binding.RedisplayViews(what, copy); }
+    void ShowStepsFromEditCopies() override {
+        binding.RedisplayViews(kViewsStepLists, ParameterImage::kEditCopy);
+    }
+    void EnableMainWindow(bool /*enable*/) override {}
+    void SelectBrowsedStep(int /*comboId*/, int /*item*/) override {}
+
+    SimHarness sim;
+    LinkContext& ctx = sim.ctx;
+    LinkEngine engine{sim.ctx};
+    StringTable strings;
+    ScriptedPrompter prompter;
+    ScriptedFileChooser chooser;
+    qt::QtFormFactory factory;
+    std::unique_ptr<qt::QtForm> pageForm;
+    std::unique_ptr<qt::QtForm> browserForm;
+    CBinding binding{sim.ctx, *this};
+    std::unique_ptr<CPageStp> page;
+    std::unique_ptr<CDlgRef> browser;
+    bool built = false;
+};
+
+class QtStepPageTest : public ::testing::TestWithParam<Language> {};
+
+TEST_P(QtStepPageTest, PageAndBrowserWithAFieldInError) {
+    const bool japanese = GetParam() == Language::kJapanese;
+    const std::string suffix = japanese ? "ja" : "en";
+    QtStepPage h(GetParam());
+    ASSERT_NE(h.page, nullptr);
+    // Step 2 pushes, so that the thrust field is in use; the target of step 1 is out of range.
+    h.sim.Controller().SetParameter(4, kCellOperationWord, 32774.0F);
+    h.sim.Controller().SetParameter(4, kCellThrustSetting, 2.5F);
+    h.sim.Controller().SetParameter(4, kCellLoadMass, 150.0F);
+    h.Start();
+    ASSERT_EQ(h.pageForm->ListCell(IDC_STEP_LIST, 1, kColOperation), h.strings.Text(kStrPushing));
+
+    h.pageForm->SetText(IDC_TARGET_POSITION, "25");
+    EXPECT_TRUE(h.page->OnKeyDown(IDC_TARGET_POSITION, ui::key::kReturn, {}));
+    EXPECT_TRUE(h.prompter.WasShown(kMsgTargetPositionRange));
+    EXPECT_EQ(h.pageForm->GetColours(IDC_TARGET_POSITION), (ui::Colours{11, 2}));
+
+    QWidget& window = *h.pageForm->TopWindow();
+    const QImage page = Shot(window, ("steppage_" + suffix).c_str());
+    EXPECT_GT(page.width(), 400);
+    QWidget* target = h.pageForm->Widget(IDC_TARGET_POSITION);
+    ASSERT_NE(target, nullptr);
+    const QImage field = target->grab().toImage();
+    EXPECT_EQ(field.pixelColor(4, field.height() / 2), QColor(255, 255, 0));
+
+    h.browserForm->SetWindowVisible(true);
+    h.browser->Show(IDC_NEXT_STEP_CHOICE, 1);
+    EXPECT_EQ(h.browserForm->ListRowCount(IDC_BROWSE_LIST), 17);
+    Shot(*h.browserForm->TopWindow(), ("browser17_" + suffix).c_str());
+    h.browser->Show(IDC_SINGLE_STEP_CHOICE, 3);
+    EXPECT_EQ(h.browserForm->ListRowCount(IDC_BROWSE_LIST), 15);
+    EXPECT_EQ(h.browserForm->ListSelectedRow(IDC_BROWSE_LIST), 2);
+    Shot(*h.browserForm->TopWindow(), ("browser15_" + suffix).c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, QtStepPageTest,
+                         ::testing::Values(Language::kEnglish, Language::kJapanese),
+                         [](const auto& info) {
+                             return std::string(info.param == Language::kJapanese ? "Japanese"
+                                                                                  : "English");
+                         });
+
+}  // namespace
+}  // namespace tavro::test
