@@ -64,9 +64,10 @@ ui::Icon ToIcon(MessageIcon icon) {
 
 }  // namespace
 
-CMain::CMain(LinkContext& ctx, const ui::DialogServices& services)
+CMain::CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChooser& chooser)
     : ctx_(ctx),
       services_(services),
+      chooser_(chooser),
       engine_(ctx),
       binding_(ctx, *this),
       detail_(ctx, services),
@@ -247,13 +248,21 @@ void CMain::CreatePages() {
     io_ = CPageIo::Create(ctx_, services_, parent);
     basic_ = CPageBsc::Create(ctx_, services_, parent);
     if (step_ == nullptr) {
-        ownStep_ = FormOnlyStepPage::Create(services_.forms, parent);
-        step_ = ownStep_.get();
+        stepForm_ = services_.forms.Create(kTemplateStepPage, &parent, ui::FormKind::kPage);
+        if (stepForm_) {
+            ownStep_ = std::make_unique<CPageStp>(
+                *stepForm_, ctx_, binding_,
+                CPageStp::Services{services_.prompter, chooser_, services_.strings}, *this);
+            step_ = ownStep_.get();
+        }
     }
     drive_ = CPageDrv::Create(ctx_, services_, parent);
     if (browser_ == nullptr) {
-        ownBrowser_ = FormOnlyBrowser::Create(services_, parent);
-        browser_ = ownBrowser_.get();
+        browserForm_ = services_.forms.Create(kTemplateBrowser, &parent, ui::FormKind::kModeless);
+        if (browserForm_) {
+            ownBrowser_ = std::make_unique<CDlgRef>(*browserForm_, ctx_, services_.strings, *this);
+            browser_ = ownBrowser_.get();
+        }
     }
     detail_.Create(parent);
     commSetup_.Create(parent);
@@ -605,6 +614,16 @@ void CMain::ApplyIoEditability(bool outputsEditable, bool areaEditable) {
 void CMain::RefreshBasicPage() {
     if (basic_) {
         basic_->Refresh();
+    }
+}
+
+void CMain::ShowStepsFromEditCopies() {
+    binding_.DisplayLists(kViewStep, ParameterImage::kEditCopy);
+}
+
+void CMain::SelectBrowsedStep(int comboId, int item) {
+    if (drive_) {
+        drive_->SelectBrowsedStep(comboId, item);
     }
 }
 

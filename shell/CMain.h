@@ -17,10 +17,12 @@
 #include "params/CPageBsc.h"
 #include "params/CPageIo.h"
 #include "shell/ExpertWindows.h"
-#include "shell/FormOnlyViews.h"
 #include "shell/PageViews.h"
+#include "stepdata/CDlgRef.h"
+#include "stepdata/CPageStp.h"
 #include "ui/CDlgPrg.h"
 #include "ui/DialogSupport.h"
+#include "ui/FileChooser.h"
 
 namespace tavro {
 
@@ -29,7 +31,11 @@ class CDlgSid;
 // The main window: walks the user through the connection at start-up, builds the four tab
 // pages, keeps their controls' enabling in step with the link state, routes what the link
 // reports to the pages and dialogs, and closes down in two passes.
-class CMain : public LinkHost, public BindingHost, public ui::FormEvents {
+class CMain : public LinkHost,
+              public BindingHost,
+              public StepPageHost,
+              public BrowserHost,
+              public ui::FormEvents {
   public:
     static constexpr int kTemplate = kTemplateMain;
     static constexpr ui::ControlId IDC_TABS = 1000;
@@ -47,7 +53,7 @@ class CMain : public LinkHost, public BindingHost, public ui::FormEvents {
     static constexpr int kSessionBuildOnly = 2;
 
     // Creates the window's form; the start-up sequence runs in Run().
-    CMain(LinkContext& ctx, const ui::DialogServices& services);
+    CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChooser& chooser);
     ~CMain() override;
     CMain(const CMain&) = delete;
     CMain& operator=(const CMain&) = delete;
@@ -55,8 +61,9 @@ class CMain : public LinkHost, public BindingHost, public ui::FormEvents {
     // nullptr when the form cannot be built.
     ui::Form* GetForm() const { return form_.get(); }
     CBinding& Binding() { return binding_; }
-    // The Step Data Setup page and the step browser, built on GetForm() by their owner, who
-    // keeps them alive as long as this window. Without them the window shows their forms.
+    // Other views of the Step Data Setup page and the step browser, built on GetForm() by
+    // their owner, who keeps them alive as long as this window; without them the window
+    // makes its own.
     void AttachStepViews(StepPageView& page, BrowserView& browser);
 
     // Initialises the window (start-up sequence included) and runs it until it ends; the
@@ -114,6 +121,10 @@ class CMain : public LinkHost, public BindingHost, public ui::FormEvents {
     void ApplyIoEditability(bool outputsEditable, bool areaEditable) override;
     void RefreshBasicPage() override;
 
+    // --- the Step Data Setup page and the step browser ---
+    void ShowStepsFromEditCopies() override;
+    void SelectBrowsedStep(int comboId, int item) override;
+
     // --- the window's own events ---
     void OnSelectionChanged(ui::ControlId id) override;
     bool OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers mods) override;
@@ -157,14 +168,17 @@ class CMain : public LinkHost, public BindingHost, public ui::FormEvents {
 
     LinkContext& ctx_;
     ui::DialogServices services_;
+    ui::FileChooser& chooser_;
     LinkEngine engine_;
     CBinding binding_;
     std::unique_ptr<ui::Form> form_;
     std::unique_ptr<CPageIo> io_;
     std::unique_ptr<CPageBsc> basic_;
-    std::unique_ptr<FormOnlyStepPage> ownStep_;
+    std::unique_ptr<ui::Form> stepForm_;
+    std::unique_ptr<CPageStp> ownStep_;
     std::unique_ptr<CPageDrv> drive_;
-    std::unique_ptr<FormOnlyBrowser> ownBrowser_;
+    std::unique_ptr<ui::Form> browserForm_;
+    std::unique_ptr<CDlgRef> ownBrowser_;
     StepPageView* step_ = nullptr;
     BrowserView* browser_ = nullptr;
     DetailWindow detail_;

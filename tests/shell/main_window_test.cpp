@@ -142,6 +142,16 @@ TEST_P(EnableMatrixTest, EveryPageRowFollowsStateAndTypeAndTheLaterRowWins) {
     AppHarness h(Controller(c.controlType));
     h.WriteSettings(AppSettings().Auto(1).SearchAuto(1));
     h.OnModal(kIdSearch, h.ConnectFirstFound());
+    // The Step page's own rules come after the table; a page without them shows the table.
+    std::unique_ptr<RecordingStepPage> step;
+    std::unique_ptr<RecordingBrowser> browser;
+    h.BeforeStart([&](CMain& window) {
+        step = std::make_unique<RecordingStepPage>(
+            h.services.forms.Create(kTemplateStepPage, window.GetForm(), ui::FormKind::kPage));
+        browser = std::make_unique<RecordingBrowser>(h.services.forms.Create(
+            kTemplateBrowser, window.GetForm(), ui::FormKind::kModeless));
+        window.AttachStepViews(*step, *browser);
+    });
     h.Run([&](FakeForm& main, CMain& window) {
         ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagUploadDone) != 0; }));
         ASSERT_EQ(h.ctx.status.controlType, c.controlType);

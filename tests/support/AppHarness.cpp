@@ -88,7 +88,7 @@ int AppHarness::Run(MainScript script) {
         }
     });
     return CApp::Run(LockPath(), [this] {
-        CMain window(ctx, services);
+        CMain window(ctx, services, chooser);
         main_ = &window;
         if (beforeStart_) {
             beforeStart_(window);

@@ -11,6 +11,7 @@
 #include "sim/ControllerOptions.h"
 #include "sim/SimBus.h"
 #include "tests/support/FakeFormFactory.h"
+#include "tests/support/ScriptedFileChooser.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 #include "ui/DialogSupport.h"
@@ -118,6 +119,7 @@ class AppHarness {
     LinkContext ctx;
     StringTable strings;
     ScriptedPrompter prompter;
+    ScriptedFileChooser chooser;
     FakeFormFactory fakeForms;
 
   private:
