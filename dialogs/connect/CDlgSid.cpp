@@ -24,6 +24,8 @@ constexpr int IDS_SEARCH_FIRST = 267;
 constexpr int IDS_FACTORY_DEFAULT_ID = 268;
 constexpr int IDS_CHECKED = 273;
 constexpr int IDS_SPEED_INFO = 276;
+constexpr int IDS_PREVIOUS = 277;
+constexpr int IDS_CANCEL = 266;
 
 constexpr int kByte = 0xFF;
 constexpr int kRangeShift = 8;
@@ -96,6 +98,8 @@ void CDlgSid::OnInitDialog() {
     ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::IdSearchTable(), *form_, ctx_.status.controlType,
                                   services_.strings);
     form_->SetText(IDC_SPEED_INFO, services_.strings.Format(IDS_SPEED_INFO, speed_));
+    form_->SetText(IDC_PREVIOUS, services_.strings.Text(IDS_PREVIOUS));
+    form_->SetText(IDC_CANCEL, services_.strings.Text(IDS_CANCEL));
     SetState(kReady);
     ShowSearchProgress(0, 0);
     if (form_->IsChecked(IDC_AUTO_SEARCH)) {
