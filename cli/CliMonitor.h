@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+
+#include "link/LinkContext.h"
+#include "link/MonitorClient.h"
+
+namespace tavro::cli {
+
+// The monitor decoder of the window (CMonData), installed for as long as it lives, which
+// also tells when it has finished with a monitor reply.
+class CliMonitor : public MonitorClient {
+  public:
+    explicit CliMonitor(LinkContext& ctx);
+    ~CliMonitor() override;
+    CliMonitor(const CliMonitor&) = delete;
+    CliMonitor& operator=(const CliMonitor&) = delete;
+
+    void OnDecoded(std::function<void()> decoded) { decoded_ = std::move(decoded); }
+
+    void DecodeMonitorReply(std::string_view data) override;
+    void DecodeAlarmReply(std::string_view data) override;
+    void FormatMonitorValues() override;
+
+  private:
+    LinkContext& ctx_;
+    std::function<void()> decoded_;
+};
+
+}  // namespace tavro::cli

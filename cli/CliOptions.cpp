@@ -1,0 +1,403 @@
+#include "cli/CliOptions.h"
+
+#include <array>
+#include <cctype>
+#include <charconv>
+
+#include "cli/ExitStatus.h"
+
+namespace tavro::cli {
+
+namespace {
+
+constexpr std::string_view kProgram = "tavro-cli";
+
+enum OptionBit : unsigned {
+    kOptPort = 1U << 0,
+    kOptBaud = 1U << 1,
+    kOptId = 1U << 2,
+    kOptFrom = 1U << 3,
+    kOptTo = 1U << 4,
+    kOptDetail = 1U << 5,
+    kOptJson = 1U << 6,
+    kOptYes = 1U << 7,
+    kOptSeconds = 1U << 8,
+    kOptTrace = 1U << 9,
+    kOptHelp = 1U << 10,
+};
+
+constexpr unsigned kLink = kOptPort | kOptBaud | kOptTrace | kOptHelp;
+
+struct OptionSpec {
+    std::string_view name;
+    OptionBit bit;
+    std::string_view value;  // empty: a switch
+    std::string_view help;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"port", kOptPort, "PATH",
+     "serial device (default: the port the configuration tool opened last)"},
+    {"baud", kOptBaud, "N", "line speed: 2400, 9600, 19200 (default), 38400 or 57600"},
+    {"id", kOptId, "N", "controller ID, 1..255 (default 1)"},
+    {"from", kOptFrom, "N", "first ID of the search, 1..255 (default 1)"},
+    {"to", kOptTo, "N", "last ID of the search, 1..255 (default: the first)"},
+    {"detail", kOptDetail, "", "the Detail Parameter Setup file: all step cells and parameters"},
+    {"json", kOptJson, "", "print JSON instead of a table"},
+    {"yes", kOptYes, "", "answer Yes where the window would ask (348, 354)"},
+    {"seconds", kOptSeconds, "N", "stop after N seconds, 1..86400 (default: at Ctrl-C)"},
+    {"trace", kOptTrace, "", "every frame sent and received, with milliseconds, on stderr"},
+    {"help", kOptHelp, "", "this help"},
+};
+
+struct CommandSpec {
+    Command command;
+    std::string_view name;
+    std::string_view args;  // positional arguments as the usage line shows them
+    int minArgs;
+    int maxArgs;
+    unsigned options;
+    std::string_view summary;
+    std::string_view details;
+};
+
+constexpr CommandSpec kCommands[] = {
+    {Command::kPorts, "ports", "", 0, 0, kOptTrace | kOptHelp,
+     "list the serial ports the configuration tool would offer",
+     "One line per port: device path, a tab, the description (may be empty)."},
+    {Command::kSearch, "search", "", 0, 0, kLink | kOptFrom | kOptTo,
+     "probe controller IDs with \"VE\" and print those that answered",
+     "One ID per line. An ID that does not answer costs four tries, about 4 seconds.\n"
+     "No answer at all: message 261 and exit status 4."},
+    {Command::kInfo, "info", "", 0, 0, kLink | kOptId,
+     "connect and print version, model, control-signal type, ID, speed and delay", ""},
+    {Command::kDump, "dump", "", 0, 0, kLink | kOptId | kOptJson,
+     "read the detail parameters and print every parameter read",
+     "One line per parameter g/p read from the controller, with its value."},
+    {Command::kSaveSteps, "save-steps", "FILE", 1, 1, kLink | kOptId | kOptDetail | kOptYes,
+     "read the step data and write a step-data file",
+     "Without --detail the file is the Step Data Setup page's (step cells 0 to 8); with it,\n"
+     "the Detail Parameter Setup dialog's. An existing file is replaced only with --yes."},
+    {Command::kLoadSteps, "load-steps", "FILE", 1, 1, kLink | kOptId | kOptDetail | kOptYes,
+     "check a step-data file as the window does, then write it to the controller",
+     "A file that fails the checks (message 310 or 312) is rejected before anything is\n"
+     "written; only values that differ from the controller's are sent. With --detail a\n"
+     "file that changes the controller ID needs --yes."},
+    {Command::kMonitor, "monitor", "", 0, 0, kLink | kOptId | kOptSeconds,
+     "print the monitor's status bits and values, one line per change",
+     "Values read \"-\" until the actuator has returned to its origin, as in the window."},
+    {Command::kStrings, "strings", "[en|ja]", 0, 1, kOptTrace | kOptHelp,
+     "print the string table, one ID<TAB>text line per entry",
+     "Backslash, tab, carriage return and line feed are written \\\\, \\t, \\r and \\n.\n"
+     "Without a language, the one the window would use."},
+};
+
+struct ExitSpec {
+    int status;
+    std::string_view meaning;
+};
+
+constexpr ExitSpec kExitStatuses[] = {
+    {kExitOk, "success"},
+    {kExitIoError, "a file could not be read or written"},
+    {kExitUsage, "usage error, or a question that needs --yes was not answered"},
+    {kExitPort, "the port cannot be opened"},
+    {kExitNoResponse, "no response from the controller (306), or search found none (261)"},
+    {kExitUnsupported, "unsupported controller (353)"},
+    {kExitFileRejected, "step-data file rejected (310, 312, 511)"},
+    {kExitAlarm, "the controller answered NG (its alarm record was read)"},
+    {kExitInterrupted, "interrupted (Ctrl-C, SIGTERM)"},
+};
+
+constexpr int kBauds[] = {2400, 9600, 19200, 38400, 57600};
+constexpr int kMinId = 1;
+constexpr int kMaxId = 255;
+constexpr int kMaxSeconds = 86400;
+
+const CommandSpec* FindCommand(std::string_view name) {
+    for (const auto& c : kCommands) {
+        if (c.name == name) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+const CommandSpec* SpecOf(Command command) {
+    for (const auto& c : kCommands) {
+        if (c.command == command) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindOption(std::string_view name) {
+    for (const auto& o : kOptions) {
+        if (o.name == name) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+// A whole decimal number within [min, max]; nothing before or after it.
+std::optional<int> IntIn(std::string_view text, int min, int max) {
+    int v = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    if (text.empty() || ec != std::errc() || ptr != end || v < min || v > max) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+// Stores one option's value; an error text when it is not usable.
+std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out) {
+    const auto range = [&](int min, int max, int& field) -> std::string {
+        const auto v = IntIn(value, min, max);
+        if (!v) {
+            return "--" + std::string(o.name) + " wants a whole number from " +
+                   std::to_string(min) + " to " + std::to_string(max) + ", not '" +
+                   std::string(value) + "'";
+        }
+        field = *v;
+        return {};
+    };
+    switch (o.bit) {
+        case kOptPort:
+            if (value.empty()) {
+                return "--port wants a device path";
+            }
+            out.port = std::string(value);
+            return {};
+        case kOptBaud: {
+            const auto v = IntIn(value, kBauds[0], kBauds[std::size(kBauds) - 1]);
+            for (int b : kBauds) {
+                if (v && *v == b) {
+                    out.baud = b;
+                    return {};
+                }
+            }
+            return "--baud wants 2400, 9600, 19200, 38400 or 57600, not '" + std::string(value) +
+                   "'";
+        }
+        case kOptId:
+            return range(kMinId, kMaxId, out.id);
+        case kOptFrom:
+            return range(kMinId, kMaxId, out.from);
+        case kOptTo:
+            return range(kMinId, kMaxId, out.to);
+        case kOptSeconds:
+            return range(1, kMaxSeconds, out.seconds);
+        case kOptDetail:
+            out.detail = true;
+            return {};
+        case kOptJson:
+            out.json = true;
+            return {};
+        case kOptYes:
+            out.yes = true;
+            return {};
+        case kOptTrace:
+            out.trace = true;
+            return {};
+        case kOptHelp:
+            out.help = true;
+            return {};
+    }
+    return {};
+}
+
+std::string UsageLine(const CommandSpec& c) {
+    std::string line = std::string(kProgram) + " " + std::string(c.name);
+    if (!c.args.empty()) {
+        line += " " + std::string(c.args);
+    }
+    for (const auto& o : kOptions) {
+        if ((c.options & o.bit) != 0 && o.bit != kOptHelp) {
+            line += " [--" + std::string(o.name);
+            if (!o.value.empty()) {
+                line += " " + std::string(o.value);
+            }
+            line += "]";
+        }
+    }
+    return line;
+}
+
+std::string OptionLines(unsigned options) {
+    std::string text;
+    for (const auto& o : kOptions) {
+        if ((options & o.bit) == 0) {
+            continue;
+        }
+        std::string left = "  --" + std::string(o.name);
+        if (!o.value.empty()) {
+            left += " " + std::string(o.value);
+        }
+        constexpr std::size_t kColumn = 18;
+        left.resize(left.size() < kColumn ? kColumn : left.size() + 1, ' ');
+        text += left + std::string(o.help) + "\n";
+    }
+    return text;
+}
+
+std::string ExitLines() {
+    std::string text = "Exit status:\n";
+    for (const auto& e : kExitStatuses) {
+        std::string code = "  " + std::to_string(e.status);
+        code.resize(7, ' ');
+        text += code + std::string(e.meaning) + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string_view CommandName(Command command) {
+    const CommandSpec* c = SpecOf(command);
+    return c != nullptr ? c->name : std::string_view();
+}
+
+bool UsesPort(Command command) {
+    const CommandSpec* c = SpecOf(command);
+    return c != nullptr && (c->options & kOptPort) != 0;
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    ParsedCommandLine result;
+    CliOptions& out = result.options;
+    std::vector<std::string> positional;
+    unsigned given = 0;
+    bool optionsEnd = false;
+    const CommandSpec* command = nullptr;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (!optionsEnd && arg == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        if (!optionsEnd && (arg == "-h")) {
+            out.help = true;
+            given |= kOptHelp;
+            continue;
+        }
+        if (!optionsEnd && arg.size() > 2 && arg.substr(0, 2) == "--") {
+            const std::size_t eq = arg.find('=');
+            const std::string_view name = arg.substr(2, eq == std::string_view::npos ? eq : eq - 2);
+            const OptionSpec* o = FindOption(name);
+            if (o == nullptr) {
+                result.error = "unknown option '" + std::string(arg) + "'";
+                return result;
+            }
+            std::string_view value;
+            if (o->value.empty()) {
+                if (eq != std::string_view::npos) {
+                    result.error = "--" + std::string(name) + " takes no value";
+                    return result;
+                }
+            } else if (eq != std::string_view::npos) {
+                value = arg.substr(eq + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                result.error = "--" + std::string(name) + " wants a value";
+                return result;
+            }
+            if (std::string error = Apply(*o, value, out); !error.empty()) {
+                result.error = error;
+                return result;
+            }
+            given |= o->bit;
+            continue;
+        }
+        if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+            result.error = "unknown option '" + std::string(arg) + "'";
+            return result;
+        }
+        if (command == nullptr) {
+            command = FindCommand(arg);
+            if (command == nullptr) {
+                result.error = "unknown command '" + std::string(arg) + "'";
+                return result;
+            }
+            out.command = command->command;
+            continue;
+        }
+        positional.emplace_back(arg);
+    }
+
+    if (command == nullptr) {
+        if (!out.help) {
+            result.error = "no command given";
+        }
+        return result;
+    }
+    if (out.help) {
+        return result;
+    }
+    for (const auto& o : kOptions) {
+        if ((given & o.bit) != 0 && (command->options & o.bit) == 0) {
+            result.error =
+                "--" + std::string(o.name) + " does not apply to " + std::string(command->name);
+            return result;
+        }
+    }
+    const int count = static_cast<int>(positional.size());
+    if (count < command->minArgs || count > command->maxArgs) {
+        result.error = count < command->minArgs
+                           ? std::string(command->name) + " wants " + std::string(command->args)
+                           : "unexpected argument '" +
+                                 positional[static_cast<std::size_t>(command->maxArgs)] + "'";
+        return result;
+    }
+    if ((given & kOptFrom) != 0 && (given & kOptTo) == 0) {
+        out.to = out.from;
+    }
+    if (out.from > out.to) {
+        result.error = "--from must not be above --to";
+        return result;
+    }
+    if (command->command == Command::kStrings && count == 1) {
+        if (positional[0] == "en") {
+            out.language = Language::kEnglish;
+        } else if (positional[0] == "ja") {
+            out.language = Language::kJapanese;
+        } else {
+            result.error = "strings wants en or ja, not '" + positional[0] + "'";
+            return result;
+        }
+    } else if (count == 1) {
+        out.file = positional[0];
+    }
+    return result;
+}
+
+std::string HelpText(Command command) {
+    const CommandSpec* c = SpecOf(command);
+    if (c == nullptr) {
+        std::string text = "Usage: " + std::string(kProgram) + " COMMAND [OPTION]...\n" +
+                           "The Tavro Motor controller link without a window.\n\nCommands:\n";
+        for (const auto& spec : kCommands) {
+            std::string left = "  " + std::string(spec.name);
+            left.resize(14, ' ');
+            text += left + std::string(spec.summary) + "\n";
+        }
+        text += "\nOptions:\n" + OptionLines(~0U) + "\n" + "'" + std::string(kProgram) +
+                " COMMAND --help' shows what applies to COMMAND.\n" +
+                "Messages the window would show are printed on stderr with their number.\n\n" +
+                ExitLines();
+        return text;
+    }
+    std::string summary(c->summary);
+    summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
+    std::string text = "Usage: " + UsageLine(*c) + "\n" + summary + ".\n";
+    if (!c->details.empty()) {
+        text += std::string(c->details) + "\n";
+    }
+    text += "\nOptions:\n" + OptionLines(c->options) + "\n" + ExitLines();
+    return text;
+}
+
+}  // namespace tavro::cli

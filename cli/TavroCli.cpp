@@ -1,0 +1,550 @@
+#include "cli/TavroCli.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "cli/CliSession.h"
+#include "cli/ExitStatus.h"
+#include "link/CComPort.h"
+#include "link/Numbers.h"
+#include "link/Operations.h"
+#include "stepdata/CPidParam.h"
+#include "stepdata/StepFile.h"
+#include "stepdata/StepRecord.h"
+
+namespace tavro::cli {
+
+namespace {
+
+constexpr int IDS_NOT_AVAILABLE = 234;    // "Not Available"
+constexpr int IDS_NOTHING_CHANGED = 347;  // "No data has been sent to the controller ..."
+constexpr int IDS_PRODUCT_NOT_SET = 511;  // "The tavro motor product number has not been ..."
+constexpr int IDS_CHANGE_ID = 354;        // "OK to change the controller ID from ID%d to ..."
+constexpr int IDS_MODEL_STANDARD = 904;   // "KRM3-*"
+constexpr int IDS_MODEL_F = 905;          // "KRM3F-*"
+constexpr int IDS_MODEL_M = 906;          // "KRM3M-*"
+
+// Cells of group 0 that the info and the detail download look at.
+constexpr int kStrokeCell = 0;
+constexpr int kSeriesCell = 1;
+constexpr int kIdCell = 3;
+constexpr int kOrientationCell = 10;
+constexpr int kSpeedCodeCell = 22;
+constexpr int kDelayCell = 24;
+constexpr int kLastParameterGroup = 2;
+// Cells of a step that the Step Data Setup page's file carries.
+constexpr int kPageStepCells = 9;
+
+constexpr std::int64_t kUntilInterrupted = std::numeric_limits<std::int64_t>::max() / 4;
+constexpr std::int64_t kMsPerSecond = 1000;
+
+// Line speeds by the code of parameter 0/22.
+constexpr std::array<int, 6> kSpeedByCode = {0, 2400, 9600, 19200, 38400, 57600};
+
+struct SeriesModel {
+    int series;
+    int modelText;
+    std::array<int, 4> strokes;  // offered on the Basic Parameter Setup page; 0 ends the list
+};
+
+constexpr SeriesModel kSeriesModels[] = {
+    {2, IDS_MODEL_STANDARD, {10, 20, 30, 0}},
+    {1, IDS_MODEL_F, {10, 20, 30, 50}},
+    {3, IDS_MODEL_M, {50, 0, 0, 0}},
+};
+
+struct ControlTypeName {
+    int type;
+    const char* name;
+};
+
+constexpr ControlTypeName kControlTypeNames[] = {
+    {kControlTypeUnset, "not set"},
+    {kControlTypeStep, "step data"},
+    {kControlTypePulse, "pulse"},
+};
+
+// Status word bits in the order the Monitor/Test page's lamps show them.
+struct StatusBit {
+    std::uint16_t mask;
+    const char* name;
+};
+
+constexpr StatusBit kStatusBits[] = {
+    {0x0001, "IN0"},   {0x0002, "IN1"},    {0x0004, "IN2"},   {0x0008, "IN3"},  {0x0010, "SVON"},
+    {0x0020, "DRIVE"}, {0x0040, "BUSY"},   {0x0080, "ALARM"}, {0x0100, "OUT0"}, {0x0200, "OUT1"},
+    {0x0400, "PLS"},   {0x0800, "ORIGIN"}, {0x1000, "INP"},
+};
+
+// The five monitor values, by the index CliHost keeps them at (controls 1730..1734).
+struct MonitorField {
+    std::size_t index;
+    const char* name;
+};
+
+constexpr MonitorField kMonitorFields[] = {
+    {1, "position"}, {2, "speed"}, {3, "force"}, {4, "target"}, {0, "step"},
+};
+
+const SeriesModel* ModelOf(int series) {
+    for (const auto& m : kSeriesModels) {
+        if (m.series == series) {
+            return &m;
+        }
+    }
+    return nullptr;
+}
+
+// Whether the series and stroke are a product the Basic Parameter Setup page offers.
+bool ProductSelected(int series, int stroke) {
+    const SeriesModel* m = ModelOf(series);
+    return m != nullptr && stroke > 0 &&
+           std::find(m->strokes.begin(), m->strokes.end(), stroke) != m->strokes.end();
+}
+
+int Whole(float v) {
+    return TruncToInt(static_cast<double>(v));
+}
+
+float ControllerValue(LinkContext& ctx, int group, int parameter) {
+    return ctx.image.GetCell(group, parameter, ParameterImage::kControllerCopy);
+}
+
+// The views' test for unsaved changes: both copies differ when printed with four decimals.
+bool Differs(ParameterImage& image, int group, int parameter) {
+    return Format("%.4f", static_cast<double>(
+                              image.GetCell(group, parameter, ParameterImage::kControllerCopy))) !=
+           Format("%.4f",
+                  static_cast<double>(image.GetCell(group, parameter, ParameterImage::kEditCopy)));
+}
+
+bool AnyDiffers(ParameterImage& image, int firstGroup, int lastGroup, int cells) {
+    for (int g = firstGroup; g <= lastGroup; ++g) {
+        const int n = std::min(cells, ParameterImage::CellCount(g));
+        for (int p = 0; p < n; ++p) {
+            if (Differs(image, g, p)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The shortest text that reads back as the same 32-bit float.
+std::string FloatText(float v) {
+    if (!std::isfinite(v)) {
+        return "0";
+    }
+    std::array<char, 32> buf{};
+    const auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+    return ec == std::errc() ? std::string(buf.data(), end) : std::string("0");
+}
+
+// One string-table entry on one line.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    out += Format("\\x%02X", static_cast<unsigned>(c));
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    return out;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string Reason(int error) {
+    return error != 0 ? std::string(": ") + std::strerror(error) : std::string();
+}
+
+// Prints a message of the tables without a session.
+void Message(CliPlatform& p, int stringId) {
+    WriteMessage(p.err, stringId, StringTable(p.language).Text(stringId));
+}
+
+void FileMessage(CliPlatform& p, StepFileError error) {
+    Message(p, error == StepFileError::kValue ? kMsgFileInvalidValue : kMsgFileFormat);
+}
+
+StepFileMode FileMode(const CliOptions& o) {
+    return o.detail ? StepFileMode::kDetail : StepFileMode::kPage;
+}
+
+int UploadOperation(const CliOptions& o) {
+    return o.detail ? OP_DETAIL_UPLOAD : OP_STEP_UPLOAD;
+}
+
+// Port, connection and the initial upload; kExitOk when the controller is ready.
+int Start(CliSession& session) {
+    const int opened = session.Open();
+    return opened != kExitOk ? opened : session.Connect();
+}
+
+int Ports(CliPlatform& p) {
+    LinkContext ctx(p.loop, std::string());
+    ctx.port.scan = p.scan;
+    const auto ports = CComPort(ctx).EnumeratePorts();
+    if (ports.empty()) {
+        Message(p, IDS_NOT_AVAILABLE);
+    }
+    for (const auto& port : ports) {
+        p.out << port.path << '\t' << port.description << '\n';
+    }
+    return kExitOk;
+}
+
+int Strings(CliPlatform& p, const CliOptions& o) {
+    for (const StringEntry& e : StringTable::Entries(o.language.value_or(p.language))) {
+        p.out << e.id << '\t' << Escaped(e.text) << '\n';
+    }
+    return kExitOk;
+}
+
+int Search(CliPlatform& p, const CliOptions& o) {
+    CliSession session(p, o);
+    if (const int r = session.Open(); r != kExitOk) {
+        return r;
+    }
+    LinkContext& ctx = session.Context();
+    ctx.status.frontPhase = kFrontIdSearch;
+    constexpr int kShift = 256;
+    if (const int r = session.Run(OP_SEARCH, o.from * kShift + o.to); r != kExitOk) {
+        return r;
+    }
+    if (session.Host().FoundIds().empty()) {
+        return kExitNoResponse;  // message 261 has been shown
+    }
+    for (int id : session.Host().FoundIds()) {
+        p.out << id << '\n';
+    }
+    return kExitOk;
+}
+
+std::string ModelText(CliHost& host, int series, int stroke) {
+    const SeriesModel* m = ModelOf(series);
+    if (m == nullptr) {
+        return Format("not set (series %d, stroke %d)", series, stroke);
+    }
+    std::string text = host.Text(m->modelText);
+    const std::size_t star = text.find('*');
+    if (star != std::string::npos) {
+        text.replace(star, 1, std::to_string(stroke));
+    }
+    return text;
+}
+
+int Info(CliPlatform& p, const CliOptions& o) {
+    CliSession session(p, o);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    LinkContext& ctx = session.Context();
+    const StatusBlock& s = ctx.status;
+    const char* type = "unknown";
+    for (const auto& t : kControlTypeNames) {
+        if (t.type == s.controlType) {
+            type = t.name;
+        }
+    }
+    const int code = Whole(ControllerValue(ctx, 0, kSpeedCodeCell));
+    const std::string speed =
+        code > 0 && code < static_cast<int>(kSpeedByCode.size())
+            ? std::to_string(kSpeedByCode[static_cast<std::size_t>(code)]) + " bit/s"
+            : Format("unknown (code %d)", code);
+    p.out << "version: " << Format("%.2f", static_cast<double>(s.controllerVersion)) << '\n'
+          << "model: " << ModelText(session.Host(), s.series[0], s.stroke[0]) << '\n'
+          << "control-signal type: " << s.controlType << " (" << type << ")\n"
+          << "id: " << s.controllerId << '\n'
+          << "speed: " << speed << '\n'
+          << "delay: "
+          << Format("%.1f ms", static_cast<double>(ControllerValue(ctx, 0, kDelayCell))) << '\n';
+    return kExitOk;
+}
+
+int Dump(CliPlatform& p, const CliOptions& o) {
+    CliSession session(p, o);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    if (const int r = session.Run(OP_DETAIL_UPLOAD); r != kExitOk) {
+        return r;
+    }
+    LinkContext& ctx = session.Context();
+    auto read = session.ParametersRead();
+    std::sort(read.begin(), read.end());
+    if (o.json) {
+        p.out << "{\"id\":" << ctx.status.controllerId << ",\"parameters\":[";
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            const auto [g, q] = read[i];
+            p.out << (i == 0 ? "" : ",") << "{\"group\":" << g << ",\"parameter\":" << q
+                  << ",\"value\":" << FloatText(ControllerValue(ctx, g, q)) << "}";
+        }
+        p.out << "]}\n";
+        return kExitOk;
+    }
+    p.out << "g/p\tvalue\n";
+    for (const auto& [g, q] : read) {
+        p.out << g << '/' << q << '\t' << FloatText(ControllerValue(ctx, g, q)) << '\n';
+    }
+    return kExitOk;
+}
+
+// The question the window asks before replacing a file, answered No unless --yes.
+bool MayReplace(CliPlatform& p, const CliOptions& o) {
+    if (!Exists(o.file) || o.yes) {
+        return true;
+    }
+    std::string text(StringTable(p.language).Text(kMsgFileReplace));
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos) {
+        text.replace(at, 2, o.file);  // as text: a '%' in the name stays a '%'
+    }
+    WriteMessage(p.err, kMsgFileReplace, text);
+    p.err << "tavro-cli: not replaced; give --yes to replace it\n";
+    return false;
+}
+
+int SaveSteps(CliPlatform& p, const CliOptions& o) {
+    if (!MayReplace(p, o)) {
+        return kExitUsage;
+    }
+    CliSession session(p, o);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    if (const int r = session.Run(UploadOperation(o)); r != kExitOk) {
+        return r;
+    }
+    errno = 0;
+    if (!SaveStepFile(o.file, FileMode(o), session.Context())) {
+        p.err << "tavro-cli: " << o.file << ": cannot be written" << Reason(errno) << '\n';
+        return kExitIoError;
+    }
+    session.Host().Print(kMsgFileSaved);
+    return kExitOk;
+}
+
+// The file's checks with the most lenient state the controller could be in: any record
+// count, and every step relative, the wider target range. A file this rejects is rejected
+// whatever the controller holds, so it is refused before the port is opened.
+StepFileError PreCheck(std::string_view text, StepFileMode mode) {
+    ParameterImage lenient;
+    constexpr float kRelative = static_cast<float>(kMovementRelative);
+    for (int g = ParameterImage::kFirstStepGroup; g < ParameterImage::kJogGroup; ++g) {
+        lenient.SetCell(g, kCellMovementMode, kRelative, ParameterImage::kControllerCopy);
+        lenient.SetCell(g, kCellMovementMode, kRelative, ParameterImage::kEditCopy);
+    }
+    return ParseStepFile(text, mode, kControlTypeUnset, lenient).error;
+}
+
+// What the Detail Parameter Setup dialog checks and asks before its download; kExitOk to go
+// on, with `resetPid` telling whether the PID sets went back to their defaults.
+int ConfirmDetailDownload(CliSession& session, const CliOptions& o, std::ostream& err,
+                          int& resetPid) {
+    LinkContext& ctx = session.Context();
+    ParameterImage& image = ctx.image;
+    CliHost& host = session.Host();
+    const auto edit = [&image](int cell) {
+        return Whole(image.GetCell(0, cell, ParameterImage::kEditCopy));
+    };
+    if (!ProductSelected(edit(kSeriesCell), edit(kStrokeCell))) {
+        host.Print(IDS_PRODUCT_NOT_SET);
+        return kExitFileRejected;
+    }
+    const int oldId = Whole(image.GetCell(0, kIdCell, ParameterImage::kControllerCopy));
+    const int newId = edit(kIdCell);
+    if (image.IsModified(0, kIdCell) && oldId != newId) {
+        host.Print(IDS_CHANGE_ID, FormatPrintf(host.Text(IDS_CHANGE_ID), oldId, newId));
+        if (!o.yes) {
+            err << "tavro-cli: nothing sent; give --yes to change the controller ID\n";
+            return kExitUsage;
+        }
+    }
+    resetPid = 0;
+    if (image.IsModified(0, kStrokeCell) || image.IsModified(0, kSeriesCell) ||
+        image.IsModified(0, kOrientationCell)) {
+        CPidParam(ctx).ResetPidToDefaults();
+        resetPid = 1;
+    }
+    return kExitOk;
+}
+
+int LoadSteps(CliPlatform& p, const CliOptions& o) {
+    errno = 0;
+    const auto text = ReadStepFileText(o.file);
+    if (!text) {
+        p.err << "tavro-cli: " << o.file << ": cannot be read" << Reason(errno) << '\n';
+        return kExitIoError;
+    }
+    const StepFileMode mode = FileMode(o);
+    if (const StepFileError e = PreCheck(*text, mode); e != StepFileError::kNone) {
+        FileMessage(p, e);
+        return kExitFileRejected;
+    }
+
+    CliSession session(p, o);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    // The controller's values first, so that only what the file changes is sent.
+    if (const int r = session.Run(UploadOperation(o)); r != kExitOk) {
+        return r;
+    }
+    LinkContext& ctx = session.Context();
+    const StepFileContents contents = ParseStepFile(*text, mode, ctx.status.controlType, ctx.image);
+    if (contents.error != StepFileError::kNone) {
+        FileMessage(p, contents.error);
+        return kExitFileRejected;
+    }
+    StoreStepFile(contents, ctx.image, ctx.status);
+
+    const int lastStepGroup =
+        ParameterImage::kFirstStepGroup + StepCount(ctx.status.controlType) - 1;
+    if (mode == StepFileMode::kPage) {
+        if (!AnyDiffers(ctx.image, ParameterImage::kFirstStepGroup, lastStepGroup,
+                        kPageStepCells)) {
+            session.Host().Print(IDS_NOTHING_CHANGED);
+            return kExitOk;
+        }
+        return session.Run(OP_STEP_DOWNLOAD);
+    }
+    int resetPid = 0;
+    if (const int r = ConfirmDetailDownload(session, o, p.err, resetPid); r != kExitOk) {
+        return r;
+    }
+    if (!AnyDiffers(ctx.image, 0, kLastParameterGroup, ParameterImage::kMaxCells) &&
+        !AnyDiffers(ctx.image, ParameterImage::kFirstStepGroup, lastStepGroup, kStepCells)) {
+        session.Host().Print(IDS_NOTHING_CHANGED);
+        return kExitOk;
+    }
+    return session.Run(OP_DETAIL_DOWNLOAD, resetPid);
+}
+
+// One line per change of the status word, the value texts or the alarm record.
+class MonitorPrinter {
+  public:
+    // The alarm record read while connecting is the starting point, not a change.
+    MonitorPrinter(CliSession& session, std::ostream& out)
+        : session_(session), out_(out), alarms_(session.Host().Alarms()) {}
+
+    void Decoded() {
+        CliHost& host = session_.Host();
+        if (host.Alarms() != alarms_) {
+            alarms_ = host.Alarms();
+            out_ << Format("%8lld ms  alarm record (latest first):",
+                           static_cast<long long>(session_.Elapsed()));
+            for (int code : alarms_) {
+                out_ << ' ' << code;
+            }
+            out_ << '\n';
+        }
+        if (!host.LampsKnown() ||
+            (printed_ && host.Lamps() == lamps_ && host.Values() == values_)) {
+            return;
+        }
+        printed_ = true;
+        lamps_ = host.Lamps();
+        values_ = host.Values();
+        out_ << Format("%8lld ms  %04X ", static_cast<long long>(session_.Elapsed()),
+                       static_cast<unsigned>(lamps_));
+        for (const auto& bit : kStatusBits) {
+            if ((lamps_ & bit.mask) != 0) {
+                out_ << ' ' << bit.name;
+            }
+        }
+        for (const auto& f : kMonitorFields) {
+            const std::string& v = values_[f.index];
+            out_ << "  " << f.name << ' ' << (v.empty() ? std::string("-") : v);
+        }
+        out_ << '\n';
+        out_.flush();
+    }
+
+  private:
+    CliSession& session_;
+    std::ostream& out_;
+    bool printed_ = false;
+    std::uint16_t lamps_ = 0;
+    std::array<std::string, CliHost::kMonitorValues> values_{};
+    std::vector<int> alarms_;
+};
+
+int Monitor(CliPlatform& p, const CliOptions& o) {
+    CliSession session(p, o);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    MonitorPrinter printer(session, p.out);
+    session.OnMonitorReply([&printer] { printer.Decoded(); });
+    const int r = session.Watch(o.seconds > 0 ? o.seconds * kMsPerSecond : kUntilInterrupted);
+    session.OnMonitorReply(nullptr);
+    return r;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    const CliOptions& o = parsed.options;
+    if (!parsed.error.empty()) {
+        platform.err << "tavro-cli: " << parsed.error << "\nTry 'tavro-cli --help'.\n";
+        return kExitUsage;
+    }
+    if (o.help) {
+        platform.out << HelpText(o.command);
+        return kExitOk;
+    }
+    switch (o.command) {
+        case Command::kPorts:
+            return Ports(platform);
+        case Command::kStrings:
+            return Strings(platform, o);
+        case Command::kSearch:
+            return Search(platform, o);
+        case Command::kInfo:
+            return Info(platform, o);
+        case Command::kDump:
+            return Dump(platform, o);
+        case Command::kSaveSteps:
+            return SaveSteps(platform, o);
+        case Command::kLoadSteps:
+            return LoadSteps(platform, o);
+        case Command::kMonitor:
+            return Monitor(platform, o);
+        case Command::kNone:
+            break;
+    }
+    platform.out << HelpText(Command::kNone);
+    return kExitUsage;
+}
+
+}  // namespace tavro::cli

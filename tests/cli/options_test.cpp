@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/CliOptions.h"
+
+namespace tavro::cli {
+namespace {
+
+std::vector<std::string> Split(std::string_view line) {
+    std::vector<std::string> args;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const std::size_t space = line.find(' ', pos);
+        const std::size_t end = space == std::string_view::npos ? line.size() : space;
+        if (end > pos) {
+            args.emplace_back(line.substr(pos, end - pos));
+        }
+        pos = end + 1;
+    }
+    return args;
+}
+
+struct Refused {
+    const char* name;
+    const char* line;
+    const char* reason;  // part of the error text
+};
+
+constexpr Refused kRefused[] = {
+    {"Nothing", "", "no command"},
+    {"UnknownCommand", "flash", "unknown command 'flash'"},
+    {"UnknownOption", "info --speed 9600", "unknown option '--speed'"},
+    {"ShortOption", "info -x", "unknown option '-x'"},
+    {"BaudNotALineSpeed", "info --baud 4800", "--baud wants"},
+    {"BaudWithJunk", "info --baud 19200x", "--baud wants"},
+    {"BaudMissingValue", "info --baud", "--baud wants a value"},
+    {"IdZero", "info --id 0", "--id wants a whole number from 1 to 255"},
+    {"IdTooLarge", "info --id 256", "--id wants"},
+    {"IdNegative", "info --id -1", "--id wants"},
+    {"IdHuge", "info --id 99999999999999999999", "--id wants"},
+    {"IdEmpty", "info --id=", "--id wants"},
+    {"SecondsZero", "monitor --seconds 0", "--seconds wants"},
+    {"SecondsFraction", "monitor --seconds 1.5", "--seconds wants"},
+    {"SwitchWithValue", "dump --json=yes", "--json takes no value"},
+    {"OptionOfAnotherCommand", "info --json", "--json does not apply to info"},
+    {"DetailOnDump", "dump --detail", "--detail does not apply to dump"},
+    {"PortOnStrings", "strings --port /dev/ttyS0", "--port does not apply to strings"},
+    {"FileMissing", "save-steps", "save-steps wants FILE"},
+    {"TwoFiles", "load-steps a.dat b.dat", "unexpected argument 'b.dat'"},
+    {"ArgumentToInfo", "info extra", "unexpected argument 'extra'"},
+    {"UnknownLanguage", "strings de", "strings wants en or ja"},
+    {"RangeBackwards", "search --from 9 --to 3", "--from must not be above --to"},
+    {"EmptyPort", "info --port=", "--port wants a device path"},
+};
+
+class RefusedLine : public ::testing::TestWithParam<Refused> {};
+
+TEST_P(RefusedLine, SaysWhy) {
+    const ParsedCommandLine parsed = ParseCommandLine(Split(GetParam().line));
+    EXPECT_NE(parsed.error.find(GetParam().reason), std::string::npos) << parsed.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedLine, ::testing::ValuesIn(kRefused),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLine, TakesOptionsAnywhereInBothForms) {
+    const ParsedCommandLine parsed = ParseCommandLine(
+        Split("--trace load-steps --port=/dev/ttyUSB0 my.dat --baud 57600 --id=12 --detail --yes"));
+    ASSERT_EQ(parsed.error, "");
+    const CliOptions& o = parsed.options;
+    EXPECT_EQ(o.command, Command::kLoadSteps);
+    EXPECT_TRUE(o.trace);
+    EXPECT_EQ(o.port, "/dev/ttyUSB0");
+    EXPECT_EQ(o.file, "my.dat");
+    EXPECT_EQ(o.baud, 57600);
+    EXPECT_EQ(o.id, 12);
+    EXPECT_TRUE(o.detail);
+    EXPECT_TRUE(o.yes);
+}
+
+TEST(CommandLine, DefaultsAreTheFactorySettings) {
+    const ParsedCommandLine parsed = ParseCommandLine({"info"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.baud, 19200);
+    EXPECT_EQ(parsed.options.id, 1);
+    EXPECT_EQ(parsed.options.port, "");
+}
+
+TEST(CommandLine, SearchOfOneIdWhenOnlyTheFirstIsGiven) {
+    const ParsedCommandLine parsed = ParseCommandLine({"search", "--from", "7"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.from, 7);
+    EXPECT_EQ(parsed.options.to, 7);
+}
+
+TEST(CommandLine, DoubleDashEndsOptionsSoAFileMayStartWithADash) {
+    const ParsedCommandLine parsed = ParseCommandLine({"save-steps", "--", "--odd.dat"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.file, "--odd.dat");
+}
+
+TEST(CommandLine, HelpNeedsNoArgumentsAndSkipsTheirChecks) {
+    const ParsedCommandLine parsed = ParseCommandLine({"load-steps", "--help"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.help);
+    EXPECT_EQ(parsed.options.command, Command::kLoadSteps);
+}
+
+constexpr Command kCommands[] = {
+    Command::kPorts,     Command::kSearch,    Command::kInfo,    Command::kDump,
+    Command::kSaveSteps, Command::kLoadSteps, Command::kMonitor, Command::kStrings,
+};
+
+TEST(Help, EveryCommandListsTheExitStatusesAndOnlyItsOptions) {
+    for (Command c : kCommands) {
+        const std::string help = HelpText(c);
+        SCOPED_TRACE(std::string(CommandName(c)));
+        EXPECT_NE(help.find("Usage: tavro-cli " + std::string(CommandName(c))), std::string::npos);
+        for (const char* status : {"  0", "  2", "  3", "  4", "  5", "  6", "  7", "  130"}) {
+            EXPECT_NE(help.find(status), std::string::npos) << status;
+        }
+        EXPECT_EQ(help.find("--port") != std::string::npos, UsesPort(c));
+        EXPECT_EQ(help.find("--json") != std::string::npos, c == Command::kDump);
+    }
+}
+
+TEST(Help, OverviewNamesEveryCommand) {
+    const std::string help = HelpText(Command::kNone);
+    for (Command c : kCommands) {
+        EXPECT_NE(help.find("  " + std::string(CommandName(c)) + " "), std::string::npos)
+            << CommandName(c);
+    }
+}
+
+}  // namespace
+}  // namespace tavro::cli
