@@ -295,6 +295,9 @@ void CMain::ApplyCaptions() {
         ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), kTemplateDetail, *detail, type,
                                    strings);
     }
+    if (ownStep_) {
+        ownStep_->ResizeList();
+    }
 }
 
 void CMain::UpdateTitle(int port, int controllerId, int speed) {

@@ -148,8 +148,8 @@ TEST_P(EnableMatrixTest, EveryPageRowFollowsStateAndTypeAndTheLaterRowWins) {
     h.BeforeStart([&](CMain& window) {
         step = std::make_unique<RecordingStepPage>(
             h.services.forms.Create(kTemplateStepPage, window.GetForm(), ui::FormKind::kPage));
-        browser = std::make_unique<RecordingBrowser>(h.services.forms.Create(
-            kTemplateBrowser, window.GetForm(), ui::FormKind::kModeless));
+        browser = std::make_unique<RecordingBrowser>(
+            h.services.forms.Create(kTemplateBrowser, window.GetForm(), ui::FormKind::kModeless));
         window.AttachStepViews(*step, *browser);
     });
     h.Run([&](FakeForm& main, CMain& window) {
@@ -271,6 +271,9 @@ TEST_F(MainWindowTest, StepChangesCountWhenClosing) {
         EXPECT_EQ(pagesAsked, std::vector<int>{kPageStep});
         EXPECT_FALSE(main.Ended());
         EXPECT_EQ(window.ShownPage(), kPageStep);
+        EXPECT_EQ(main.CurrentItem(CMain::IDC_TABS), kPageStep);
+        // The page left by the next tab change is the one shown.
+        EXPECT_EQ(window.PreviousTab(), kPageStep);
         h.prompter.SetOnShow({});
     });
 }
