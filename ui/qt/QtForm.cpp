@@ -550,6 +550,25 @@ void QtForm::SetVisible(ControlId id, bool visible) {
             PutFocusAway(c->widget);
         }
         c->widget->setVisible(visible);
+        if (visible) {
+            GrowWindowToFit();
+        }
+    }
+}
+
+void QtForm::GrowWindowToFit() {
+    QWidget* window = TopWindow();
+    if (window == nullptr || !window->isVisible() || window->layout() == nullptr) {
+        return;
+    }
+    QLayout* layout = window->layout();
+    layout->activate();
+    const int width = window->width();
+    // Word-wrapped texts need the height for the window's width, not their minimum.
+    const int needed = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                   : layout->totalMinimumSize().height();
+    if (needed > window->height()) {
+        window->resize(width, needed);
     }
 }
 

@@ -166,6 +166,8 @@ class QtForm : public ui::Form {
     void Wire(ui::ControlId id, Control& control);
     void ApplyColours(Control& control);
     void PutFocusAway(QWidget* leaving);
+    // A shown window grows when a control that was hidden needs room (never shrinks).
+    void GrowWindowToFit();
     bool Quietly() const { return quiet_ > 0; }
     template <typename F>
     void Emit(F&& f) {

@@ -1,0 +1,66 @@
+#include "app/QtProgram.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <clocale>
+
+#include "link/SettingsDir.h"
+#include "shell/CApp.h"
+#include "shell/CMain.h"
+#include "shell/InstanceLock.h"
+#include "ui/Language.h"
+
+namespace tavro::app {
+
+namespace {
+
+constexpr const char* kIcon = ":/pictures/100.svg";
+
+QWidget* MessageBoxParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return QApplication::activeWindow();
+}
+
+qt::QtFormOptions FormOptions(Language language) {
+    qt::QtFormOptions options;
+    options.japanese = language == Language::kJapanese;
+    return options;
+}
+
+}  // namespace
+
+QtProgram::QtProgram(std::string settingsDir, Language language)
+    : ctx_(loop_, std::move(settingsDir)),
+      strings_(language),
+      forms_(FormOptions(language)),
+      prompter_(MessageBoxParent),
+      chooser_(MessageBoxParent),
+      services_{forms_, prompter_, strings_} {}
+
+QtProgram::~QtProgram() = default;
+
+void QtProgram::Run(const std::function<void(CMain&)>& beforeRun) {
+    CMain window(ctx_, services_, chooser_);
+    main_ = &window;
+    if (beforeRun) {
+        beforeRun(window);
+    }
+    window.Run();
+    main_ = nullptr;
+}
+
+int ProgramMain(int argc, char** argv) {
+    const std::string name = InstanceLock::ProgramName(argc > 0 ? argv[0] : "");
+    return CApp::Run(InstanceLock::DefaultPath(name), [&] {
+        QApplication application(argc, argv);
+        // The toolkit has set the user's locale; numbers on the line and in files keep '.'.
+        std::setlocale(LC_NUMERIC, "C");
+        QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIcon)));
+        QtProgram program(DefaultSettingsDir(), UiLanguage(LocaleEnvironment::FromProcess()));
+        program.Run();
+    });
+}
+
+}  // namespace tavro::app

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "link/LinkContext.h"
+#include "ui/DialogSupport.h"
+#include "ui/StringTable.h"
+#include "ui/qt/QtEventLoop.h"
+#include "ui/qt/QtFileChooser.h"
+#include "ui/qt/QtFormFactory.h"
+#include "ui/qt/QtPrompter.h"
+
+namespace tavro {
+class CMain;
+}
+
+namespace tavro::app {
+
+// The configuration tool on Qt: Qt's event loop drives the core, the forms are the
+// program's form files, message boxes and file dialogs are Qt's, the port is the real
+// serial port. A QApplication must exist.
+class QtProgram {
+  public:
+    QtProgram(std::string settingsDir, Language language);
+    ~QtProgram();
+    QtProgram(const QtProgram&) = delete;
+    QtProgram& operator=(const QtProgram&) = delete;
+
+    // Runs the main window until it ends; `beforeRun` sees it once it exists.
+    void Run(const std::function<void(CMain&)>& beforeRun = {});
+
+    LinkContext& Context() { return ctx_; }
+    // The main window while Run runs, else nullptr.
+    CMain* Main() const { return main_; }
+
+  private:
+    qt::QtEventLoop loop_;
+    LinkContext ctx_;
+    StringTable strings_;
+    qt::QtFormFactory forms_;
+    qt::QtPrompter prompter_;
+    qt::QtFileChooser chooser_;
+    ui::DialogServices services_;
+    CMain* main_ = nullptr;
+};
+
+// The process: one copy at a time, the toolkit set up in the user's language, then the main
+// window until it ends. Exit status 0.
+int ProgramMain(int argc, char** argv);
+
+}  // namespace tavro::app

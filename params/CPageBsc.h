@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+
+#include "link/LinkContext.h"
+#include "shell/PageViews.h"
+#include "ui/DialogSupport.h"
+
+namespace tavro {
+
+// The Basic Parameter Setup page (page 1): product number, mounting orientation, return to
+// origin and input method. So far it keeps the stroke and orientation lists in step with
+// the series, shows the illustrations and colours an incomplete product number; Setup and
+// Comm come later.
+class CPageBsc : public BasicPageView, public ui::FormEvents {
+  public:
+    static constexpr int kTemplate = kTemplateBasicPage;
+    static constexpr ui::ControlId IDC_SERIES = 1511;
+    static constexpr ui::ControlId IDC_STROKE = 1512;
+    static constexpr ui::ControlId IDC_STROKE_FULL = 1514;  // hidden, bound to the stroke cell
+    static constexpr ui::ControlId IDC_ORIENTATION = 1541;
+    static constexpr ui::ControlId IDC_ORIGIN_RETRACTED = 1521;
+    static constexpr ui::ControlId IDC_ORIGIN_EXTENDED = 1522;
+    static constexpr ui::ControlId IDC_ORIGIN_SENSOR = 1523;
+    static constexpr ui::ControlId IDC_INPUT_FIRST = 1531;
+    static constexpr ui::ControlId IDC_INPUT_LAST = 1533;
+    static constexpr ui::ControlId IDC_PICTURE = 1545;
+
+    static constexpr int kSeriesSelect = 0;
+    static constexpr int kSeriesF = 2;
+    static constexpr int kSeriesM = 3;
+
+    static std::unique_ptr<CPageBsc> Create(LinkContext& ctx, const ui::DialogServices& services,
+                                            ui::Form& parent);
+    CPageBsc(LinkContext& ctx, const ui::DialogServices& services, std::unique_ptr<ui::Form> form);
+    ~CPageBsc() override;
+    CPageBsc(const CPageBsc&) = delete;
+    CPageBsc& operator=(const CPageBsc&) = delete;
+
+    ui::Form& GetForm() override { return *form_; }
+    void Refresh() override;
+    int StrokeNumber() override;
+
+    bool SeriesSelected() const { return seriesSelected_; }
+    bool StrokeSelected() const { return strokeSelected_; }
+
+    void OnSelectionChanged(ui::ControlId id) override;
+    void OnClicked(ui::ControlId id) override;
+    void OnFocusIn(ui::ControlId id) override;
+
+  private:
+    void ProductNumberChanged(ui::ControlId id);
+    void RebuildStrokeList(int series);
+    void RebuildOrientationList(int series, int previous);
+    void SelectStrokeFromFull();
+    void ApplySensorOriginRule();
+    void UpdateSelectedFlag(ui::ControlId combo);
+    void ShowIllustration(ui::ControlId control);
+    void ShowOrientationIllustration();
+
+    LinkContext& ctx_;
+    ui::DialogServices services_;
+    std::unique_ptr<ui::Form> form_;
+    bool seriesSelected_ = false;
+    bool strokeSelected_ = false;
+    int previousSeries_ = kSeriesSelect;
+};
+
+}  // namespace tavro

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Draws the main window with each of its tabs, the COM selection and the controller ID
+# search dialogs into PNG files under build/screenshots/<language>/, offscreen, in English
+# and in Japanese, with the program connected to tavro-sim.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+preset=${PRESET:-debug}
+out=build/screenshots
+bin=build/$preset/bin
+
+scripts/deps.sh
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j 2 --target tavro-screenshots tavro-sim
+
+# The simulator registers its port where the tool looks for ports: a folder of our own.
+runtime=$(mktemp -d)
+trap 'rm -rf "$runtime"' EXIT
+export XDG_RUNTIME_DIR=$runtime
+export QT_QPA_PLATFORM=offscreen
+
+for lang in en ja; do
+    case $lang in
+        en) locale=C.UTF-8 ;;
+        ja) locale=ja_JP.UTF-8 ;;
+    esac
+    "$bin/tavro-sim" --id 1,3 --quiet >"$runtime/sim-$lang.out" &
+    sim=$!
+    for _ in $(seq 100); do
+        [ -s "$runtime/sim-$lang.out" ] && break
+        sleep 0.1
+    done
+    port=$(head -n 1 "$runtime/sim-$lang.out")
+    status=0
+    LANG=$locale LC_ALL= LC_MESSAGES= "$bin/tavro-screenshots" --port "$port" --out "$out/$lang" \
+        2> >(grep -v 'propagateSizeHints' >&2) || status=$?
+    kill "$sim" 2>/dev/null || true
+    wait "$sim" 2>/dev/null || true
+    if [ "$status" -ne 0 ]; then
+        echo "screenshots in $lang failed" >&2
+        exit "$status"
+    fi
+done
+echo "Screenshots are in $out/en and $out/ja."

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "link/LinkContext.h"
+#include "ui/DialogSupport.h"
+
+namespace tavro {
+
+struct WindowCaption {
+    ui::ControlId control;
+    int stringId;
+};
+
+// A modeless settings window opened behind the password: its captions, its lists and the
+// image shown on it, hidden again by its close box. The windows' own editing comes later.
+class ExpertWindow : public ui::FormEvents {
+  public:
+    ExpertWindow(LinkContext& ctx, const ui::DialogServices& services, int templateId, int titleId,
+                 std::span<const WindowCaption> captions);
+    ~ExpertWindow() override;
+    ExpertWindow(const ExpertWindow&) = delete;
+    ExpertWindow& operator=(const ExpertWindow&) = delete;
+
+    // False when the form cannot be built.
+    bool Create(ui::Form& parent);
+    ui::Form* GetForm() const { return form_.get(); }
+
+    void Show();
+    void Hide();
+    bool Visible() const;
+    // What the main window does once the window has closed.
+    void SetOnClosed(std::function<void()> onClosed) { onClosed_ = std::move(onClosed); }
+    // As if the close box were used.
+    void RequestClose();
+
+    virtual void ApplyLinkState(int /*state*/) {}
+
+    bool OnCloseRequest() override;
+
+  protected:
+    virtual void OnCreated() {}
+
+    LinkContext& ctx_;
+    ui::DialogServices services_;
+    std::unique_ptr<ui::Form> form_;
+
+  private:
+    int templateId_;
+    int titleId_;
+    std::span<const WindowCaption> captions_;
+    std::function<void()> onClosed_;
+};
+
+// The ID/communication setting window (template 138).
+class CommSetupWindow : public ExpertWindow {
+  public:
+    static constexpr ui::ControlId IDC_CHANGE = 1022;
+    static constexpr ui::ControlId IDC_ID = 1019;
+
+    CommSetupWindow(LinkContext& ctx, const ui::DialogServices& services);
+
+    // Before it is shown: the check box cleared and the controls locked.
+    void Prepare();
+    void ApplyLinkState(int state) override;
+    void OnClicked(ui::ControlId id) override;
+
+  private:
+    void OnCreated() override;
+    void ApplyColumn(int column);
+};
+
+// The Detail Parameter Setup window (template 204).
+class DetailWindow : public ExpertWindow {
+  public:
+    DetailWindow(LinkContext& ctx, const ui::DialogServices& services);
+
+    // Before it is shown; 1 shows the PID section.
+    void Prepare(int pidAccessLevel);
+    int PidAccessLevel() const { return pidAccessLevel_; }
+
+  private:
+    void OnCreated() override;
+
+    int pidAccessLevel_ = 0;
+};
+
+}  // namespace tavro

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+
+#include "ui/FormFactory.h"
+#include "ui/Prompter.h"
+#include "ui/StringTable.h"
+
+namespace tavro::ui {
+
+// What every dialog presenter needs from the program: its forms, its message boxes and the
+// texts of the user's language.
+struct DialogServices {
+    FormFactory& forms;
+    Prompter& prompter;
+    const StringTable& strings;
+
+    std::string Text(int id) const { return std::string(strings.Text(id)); }
+    void Warn(int id) const { prompter.Warn(id, Text(id)); }
+    void Inform(int id) const { prompter.Inform(id, Text(id)); }
+    bool Confirm(int id) const { return prompter.Confirm(id, Text(id)); }
+};
+
+// A modal dialog that takes the link's completion messages while it is up.
+class FrontDialog {
+  public:
+    virtual ~FrontDialog() = default;
+    virtual void OnFrontMessage(int message) = 0;
+};
+
+// The one place where the dialog up front registers itself; the main window delivers the
+// link's messages to whatever is registered when they arrive, and drops them otherwise.
+class FrontDialogSlot {
+  public:
+    void Register(FrontDialog* dialog) { current_ = dialog; }
+    // Only the registered dialog can clear its own registration.
+    void Clear(const FrontDialog* dialog) {
+        if (current_ == dialog) {
+            current_ = nullptr;
+        }
+    }
+    FrontDialog* Current() const { return current_; }
+
+  private:
+    FrontDialog* current_ = nullptr;
+};
+
+// Registers a dialog for its lifetime, so a dialog that ends never keeps the slot.
+class FrontRegistration {
+  public:
+    FrontRegistration(FrontDialogSlot& slot, FrontDialog& dialog) : slot_(slot), dialog_(dialog) {}
+    ~FrontRegistration() { slot_.Clear(&dialog_); }
+    FrontRegistration(const FrontRegistration&) = delete;
+    FrontRegistration& operator=(const FrontRegistration&) = delete;
+
+    void Register() { slot_.Register(&dialog_); }
+    void Clear() { slot_.Clear(&dialog_); }
+
+  private:
+    FrontDialogSlot& slot_;
+    FrontDialog& dialog_;
+};
+
+}  // namespace tavro::ui
