@@ -379,10 +379,10 @@ std::string HelpText(Command command) {
     if (c == nullptr) {
         std::string text = "Usage: " + std::string(kProgram) + " COMMAND [OPTION]...\n" +
                            "The Tavro Motor controller link without a window.\n\nCommands:\n";
-        for (const auto& spec : kCommands) {
-            std::string left = "  " + std::string(spec.name);
+        for (const auto& command : kCommands) {
+            std::string left = "  " + std::string(command.name);
             left.resize(14, ' ');
-            text += left + std::string(spec.summary) + "\n";
+            text += left + std::string(command.summary) + "\n";
         }
         text += "\nOptions:\n" + OptionLines(~0U) + "\n" + "'" + std::string(kProgram) +
                 " COMMAND --help' shows what applies to COMMAND.\n" +

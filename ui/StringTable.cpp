@@ -39,7 +39,7 @@ int ReadNumber(std::string_view f, std::size_t& pos) {
     return value;
 }
 
-// The specification that starts at f[start] == '%' (which is not "%%").
+// The conversion that starts at f[start] == '%' (which is not "%%").
 Conversion ParseOne(std::string_view f, std::size_t start) {
     Conversion c;
     std::size_t pos = start + 1;

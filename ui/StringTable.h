@@ -57,22 +57,22 @@ class FormatArg {
     std::string_view text_;
 };
 
-// One conversion specification of a printf format, "%%" excluded.
+// One conversion of a printf format, "%%" excluded.
 struct Conversion {
-    std::string_view text;  // the whole specification, from '%' to the conversion character
+    std::string_view text;  // the whole conversion, from '%' to the conversion character
     std::string_view flags;
     int width = -1;      // -1: none; -2: '*'
     int precision = -1;  // -1: none; -2: '*'
     std::string_view length;
-    char conversion = 0;  // 0 when the specification is malformed
+    char conversion = 0;  // 0 when the conversion is malformed
 };
 
 // The conversions of a format in order. A '%' that does not start a well-formed
-// specification yields an entry with conversion 0 covering the characters that were read.
+// conversion yields an entry with conversion 0 covering the characters that were read.
 std::vector<Conversion> ParseConversions(std::string_view format);
 
 // printf semantics for the conversions the tables use, made safe: missing arguments expand
-// to nothing, surplus ones are ignored, "%n" writes nothing, malformed specifications are
+// to nothing, surplus ones are ignored, "%n" writes nothing, malformed conversions are
 // copied as they stand, numbers always use '.' whatever the process locale.
 std::string FormatArgs(std::string_view format, std::span<const FormatArg> args);
 

@@ -15,7 +15,7 @@ namespace {
 struct ParseCase {
     const char* name;
     const char* format;
-    const char* specs;  // the specifications found, joined by '|'; '?' marks a malformed one
+    const char* conversions;  // the conversions found, joined by '|'; '?' marks a malformed one
 };
 
 void PrintTo(const ParseCase& c, std::ostream* os) {
@@ -45,7 +45,7 @@ TEST_P(ParseConversionsTest, FindsEachSpecification) {
         joined += (joined.empty() ? "" : "|") + std::string(c.conversion == 0 ? "?" : "") +
                   std::string(c.text);
     }
-    EXPECT_EQ(joined, GetParam().specs);
+    EXPECT_EQ(joined, GetParam().conversions);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ParseConversionsTest, ::testing::ValuesIn(kParseCases),

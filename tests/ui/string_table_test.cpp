@@ -127,19 +127,19 @@ TEST_P(EachTable, EveryIdIsFoundByLookup) {
 INSTANTIATE_TEST_SUITE_P(Languages, EachTable, ::testing::ValuesIn(kLanguages),
                          [](const auto& info) { return std::string(info.param.name); });
 
-std::vector<std::string> Specs(std::string_view text) {
-    std::vector<std::string> specs;
+std::vector<std::string> Conversions(std::string_view text) {
+    std::vector<std::string> found;
     for (const Conversion& c : ParseConversions(text)) {
-        specs.push_back((c.conversion == 0 ? "malformed " : "") + std::string(c.text));
+        found.push_back((c.conversion == 0 ? "malformed " : "") + std::string(c.text));
     }
-    return specs;
+    return found;
 }
 
 TEST(StringTables, SameConversionsInTheSameOrder) {
     for (const StringEntry& e : StringTable::Entries(Language::kEnglish)) {
         const std::string_view ja = LookupString(Language::kJapanese, e.id);
-        const auto en = Specs(e.text);
-        EXPECT_EQ(en, Specs(ja)) << "ID " << e.id;
+        const auto en = Conversions(e.text);
+        EXPECT_EQ(en, Conversions(ja)) << "ID " << e.id;
         for (const std::string& conversion : en) {
             EXPECT_EQ(conversion.find("malformed"), std::string::npos)
                 << "ID " << e.id << ": " << conversion;
