@@ -527,6 +527,10 @@ void CPageDrv::OnSelectionChanged(ui::ControlId id) {
 }
 
 void CPageDrv::OnFocusIn(ui::ControlId id) {
+    SelectEditText(id);
+}
+
+void CPageDrv::SelectEditText(ui::ControlId id) {
     if (id == IDC_JOG_SPEED || id == IDC_INCHING_DISTANCE || id == IDC_ROW_TIME ||
         id == IDC_REPEAT) {
         form_->SelectAllText(id);
@@ -998,7 +1002,7 @@ void CPageDrv::OnListClick(ui::ControlId id, int row, int column) {
         column == 3 && table_.Row(row).timed && form_->IsEnabled(IDC_ROW_TIME) ? IDC_ROW_TIME
                                                                                : IDC_ROW_CHOICE;
     form_->SetFocus(target);
-    form_->SelectAllText(target);
+    SelectEditText(target);
     form_->ListSelectRow(IDC_TABLE, row);
     ColourTable();
 }
@@ -1017,7 +1021,7 @@ void CPageDrv::MoveRowByKey(int key) {
     if (key == ui::key::kReturn) {
         form_->SetFocus(IDC_ROW_CHOICE);
     }
-    form_->SelectAllText(form_->FocusedControl());
+    SelectEditText(form_->FocusedControl());
     ColourTable();
 }
 

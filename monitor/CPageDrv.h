@@ -137,6 +137,8 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     void NormaliseInchingDistance();
     void ModeSwitchMoved();
     void ShowHelp(ui::ControlId id, bool clickStyle);
+    // The page's edits select their whole text when they get the focus.
+    void SelectEditText(ui::ControlId id);
 
     // Single step and continuous operation.
     void StepStartClicked();
