@@ -689,6 +689,7 @@ bool CPageDrv::JogPress(ui::ControlId id) {
             form_->SetChecked(id, true);
             const int direction = id == IDC_JOG_CONNECTOR ? kJogConnector : kJogOpposite;
             jogDirection_ = direction;
+            deferredRelease_ = false;
             Run(OP_JOG, (direction << kStepShift) | kServoOnDrive | (speed & kSpeedMask), 0);
         } else {
             form_->SetFocus(IDC_ORIGIN);
@@ -1066,6 +1067,10 @@ void CPageDrv::ShowFirstRow() {
 }
 
 void CPageDrv::StartContinuous() {
+    // The edited row's time is checked as when the editor leaves it, before it is stored.
+    if (!CheckOperatingTime()) {
+        return;
+    }
     SaveEditor();
     const std::optional<long long> repeats = ParseWholeInteger(form_->Text(IDC_REPEAT));
     // Taken unsigned, a negative count is far above the limit.
@@ -1074,10 +1079,6 @@ void CPageDrv::StartContinuous() {
             IDS_REPEAT_RANGE, FormatPrintf(services_.strings.Text(IDS_REPEAT_RANGE), kMaxRepeats));
         form_->SetFocus(IDC_REPEAT);
         form_->SelectAllText(IDC_REPEAT);
-        return;
-    }
-    // The edited row's time is checked as when the editor leaves it.
-    if (!CheckOperatingTime()) {
         return;
     }
     if (!ModelSelected()) {

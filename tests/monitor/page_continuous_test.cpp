@@ -400,10 +400,14 @@ TEST_F(ContinuousTest, BrowseBeforeAnyUploadAsks710AndOpensTheBrowserAfterIt) {
         EXPECT_EQ(h.prompter.Count(IDS_NO_REFERENCE), 2);
         EXPECT_FALSE(mainForm->IsWindowEnabled());
         EXPECT_EQ(browser.ListSelectedRow(1030), 2);
+        // The chosen step goes to the single step's choice.
+        ASSERT_TRUE(browser.DoubleClickCell(1030, 4, 0));
+        EXPECT_FALSE(browser.IsWindowVisible());
+        EXPECT_TRUE(mainForm->IsWindowEnabled());
+        EXPECT_EQ(page.CurrentItem(P::IDC_STEP_CHOICE), 5);
 
         // Once uploaded, the row's browser opens at once, its pseudo rows first.
         ASSERT_TRUE(Settle());
-        browser.Close();
         ASSERT_TRUE(page.Choose(P::IDC_ROW_CHOICE, Step(4)));
         ASSERT_TRUE(page.Click(P::IDC_ROW_BROWSE));
         EXPECT_TRUE(browser.IsWindowVisible());
