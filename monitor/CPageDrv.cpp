@@ -71,6 +71,9 @@ constexpr ui::Colours kCellSelected{5, 6};
 constexpr ui::Colours kCellActive{16, 2};
 constexpr ui::Colours kCellInactive{10, 3};
 constexpr ui::Colours kTimeInvalid{11, 2};
+// The mode switch's channel.
+constexpr ui::Colours kChannelEnabled{15, 2};
+constexpr ui::Colours kChannelDisabled{12, 2};
 
 // Operation buttons that "reset the operation buttons" unchecks.
 constexpr std::array<ui::ControlId, 5> kOperationButtons = {1751, 1752, 1757, 1758, 1764};
@@ -307,6 +310,12 @@ void CPageDrv::Refresh() {
     RowChoiceChanged(false);
     UpdateRepeatEnable();
     ColourTable();
+    PaintModeSwitch();
+}
+
+void CPageDrv::PaintModeSwitch() {
+    form_->SetColours(IDC_MODE_SWITCH,
+                      form_->IsEnabled(IDC_MODE_SWITCH) ? kChannelEnabled : kChannelDisabled);
 }
 
 void CPageDrv::ShowStatusLamps(std::uint16_t word) {
@@ -377,6 +386,7 @@ void CPageDrv::EnableOperationKind(int kind) {
     form_->SetEnabled(IDC_SERVO, true);
     form_->SetEnabled(IDC_STEP_STOP, kind == kKindSingleStep);
     form_->SetEnabled(IDC_CONT_END, kind == kKindContinuous);
+    PaintModeSwitch();
 }
 
 void CPageDrv::SetModeSwitch(int testMode) {

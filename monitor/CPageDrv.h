@@ -136,6 +136,7 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     void NormaliseJogSpeed();
     void NormaliseInchingDistance();
     void ModeSwitchMoved();
+    void PaintModeSwitch();
     void ShowHelp(ui::ControlId id, bool clickStyle);
     // The page's edits select their whole text when they get the focus.
     void SelectEditText(ui::ControlId id);

@@ -152,6 +152,11 @@ TEST_F(ContinuousTest, HundredRepeatsAreAcceptedAndTheEndButtonStopsTheRun) {
         EXPECT_EQ(StartsSince(mark).size(), 3U);
         EXPECT_EQ(page.GetColours(P::IDC_CONT_END), (ui::Colours{10, 2}));
         EXPECT_EQ(h.ctx.status.linkState, kLinkOnline);
+        // A step end that arrives after the stop starts nothing.
+        drive.NextContinuousStep();
+        h.Advance(2000);
+        EXPECT_EQ(StartsSince(mark).size(), 3U);
+        EXPECT_FALSE(drive.ContinuousRunning());
     });
 }
 
@@ -237,6 +242,21 @@ TEST_F(ContinuousTest, OperatingTimeOfARowEndsItsStepOnTime) {
         const std::int64_t start = TimeOf("OE 1 1 1", mark);
         ASSERT_NE(start, -1);
         EXPECT_EQ(TimeOf("OE 1 1 0", mark) - start, 480);
+    });
+}
+
+TEST_F(ContinuousTest, SwitchingTheConditionKeepsTheTimeTypedForTheRow) {
+    RunOnPage([&](FakeForm& page, CPageDrv&) {
+        ASSERT_TRUE(page.Click(P::IDC_TIME_TRANSITION));
+        SetRow(page, 1, Step(1), false, "2.5");
+        ASSERT_TRUE(page.Click(P::IDC_INP_SIGNAL));
+        EXPECT_EQ(page.Text(P::IDC_ROW_TIME), "-");
+        EXPECT_FALSE(page.IsEnabled(P::IDC_ROW_TIME));
+        EXPECT_EQ(page.ListCell(P::IDC_TABLE, 1, 3), "-");
+        ASSERT_TRUE(page.Click(P::IDC_TIME_TRANSITION));
+        EXPECT_EQ(page.Text(P::IDC_ROW_TIME), "2.50");
+        EXPECT_EQ(page.ListCell(P::IDC_TABLE, 1, 3), "2.50");
+        EXPECT_EQ(page.ListCell(P::IDC_TABLE, 1, 2), "Step Data No. 1");
     });
 }
 

@@ -48,6 +48,7 @@ TEST_F(DrivePageTest, ReturnToOriginLeavesOnlyTheServoButtonUsableUntilDone) {
         EXPECT_EQ(page.Text(P::IDC_ORIGIN), "RETR");
         EXPECT_EQ(h.ctx.status.linkState, kLinkBusy);
         EXPECT_TRUE(page.IsEnabled(P::IDC_SERVO));
+        EXPECT_EQ(page.GetColours(P::IDC_MODE_SWITCH), (ui::Colours{12, 2}));
         for (const int id : {P::IDC_ORIGIN, P::IDC_JOG_CONNECTOR, P::IDC_STEP_STOP, P::IDC_CONT_END,
                              P::IDC_MODE_SWITCH}) {
             EXPECT_FALSE(page.IsEnabled(id)) << id;
@@ -55,6 +56,7 @@ TEST_F(DrivePageTest, ReturnToOriginLeavesOnlyTheServoButtonUsableUntilDone) {
         ASSERT_TRUE(Settle());
         EXPECT_EQ(CommandsSince(mark), (Commands{"OE 0 1 1", "OE 0 1 0"}));
         EXPECT_NE(h.ctx.status.flags & kFlagOriginDone, 0);
+        EXPECT_EQ(page.GetColours(P::IDC_MODE_SWITCH), (ui::Colours{15, 2}));
         EXPECT_EQ(drive.ServoDisplay(), 1);
         EXPECT_EQ(page.Text(P::IDC_SERVO), "Servo On");
         EXPECT_TRUE(page.IsEnabled(P::IDC_JOG_CONNECTOR));
