@@ -79,6 +79,9 @@ TEST_F(DrivePageTest, ServoButtonSwitchesAndShowsItsState) {
         EXPECT_EQ(drive.ServoDisplay(), 1);
         EXPECT_EQ(page.Text(P::IDC_SERVO), "Servo On");
         EXPECT_EQ(page.GetColours(P::IDC_SERVO), (ui::Colours{13, 16}));
+        h.Advance(500);
+        EXPECT_EQ(page.GetColours(1705), (ui::Colours{13, 16}));  // the SVON lamp
+        EXPECT_EQ(page.GetColours(1700), (ui::Colours{12, 16}));
         ASSERT_TRUE(page.Click(P::IDC_SERVO));
         ASSERT_TRUE(Settle());
         EXPECT_EQ(drive.ServoDisplay(), 0);
@@ -205,6 +208,8 @@ class JogSpeedTest : public DrivePageTest, public ::testing::WithParamInterface<
 TEST_P(JogSpeedTest, TypedSpeedIsKeptWithinOneToAHundred) {
     RunOnPage([&](FakeForm& page, CPageDrv&) {
         const SpeedCase& c = GetParam();
+        ASSERT_TRUE(page.Focus(P::IDC_JOG_SPEED));
+        EXPECT_TRUE(page.IsAllTextSelected(P::IDC_JOG_SPEED));
         ASSERT_TRUE(page.TypeAndLeave(P::IDC_JOG_SPEED, c.typed));
         EXPECT_EQ(page.Text(P::IDC_JOG_SPEED), std::to_string(c.speed));
         EXPECT_EQ(page.Position(P::IDC_JOG_SLIDER), c.speed);
@@ -404,6 +409,14 @@ TEST_F(DrivePageTest, HelpLineFollowsTheMouseAndTheClicks) {
                   "When this command button is clicked, the Tavro Motor travels the distance set "
                   "in \"Travel Distance\".");
         page.MouseUp(P::IDC_INCH_CONNECTOR);
+        // Tab shows the text of the control it reaches in the click line.
+        ASSERT_TRUE(page.Focus(P::IDC_JOG_CONNECTOR));
+        EXPECT_TRUE(page.PressKey(ui::key::kTab));
+        EXPECT_EQ(page.FocusedControl(), P::IDC_JOG_OPPOSITE);
+        EXPECT_TRUE(page.IsVisible(P::IDC_HELP_CLICK));
+        EXPECT_EQ(page.Text(P::IDC_HELP_CLICK),
+                  "The Tavro Motor travels at the set \"Jog\" \"Speed\" below as long as this "
+                  "command button is clicked and held.");
         page.MoveMouse(P::IDC_JOG_SPEED);
         EXPECT_EQ(page.Text(P::IDC_HELP_MOUSE), "");
         EXPECT_EQ(page.Text(P::IDC_HELP_CLICK), "");
