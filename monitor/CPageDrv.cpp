@@ -129,7 +129,6 @@ constexpr int kJogMin = 1;
 constexpr int kJogMax = 100;
 constexpr int kJogDefault = 10;
 constexpr int kJogTicks = 10;
-constexpr int kModeThumb = 25;
 constexpr double kScaleDivisor = 100000.0;
 constexpr int kMicronsPerMm = 1000;
 constexpr int kSpinMax = 0xFFFF;
@@ -238,7 +237,6 @@ void CPageDrv::OnInitDialog() {
     form_->SetPosition(IDC_MODE_SWITCH, 0);
     form_->SetTickInterval(IDC_MODE_SWITCH, 1);
     form_->SetStep(IDC_MODE_SWITCH, 1);
-    static_cast<void>(kModeThumb);  // the thumb's length is the form's
     form_->SetRange(IDC_JOG_SLIDER, kJogMin, kJogMax);
     form_->SetPosition(IDC_JOG_SLIDER, kJogDefault);
     form_->SetTickInterval(IDC_JOG_SLIDER, kJogTicks);
