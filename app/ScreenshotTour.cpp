@@ -39,6 +39,8 @@ constexpr int kComNext = 1003;
 constexpr int kSearchStart = 3;
 constexpr int kSearchConnect = 1150;
 constexpr int kTabs = 1000;
+constexpr int kServoButton = 1740;
+constexpr int kOriginButton = 1741;
 // Ticks to let a page settle (monitor values, layout) before it is drawn.
 constexpr int kSettleTicks = 5;
 
@@ -74,6 +76,8 @@ class Tour {
                 return SearchDone();
             case 3:
                 return MainWindowTabs();
+            case 4:
+                return ServoOnAtTheOrigin();
             default:
                 return true;
         }
@@ -148,6 +152,41 @@ class Tour {
             return false;
         }
         Next();
+        return false;
+    }
+
+    // The Monitor/Test tab once more, with the servo on after a return to origin.
+    bool ServoOnAtTheOrigin() {
+        tavro::CMain* window = program_.Main();
+        const tavro::StatusBlock& s = program_.Context().status;
+        auto* form =
+            window != nullptr ? dynamic_cast<tavro::qt::QtForm*>(window->GetForm()) : nullptr;
+        QWidget* top = form != nullptr ? form->TopWindow() : nullptr;
+        if (top == nullptr || s.linkState != tavro::kLinkOnline) {
+            settle_ = 0;
+            return false;
+        }
+        switch (motion_) {
+            case 0:
+                if (Click(top, kServoButton)) {
+                    ++motion_;
+                }
+                return false;
+            case 1:
+                if (window->DrivePage() != nullptr && window->DrivePage()->ServoDisplay() == 1 &&
+                    Settled() && Click(top, kOriginButton)) {
+                    ++motion_;
+                    settle_ = 0;
+                }
+                return false;
+            default:
+                break;
+        }
+        if ((s.flags & tavro::kFlagOriginDone) == 0 || !Settled()) {
+            return false;
+        }
+        Save(top, "main-5-monitor-test-origin.png");
+        Next();
         top->close();  // the closing sequence ends the program
         return true;
     }
@@ -175,6 +214,7 @@ class Tour {
     int stage_ = 0;
     int settle_ = 0;
     std::size_t tab_ = 0;
+    int motion_ = 0;
     bool failed_ = false;
     std::vector<QString> files_;
 };
@@ -236,5 +276,5 @@ int main(int argc, char** argv) {
     for (const QString& file : tour.Files()) {
         std::printf("%s\n", qUtf8Printable(file));
     }
-    return tour.Failed() || tour.Files().size() != 3 + kTabs4.size() ? 1 : 0;
+    return tour.Failed() || tour.Files().size() != 4 + kTabs4.size() ? 1 : 0;
 }

@@ -1,9 +1,15 @@
 #include "monitor/CPageDrv.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <climits>
 
+#include "link/CTrxData.h"
 #include "link/Numbers.h"
+#include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "ui/Keys.h"
 #include "ui/Language.h"
 
 namespace tavro {
@@ -29,6 +35,8 @@ constexpr int kStatusBits = 13;
 constexpr ui::Colours kLampOff{12, 16};
 constexpr ui::Colours kLampOn{13, 16};
 constexpr ui::Colours kAlarmOn{14, 16};  // an alarm is active
+constexpr ui::Colours kDisabled{10, 3};
+constexpr ui::Colours kDefault{0, 0};
 
 // Controls with fixed fonts and colours.
 struct FontColourRow {
@@ -55,11 +63,40 @@ constexpr std::array kFixedRows = {
 constexpr std::array<int, 2> kServoCaptions = {758, 759};
 constexpr std::array<ui::Colours, 2> kServoColours = {ui::Colours{10, 2}, ui::Colours{13, 16}};
 constexpr std::array<int, 2> kOriginCaptions = {760, 761};
+// The continuous operation's end button while idle and while the sequence runs.
+constexpr ui::Colours kEndIdle{10, 2};
+constexpr ui::Colours kEndRunning{14, 16};
+// Cells of the continuous table.
+constexpr ui::Colours kCellSelected{5, 6};
+constexpr ui::Colours kCellActive{16, 2};
+constexpr ui::Colours kCellInactive{10, 3};
+constexpr ui::Colours kTimeInvalid{11, 2};
+// The mode switch's channel.
+constexpr ui::Colours kChannelEnabled{15, 2};
+constexpr ui::Colours kChannelDisabled{12, 2};
 
-// Operation buttons that "reset the operation buttons" unchecks, and the one it checks.
+// Operation buttons that "reset the operation buttons" unchecks.
 constexpr std::array<ui::ControlId, 5> kOperationButtons = {1751, 1752, 1757, 1758, 1764};
-constexpr ui::ControlId IDC_STEP_STOP = 1765;
-constexpr ui::ControlId IDC_INP_SIGNAL = 1787;
+
+// Help line texts by control.
+struct HelpRow {
+    ui::ControlId control;
+    int text;
+};
+constexpr int IDS_HELP_SERVO_ON = 740;
+constexpr int IDS_HELP_SERVO_OFF = 741;
+constexpr int IDS_HELP_ORIGIN = 742;
+constexpr std::array kHelpRows = {
+    HelpRow{1741, IDS_HELP_ORIGIN},
+    HelpRow{1751, 743},
+    HelpRow{1752, 743},
+    HelpRow{1757, 747},
+    HelpRow{1758, 747},
+    HelpRow{1764, 753},
+    HelpRow{1765, 754},
+    HelpRow{1763, 752},
+    HelpRow{1772, 752},
+};
 
 constexpr int IDS_ALARM_FIRST = 1150;  // code 0
 constexpr int IDS_ALARM_UNDEFINED = 1162;
@@ -72,6 +109,21 @@ constexpr int IDS_OUT1 = 503;
 constexpr int IDS_FUNCTION_FIRST = 424;  // code 0, "Unused"
 constexpr int kLastFunctionCode = 11;
 
+constexpr int IDS_NO_MODEL = 308;
+constexpr int IDS_NO_ORIGIN = 309;
+constexpr int IDS_SELECT_STEP = 701;
+constexpr int IDS_TIME_RANGE = 703;
+constexpr int IDS_REPEAT_RANGE = 704;
+constexpr int IDS_ORIGIN_FIRST = 705;
+constexpr int IDS_NO_REFERENCE = 710;
+constexpr int IDS_MODE_QUESTION = 712;
+constexpr int IDS_TEST_MODE = 734;
+constexpr int IDS_DISABLED = 735;
+constexpr int IDS_MONITOR_MODE = 737;
+constexpr int IDS_ENABLED = 738;
+constexpr int IDS_NO_TIME = 732;  // "-"
+constexpr int IDS_CHOICE_FIRST = 763;
+
 // Jog speed and inching distance.
 constexpr int kJogMin = 1;
 constexpr int kJogMax = 100;
@@ -79,6 +131,25 @@ constexpr int kJogDefault = 10;
 constexpr int kJogTicks = 10;
 constexpr double kScaleDivisor = 100000.0;
 constexpr int kMicronsPerMm = 1000;
+constexpr int kSpinMax = 0xFFFF;
+
+// Parameters of the operations the page starts.
+constexpr int kStepShift = 24;
+constexpr int kServoOn = 0x10000;
+constexpr int kServoOnDrive = 0x10100;
+constexpr int kSpeedMask = 0xFF;
+constexpr int kInchConnector = 18;
+constexpr int kInchOpposite = 19;
+constexpr int kMaxRepeats = 100;
+constexpr unsigned kComboShift = 16;
+
+// Operation kinds whose buttons stay usable while they run.
+constexpr int kKindOrigin = 0;
+constexpr int kKindInching = 1;
+constexpr int kKindSingleStep = 2;
+constexpr int kKindContinuous = 3;
+
+constexpr double kHundredths = 100.0;
 
 int AlarmTextId(int code) {
     return code >= 0 && code <= kLastAlarmCode ? IDS_ALARM_FIRST + code : IDS_ALARM_UNDEFINED;
@@ -94,6 +165,44 @@ int InchingMinimum(int series) {
         default:
             return 0;
     }
+}
+
+bool IsJogButton(ui::ControlId id) {
+    return id == CPageDrv::IDC_JOG_CONNECTOR || id == CPageDrv::IDC_JOG_OPPOSITE;
+}
+
+// A whole signed decimal integer, blanks around it allowed; nothing for any other text.
+std::optional<long long> ParseWholeInteger(std::string_view text) {
+    std::size_t i = 0;
+    auto blank = [&](std::size_t at) {
+        return at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0;
+    };
+    while (blank(i)) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    std::size_t digits = 0;
+    constexpr long long kLimit = 1000000000LL;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        value = value * 10 + (text[i] - '0');
+        if (value > kLimit) {
+            return std::nullopt;
+        }
+        ++i;
+        ++digits;
+    }
+    while (blank(i)) {
+        ++i;
+    }
+    if (digits == 0 || i != text.size()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
 }
 
 }  // namespace
@@ -127,6 +236,7 @@ void CPageDrv::OnInitDialog() {
     form_->SetRange(IDC_MODE_SWITCH, 0, 1);
     form_->SetPosition(IDC_MODE_SWITCH, 0);
     form_->SetTickInterval(IDC_MODE_SWITCH, 1);
+    form_->SetStep(IDC_MODE_SWITCH, 1);
     form_->SetRange(IDC_JOG_SLIDER, kJogMin, kJogMax);
     form_->SetPosition(IDC_JOG_SLIDER, kJogDefault);
     form_->SetTickInterval(IDC_JOG_SLIDER, kJogTicks);
@@ -134,16 +244,53 @@ void CPageDrv::OnInitDialog() {
     form_->SetRange(IDC_JOG_SPIN, kJogMin, kJogMax);
     form_->SetPosition(IDC_JOG_SPIN, kJogDefault);
     form_->SetText(IDC_JOG_SPEED, Format("%d", kJogDefault));
+    form_->SetText(IDC_REPEAT, "0");
+    form_->SetText(IDC_ROW_TIME, services_.Text(IDS_NO_TIME));
     SetInchingLimits();
     SetServoDisplay(0);
     SetOriginCaption(0);
     form_->SetChecked(IDC_INP_SIGNAL, true);
+    form_->SetChecked(IDC_TIME_TRANSITION, false);
     form_->SetChecked(IDC_STEP_STOP, true);
     form_->SetChecked(IDC_ALARM_CURRENT, true);
     form_->SetChecked(IDC_ALARM_HISTORY, false);
+    SetContinuousButtons(false, false);
     RedrawLamps();
     DisplayAlarms();
 }
+
+void CPageDrv::FinishCaptions() {
+    table_.UpdateAll(ctx_.status);
+    for (int r = 0; r < ContinuousTable::kRows && r < form_->ListRowCount(IDC_TABLE); ++r) {
+        WriteRowCells(r);
+    }
+    form_->ListSetRowChecked(IDC_TABLE, 0, true);
+    form_->ListSelectRow(IDC_TABLE, 0);
+    LoadRow(0);
+    form_->SetCurrentItem(IDC_STEP_CHOICE, 0);
+    UpdateRepeatEnable();
+    ColourTable();
+}
+
+bool CPageDrv::ModelSelected() const {
+    const StatusBlock& s = ctx_.status;
+    const int stroke = s.stroke[0];
+    return (stroke == 10 || stroke == 20 || stroke == 30 || stroke == 50) && s.series[0] != 0;
+}
+
+bool CPageDrv::OriginDone() const {
+    return (ctx_.status.flags & kFlagOriginDone) != 0;
+}
+
+void CPageDrv::SetLinkState(int state) {
+    ctx_.Host().SetLinkState(state);
+}
+
+void CPageDrv::Run(int op, int param, int status) {
+    CTrxData(ctx_).Run(op, param, status);
+}
+
+// --- what the link and the main window call ---
 
 void CPageDrv::Refresh() {
     const std::array<std::pair<ui::ControlId, int>, 2> outputs = {
@@ -157,15 +304,25 @@ void CPageDrv::Refresh() {
                        FormatPrintf(" %s %s", services_.strings.Text(outputs[i].second),
                                     services_.strings.Text(name)));
     }
+    RefreshTimeColumn();
+    RowChoiceChanged(false);
+    UpdateRepeatEnable();
+    ColourTable();
+    PaintModeSwitch();
+}
+
+void CPageDrv::PaintModeSwitch() {
+    form_->SetColours(IDC_MODE_SWITCH,
+                      form_->IsEnabled(IDC_MODE_SWITCH) ? kChannelEnabled : kChannelDisabled);
 }
 
 void CPageDrv::ShowStatusLamps(std::uint16_t word) {
-    const bool alarmBefore = AlarmActive();
     statusBits_ = static_cast<std::uint16_t>(word & ((1U << kStatusBits) - 1U));
     RedrawLamps();
-    if (AlarmActive() != alarmBefore) {
+    if (AlarmActive() != lastLampAlarm_) {
         DisplayAlarms();
     }
+    lastLampAlarm_ = AlarmActive();
 }
 
 void CPageDrv::RedrawLamps() {
@@ -184,13 +341,17 @@ void CPageDrv::ShowMonitorValue(int controlId, const std::string& text) {
     form_->SetText(controlId, text);
 }
 
-void CPageDrv::ShowOperationResult(int /*contEnable*/, int servoOn, int originCaption,
-                                   int keepButtons, int /*contRunning*/, int /*resetTable*/) {
+void CPageDrv::ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
+                                   int contRunning, int resetTable) {
     SetOriginCaption(originCaption);
     if (!(servoOn == 1 && keepButtons == 1)) {
         ResetOperationButtons();
     }
     SetServoDisplay(servoOn);
+    SetContinuousButtons(contEnable != 0, contRunning != 0);
+    if (resetTable != 0) {
+        ShowFirstRow();
+    }
 }
 
 void CPageDrv::SetServoDisplay(int on) {
@@ -198,6 +359,7 @@ void CPageDrv::SetServoDisplay(int on) {
     const auto i = static_cast<std::size_t>(servoDisplay_);
     form_->SetText(IDC_SERVO, services_.strings.Text(kServoCaptions[i]));
     form_->SetColours(IDC_SERVO, kServoColours[i]);
+    RedrawLamps();
 }
 
 void CPageDrv::SetOriginCaption(int state) {
@@ -216,23 +378,57 @@ void CPageDrv::ResetOperationButtons() {
     continuousRunning_ = false;
 }
 
+void CPageDrv::EnableOperationKind(int kind) {
+    SetLinkState(kLinkBusy);
+    // The user can always cut the power, and stop what this kind started.
+    form_->SetEnabled(IDC_SERVO, true);
+    form_->SetEnabled(IDC_STEP_STOP, kind == kKindSingleStep);
+    form_->SetEnabled(IDC_CONT_END, kind == kKindContinuous);
+    PaintModeSwitch();
+}
+
 void CPageDrv::SetModeSwitch(int testMode) {
-    testMode_ = testMode != 0 ? 1 : 0;
-    form_->SetVisible(IDC_OUT0_TEXT, testMode_ == 0);
-    form_->SetVisible(IDC_OUT1_TEXT, testMode_ == 0);
-    form_->SetPosition(IDC_MODE_SWITCH, 1 - testMode_);
+    silentSwitch_ = true;
+    form_->SetVisible(IDC_OUT0_TEXT, testMode == 0);
+    form_->SetVisible(IDC_OUT1_TEXT, testMode == 0);
+    form_->SetPosition(IDC_MODE_SWITCH, 1 - (testMode != 0 ? 1 : 0));
+    ModeSwitchMoved();
+    silentSwitch_ = false;
+    jogDirection_ = 0;
 }
 
 void CPageDrv::SetInchingLimits() {
     const StatusBlock& s = ctx_.status;
     inchingMinimum_ = InchingMinimum(s.series[0]);
-    const int increment = TruncToInt(s.seriesScale[0] / kScaleDivisor * kMicronsPerMm);
+    inchingIncrement_ = TruncToInt(s.seriesScale[0] / kScaleDivisor * kMicronsPerMm);
     form_->SetRange(IDC_INCHING_SPIN, inchingMinimum_, s.stroke[0] * kMicronsPerMm);
     form_->SetPosition(IDC_INCHING_SPIN, inchingMinimum_);
-    form_->SetStep(IDC_INCHING_SPIN, increment);
+    form_->SetStep(IDC_INCHING_SPIN, std::max(inchingIncrement_, 1));
     form_->SetText(IDC_INCHING_DISTANCE,
                    Format("%.3f", static_cast<double>(inchingMinimum_) / kMicronsPerMm));
+    RefreshTimeColumn();
 }
+
+void CPageDrv::ReleaseDeferredJog() {
+    if (deferredRelease_) {
+        JogRelease(IDC_JOG_CONNECTOR);
+    }
+}
+
+void CPageDrv::SetStepPositioningTime(int step, float time) {
+    table_.SetPositioningTime(step, time);
+    RefreshTimeColumn();
+}
+
+void CPageDrv::SelectBrowsedStep(int comboId, int item) {
+    if (comboId != IDC_STEP_CHOICE && comboId != IDC_ROW_CHOICE) {
+        return;
+    }
+    form_->SetCurrentItem(comboId, item);
+    Refresh();
+}
+
+// --- alarms ---
 
 void CPageDrv::ShowAlarms(const std::vector<int>& codes) {
     alarmCodes_ = codes;
@@ -272,16 +468,701 @@ void CPageDrv::SetAlarmResetEnable(bool enable) {
     resetLock_ = !enable;
 }
 
+// --- events ---
+
 void CPageDrv::OnClicked(ui::ControlId id) {
-    if (id == IDC_ALARM_CURRENT || id == IDC_ALARM_HISTORY) {
-        const bool history = id == IDC_ALARM_HISTORY;
-        if (historyView_ != history) {
-            historyView_ = history;
-            DisplayAlarms();
+    switch (id) {
+        case IDC_ALARM_CURRENT:
+        case IDC_ALARM_HISTORY: {
+            const bool history = id == IDC_ALARM_HISTORY;
+            if (historyView_ != history) {
+                historyView_ = history;
+                DisplayAlarms();
+            }
+            form_->SetChecked(IDC_ALARM_CURRENT, !history);
+            form_->SetChecked(IDC_ALARM_HISTORY, history);
+            break;
         }
-        form_->SetChecked(IDC_ALARM_CURRENT, !history);
-        form_->SetChecked(IDC_ALARM_HISTORY, history);
+        case IDC_ALARM_RESET:
+            Run(OP_ALARM, 1, 0);
+            break;
+        case IDC_SERVO:
+            ServoClicked();
+            break;
+        case IDC_ORIGIN:
+            OriginClicked();
+            break;
+        case IDC_INCH_CONNECTOR:
+        case IDC_INCH_OPPOSITE:
+            InchingClicked(id);
+            break;
+        case IDC_STEP_START:
+            StepStartClicked();
+            break;
+        case IDC_STEP_STOP:
+            StepStopClicked();
+            break;
+        case IDC_STEP_BROWSE:
+        case IDC_ROW_BROWSE:
+            BrowseClicked(id);
+            break;
+        case IDC_CYCLE:
+            UpdateRepeatEnable();
+            break;
+        case IDC_CONT_START:
+            StartContinuous();
+            break;
+        case IDC_CONT_END:
+            StopContinuous();
+            break;
+        default:
+            break;
     }
+}
+
+void CPageDrv::OnSelectionChanged(ui::ControlId id) {
+    switch (id) {
+        case IDC_ROW_CHOICE:
+            RowChoiceChanged(true);
+            break;
+        case IDC_INP_SIGNAL:
+        case IDC_TIME_TRANSITION:
+            TransitionChanged();
+            break;
+        default:
+            break;
+    }
+}
+
+void CPageDrv::OnFocusIn(ui::ControlId id) {
+    SelectEditText(id);
+}
+
+void CPageDrv::SelectEditText(ui::ControlId id) {
+    if (id == IDC_JOG_SPEED || id == IDC_INCHING_DISTANCE || id == IDC_ROW_TIME ||
+        id == IDC_REPEAT) {
+        form_->SelectAllText(id);
+    }
+}
+
+void CPageDrv::OnFocusOut(ui::ControlId id) {
+    if (id == IDC_JOG_SPEED) {
+        NormaliseJogSpeed();
+    } else if (id == IDC_INCHING_DISTANCE) {
+        NormaliseInchingDistance();
+    }
+}
+
+bool CPageDrv::OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers mods) {
+    bool consumed = false;
+    const bool inEditor = id == IDC_ROW_CHOICE || id == IDC_ROW_TIME || id == IDC_TABLE;
+    switch (key) {
+        case ui::key::kTab:
+            form_->MoveFocus(mods.shift);
+            ShowHelp(form_->FocusedControl(), true);
+            consumed = true;
+            break;
+        case ui::key::kReturn:
+            if (id == IDC_JOG_SPEED || id == IDC_INCHING_DISTANCE) {
+                NormaliseJogSpeed();
+                NormaliseInchingDistance();
+                consumed = true;
+            } else if (inEditor) {
+                MoveRowByKey(key);
+                consumed = true;
+            }
+            break;
+        case ui::key::kPageDown:
+        case ui::key::kUp:
+        case ui::key::kDown:
+            if (inEditor) {
+                MoveRowByKey(key);
+                consumed = true;
+            }
+            break;
+        case ui::key::kEscape:
+            consumed = true;
+            break;
+        default:
+            break;
+    }
+    // Any key stops a jog like a mouse move off its button; Tab has shown the new control.
+    if (key != ui::key::kTab) {
+        ShowHelp(id, false);
+    }
+    if (jogDirection_ != 0 && !IsJogButton(id)) {
+        JogRelease(IDC_JOG_CONNECTOR);
+    }
+    return consumed;
+}
+
+void CPageDrv::OnMouseMove(ui::ControlId id) {
+    ShowHelp(id, false);
+    if (jogDirection_ != 0 && !IsJogButton(id)) {
+        JogRelease(IDC_JOG_CONNECTOR);
+    }
+}
+
+bool CPageDrv::OnMouseDown(ui::ControlId id) {
+    ShowHelp(id, true);
+    if (IsJogButton(id)) {
+        return JogPress(id);
+    }
+    return false;
+}
+
+void CPageDrv::OnMouseUp(ui::ControlId id) {
+    // The button is up wherever the mouse is: a jog never outlives the press.
+    JogRelease(IsJogButton(id) ? id : IDC_JOG_CONNECTOR);
+}
+
+void CPageDrv::OnSliderScrolled(ui::ControlId id, int position) {
+    if (id == IDC_MODE_SWITCH) {
+        ModeSwitchMoved();
+    } else if (id == IDC_JOG_SLIDER) {
+        form_->SetText(IDC_JOG_SPEED, Format("%d", position));
+        spinGuard_ = true;
+        form_->SetPosition(IDC_JOG_SPIN, Atoi(form_->Text(IDC_JOG_SPEED)));
+        spinGuard_ = false;
+    }
+}
+
+bool CPageDrv::OnSpinDelta(ui::ControlId id, int delta) {
+    if (id == IDC_JOG_SPIN) {
+        if (!spinGuard_) {
+            form_->SetPosition(IDC_JOG_SLIDER, form_->Position(IDC_JOG_SPIN) + delta);
+            form_->SetText(IDC_JOG_SPEED, Format("%d", form_->Position(IDC_JOG_SLIDER)));
+        }
+        return false;
+    }
+    if (id == IDC_INCHING_SPIN) {
+        const int stroke = ctx_.status.stroke[0] * kMicronsPerMm;
+        int value = TruncToInt(Atof(form_->Text(IDC_INCHING_DISTANCE)) * kMicronsPerMm) + delta;
+        value = std::max(std::min(value, stroke), inchingMinimum_);
+        form_->SetText(IDC_INCHING_DISTANCE,
+                       Format("%.3f", static_cast<double>(value) / kMicronsPerMm));
+        form_->SetPosition(IDC_INCHING_SPIN, value);
+        // The position follows the edit, not the arrow.
+        return true;
+    }
+    return false;
+}
+
+// --- servo, origin, jog, inching ---
+
+void CPageDrv::ServoClicked() {
+    const int on = servoDisplay_ == 0 ? 1 : 0;
+    SetServoDisplay(on);
+    if (on == 0) {
+        SetOriginCaption(0);
+        ResetOperationButtons();
+        SetServoDisplay(0);
+    }
+    if (!ModelSelected()) {
+        services_.Warn(IDS_NO_MODEL);
+        ResetOperationButtons();
+        SetServoDisplay(0);
+        return;
+    }
+    SetLinkState(kLinkBusy);
+    Run(OP_DRIVE, on != 0 ? kServoOn : 0, 0);
+}
+
+void CPageDrv::OriginClicked() {
+    if (!ModelSelected()) {
+        services_.Warn(IDS_NO_MODEL);
+        SetOriginCaption(0);
+        return;
+    }
+    ResetOperationButtons();
+    SetServoDisplay(0);
+    SetOriginCaption(1);
+    SetServoDisplay(1);
+    EnableOperationKind(kKindOrigin);
+    Run(OP_RETURN_ORIGIN, 0, 0);
+}
+
+bool CPageDrv::JogPress(ui::ControlId id) {
+    if (sendingBusy_) {
+        const bool connector = jogDirection_ == kJogConnector;
+        form_->SetChecked(IDC_JOG_CONNECTOR, connector);
+        form_->SetChecked(IDC_JOG_OPPOSITE, !connector);
+        return false;
+    }
+    form_->SetFocus(id);
+    if (jogDirection_ == 0) {
+        if (OriginDone()) {
+            SetServoDisplay(1);
+            const int speed = Atoi(form_->Text(IDC_JOG_SPEED));
+            form_->SetChecked(id, true);
+            const int direction = id == IDC_JOG_CONNECTOR ? kJogConnector : kJogOpposite;
+            jogDirection_ = direction;
+            deferredRelease_ = false;
+            Run(OP_JOG, (direction << kStepShift) | kServoOnDrive | (speed & kSpeedMask), 0);
+        } else {
+            form_->SetFocus(IDC_ORIGIN);
+            form_->SetChecked(id, true);
+            services_.Warn(IDS_NO_ORIGIN);
+            form_->SetChecked(id, false);
+        }
+    }
+    return true;
+}
+
+void CPageDrv::JogRelease(ui::ControlId id) {
+    if (sendingBusy_) {
+        deferredRelease_ = true;
+        return;
+    }
+    if (jogDirection_ == 0 || !IsJogButton(id)) {
+        return;
+    }
+    form_->SetChecked(IDC_JOG_CONNECTOR, false);
+    form_->SetChecked(IDC_JOG_OPPOSITE, false);
+    const int direction = jogDirection_;
+    jogDirection_ = 0;
+    deferredRelease_ = false;
+    if (ctx_.status.linkState == kLinkOnline) {
+        Run(OP_DRIVE, (direction << kStepShift) | kServoOn, 0);
+    }
+}
+
+void CPageDrv::InchingClicked(ui::ControlId id) {
+    if (!OriginDone()) {
+        services_.Warn(IDS_NO_ORIGIN);
+        form_->SetChecked(IDC_INCH_CONNECTOR, false);
+        form_->SetChecked(IDC_INCH_OPPOSITE, false);
+        return;
+    }
+    const int speed = Atoi(form_->Text(IDC_JOG_SPEED));
+    const float text = static_cast<float>(Atof(form_->Text(IDC_INCHING_DISTANCE)));
+    SetServoDisplay(1);
+    const float sign = id == IDC_INCH_CONNECTOR ? -1.0F : 1.0F;
+    const int distance =
+        TruncToInt(static_cast<double>(text * static_cast<float>(kMicronsPerMm) * sign));
+    const int step = id == IDC_INCH_CONNECTOR ? kInchConnector : kInchOpposite;
+    EnableOperationKind(kKindInching);
+    Run(OP_INCHING, (step << kStepShift) | kServoOnDrive | (speed & kSpeedMask), distance);
+}
+
+void CPageDrv::NormaliseJogSpeed() {
+    int value = std::min(Atoi(form_->Text(IDC_JOG_SPEED)), kJogMax);
+    if (value < 2) {
+        value = kJogMin;
+    }
+    form_->SetText(IDC_JOG_SPEED, Format("%d", value));
+    form_->SetPosition(IDC_JOG_SLIDER, value);
+    spinGuard_ = true;
+    form_->SetPosition(IDC_JOG_SPIN, value);
+    spinGuard_ = false;
+}
+
+void CPageDrv::NormaliseInchingDistance() {
+    int value = TruncToInt(Atof(form_->Text(IDC_INCHING_DISTANCE)) * kMicronsPerMm);
+    value = std::min(value, ctx_.status.stroke[0] * kMicronsPerMm);
+    if (inchingIncrement_ >= 1) {
+        value = std::max(value, inchingMinimum_);
+        value -= value % inchingIncrement_;
+    } else {
+        value = 0;
+    }
+    form_->SetText(IDC_INCHING_DISTANCE,
+                   Format("%.3f", static_cast<double>(value) / kMicronsPerMm));
+    form_->SetPosition(IDC_INCHING_SPIN, value & kSpinMax);
+}
+
+void CPageDrv::ModeSwitchMoved() {
+    const int want = form_->Position(IDC_MODE_SWITCH) != 1 ? 1 : 0;
+    if (switchGuard_ || want == testMode_) {
+        return;
+    }
+    switchGuard_ = true;
+    if (silentSwitch_) {
+        testMode_ = want;
+    } else {
+        const bool toMonitor = want == 0;
+        const std::string mode = services_.Text(toMonitor ? IDS_MONITOR_MODE : IDS_TEST_MODE);
+        const std::string io = services_.Text(toMonitor ? IDS_ENABLED : IDS_DISABLED);
+        const std::string text =
+            FormatPrintf(services_.strings.Text(IDS_MODE_QUESTION), mode, mode, io);
+        if (services_.prompter.Confirm(IDS_MODE_QUESTION, text)) {
+            form_->SetVisible(IDC_OUT0_TEXT, toMonitor);
+            form_->SetVisible(IDC_OUT1_TEXT, toMonitor);
+            ResetOperationButtons();
+            SetServoDisplay(0);
+            testMode_ = want;
+            Run(OP_SET_MODE, want, 0);
+        } else {
+            form_->SetPosition(IDC_MODE_SWITCH, 1 - testMode_);
+        }
+    }
+    switchGuard_ = false;
+}
+
+void CPageDrv::ShowHelp(ui::ControlId id, bool clickStyle) {
+    if (id == lastHelp_) {
+        return;
+    }
+    lastHelp_ = id;
+    int text = 0;
+    if (id == IDC_SERVO) {
+        text = servoDisplay_ == 0 ? IDS_HELP_SERVO_ON : IDS_HELP_SERVO_OFF;
+    }
+    for (const HelpRow& row : kHelpRows) {
+        if (row.control == id) {
+            text = row.text;
+        }
+    }
+    if (text == 0) {
+        form_->SetText(IDC_HELP_MOUSE, "");
+        form_->SetText(IDC_HELP_CLICK, "");
+        form_->SetVisible(IDC_HELP_MOUSE, false);
+        form_->SetVisible(IDC_HELP_CLICK, true);
+        return;
+    }
+    const ui::ControlId shown = clickStyle ? IDC_HELP_CLICK : IDC_HELP_MOUSE;
+    form_->SetText(shown, services_.strings.Text(text));
+    form_->SetVisible(shown, true);
+    form_->SetVisible(clickStyle ? IDC_HELP_MOUSE : IDC_HELP_CLICK, false);
+}
+
+// --- single step ---
+
+void CPageDrv::StepStartClicked() {
+    if (!form_->IsChecked(IDC_STEP_START)) {
+        // Pressed while the step runs: it stays pressed.
+        form_->SetChecked(IDC_STEP_START, true);
+        form_->SetChecked(IDC_STEP_STOP, false);
+        return;
+    }
+    form_->SetChecked(IDC_STEP_STOP, false);
+    const int choice = form_->CurrentItem(IDC_STEP_CHOICE);
+    if (!OriginDone()) {
+        form_->SetText(IDC_HELP_MOUSE, services_.strings.Text(IDS_HELP_ORIGIN));
+        form_->SetVisible(IDC_HELP_MOUSE, true);
+        form_->SetVisible(IDC_HELP_CLICK, false);
+        services_.Warn(IDS_NO_ORIGIN);
+        form_->SetFocus(IDC_ORIGIN);
+        ResetOperationButtons();
+    } else if (choice <= 0) {
+        form_->SetText(IDC_HELP_MOUSE, "");
+        services_.Warn(IDS_SELECT_STEP);
+        form_->SetFocus(IDC_STEP_CHOICE);
+        ResetOperationButtons();
+    } else {
+        EnableOperationKind(kKindSingleStep);
+        Run(OP_DRIVE, (choice << kStepShift) + kServoOnDrive, 0);
+    }
+}
+
+void CPageDrv::StepStopClicked() {
+    if (form_->IsChecked(IDC_STEP_STOP)) {
+        ResetOperationButtons();
+        Run(OP_DRIVE, kServoOn, 0);
+    } else {
+        form_->SetChecked(IDC_STEP_START, false);
+        form_->SetChecked(IDC_STEP_STOP, true);
+    }
+}
+
+void CPageDrv::BrowseClicked(ui::ControlId button) {
+    const ui::ControlId combo = button == IDC_STEP_BROWSE ? IDC_STEP_CHOICE : IDC_ROW_CHOICE;
+    const int item = std::max(form_->CurrentItem(combo), 0);
+    if ((ctx_.status.flags & kFlagStepDataMoved) != 0) {
+        ctx_.Host().EnableMainWindow(false);
+        ctx_.Host().ShowStepBrowser(combo, item);
+        return;
+    }
+    const ui::Message question{IDS_NO_REFERENCE, services_.Text(IDS_NO_REFERENCE),
+                               ui::Icon::kInformation, ui::Buttons::kYesNo};
+    if (services_.prompter.Show(question) == ui::Answer::kYes) {
+        Run(OP_STEP_UPLOAD_REF,
+            static_cast<int>((static_cast<unsigned>(combo) << kComboShift) |
+                             static_cast<unsigned>(item)),
+            0);
+    }
+}
+
+// --- the continuous table ---
+
+int CPageDrv::EditedRow() const {
+    const int shown = Atoi(form_->Text(IDC_ROW_NUMBER)) - 1;
+    return std::clamp(shown, 0, ContinuousTable::kRows - 1);
+}
+
+bool CPageDrv::OneTime(int r) const {
+    return form_->ListIsRowChecked(IDC_TABLE, r);
+}
+
+void CPageDrv::WriteRowCells(int r) {
+    const ContinuousRow& row = table_.Row(r);
+    form_->ListSetCell(IDC_TABLE, r, 2, form_->ItemText(IDC_ROW_CHOICE, row.choice));
+    form_->ListSetCell(
+        IDC_TABLE, r, 3,
+        row.timed ? Format("%.2f", row.time / kHundredths) : services_.Text(IDS_NO_TIME));
+}
+
+void CPageDrv::LoadRow(int r) {
+    table_.Update(r, ctx_.status);
+    const ContinuousRow& row = table_.Row(r);
+    form_->SetText(IDC_ROW_NUMBER, Format("%d", r + 1));
+    form_->SetCurrentItem(IDC_ROW_CHOICE, row.choice);
+    form_->SetText(IDC_ROW_TIME, row.timed ? Format("%.2f", row.time / kHundredths)
+                                           : services_.Text(IDS_NO_TIME));
+    RowChoiceChanged(true);
+}
+
+void CPageDrv::SaveEditor() {
+    const int r = EditedRow();
+    ContinuousRow& row = table_.Row(r);
+    row.choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
+    table_.Update(r, ctx_.status);
+    if (row.timed) {
+        row.time = TruncToInt(Atof(form_->Text(IDC_ROW_TIME)) * kHundredths + 0.5);
+    }
+    WriteRowCells(r);
+}
+
+void CPageDrv::RowChoiceChanged(bool showStoredTime) {
+    const int choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
+    const bool timed = table_.TimedChoice(choice);
+    const ContinuousRow& row = table_.Row(EditedRow());
+    if (timed) {
+        // A refresh keeps what the user is typing.
+        if (showStoredTime || form_->Text(IDC_ROW_TIME) == services_.Text(IDS_NO_TIME)) {
+            form_->SetText(IDC_ROW_TIME, Format("%.2f", row.time / kHundredths));
+        }
+    } else {
+        form_->SetText(IDC_ROW_TIME, services_.Text(IDS_NO_TIME));
+    }
+    const bool editable = timed && ctx_.status.linkState == kLinkOnline &&
+                          ctx_.status.controlType != kControlTypePulse;
+    form_->SetEnabled(IDC_ROW_TIME, editable);
+    form_->SetColours(IDC_ROW_TIME,
+                      !editable ? kDisabled : (timeHighlight_ ? kTimeInvalid : kDefault));
+}
+
+void CPageDrv::RefreshTimeColumn() {
+    table_.UpdateAll(ctx_.status);
+    for (int r = 0; r < ContinuousTable::kRows && r < form_->ListRowCount(IDC_TABLE); ++r) {
+        WriteRowCells(r);
+    }
+}
+
+void CPageDrv::TransitionChanged() {
+    // What the editor holds belongs to its row under the condition it was typed for.
+    SaveEditor();
+    table_.SetTimeMode(form_->IsChecked(IDC_TIME_TRANSITION));
+    RefreshTimeColumn();
+    LoadRow(EditedRow());
+    UpdateRepeatEnable();
+    ColourTable();
+}
+
+bool CPageDrv::CheckOperatingTime() {
+    if (checkGuard_) {
+        return true;
+    }
+    checkGuard_ = true;
+    const int r = EditedRow();
+    // The row as the editor would store it, without storing it yet.
+    const ContinuousRow stored = table_.Row(r);
+    table_.Row(r).choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
+    table_.Update(r, ctx_.status);
+    const bool timed = table_.Row(r).timed;
+    int lowest = 0;
+    const auto allowed = [&](int value) { return table_.TimeAllowed(r, value, lowest); };
+    bool passed = true;
+    if (timed) {
+        form_->SetText(IDC_ROW_TIME, Format("%.2f", Atof(form_->Text(IDC_ROW_TIME))));
+        const int value = TruncToInt(Atof(form_->Text(IDC_ROW_TIME)) * kHundredths + 0.5);
+        passed = allowed(value);
+        table_.Row(r) = stored;
+        if (!passed) {
+            timeHighlight_ = true;
+            form_->SetColours(IDC_ROW_TIME, kTimeInvalid);
+            form_->SetFocus(IDC_ROW_TIME);
+            form_->ListSelectRow(IDC_TABLE, r);
+            services_.prompter.Warn(
+                IDS_TIME_RANGE,
+                FormatPrintf(services_.strings.Text(IDS_TIME_RANGE), lowest / kHundredths,
+                             ContinuousTable::kLongestTime / kHundredths));
+        }
+    }
+    table_.Row(r) = stored;
+    if (passed) {
+        timeHighlight_ = false;
+        form_->SetColours(IDC_ROW_TIME, form_->IsEnabled(IDC_ROW_TIME) ? kDefault : kDisabled);
+    }
+    checkGuard_ = false;
+    return passed;
+}
+
+void CPageDrv::OnListClick(ui::ControlId id, int row, int column) {
+    if (id != IDC_TABLE || row < 0 || row >= ContinuousTable::kRows) {
+        return;
+    }
+    if (!CheckOperatingTime()) {
+        return;
+    }
+    SaveEditor();
+    LoadRow(row);
+    const ui::ControlId target =
+        column == 3 && table_.Row(row).timed && form_->IsEnabled(IDC_ROW_TIME) ? IDC_ROW_TIME
+                                                                               : IDC_ROW_CHOICE;
+    form_->SetFocus(target);
+    SelectEditText(target);
+    form_->ListSelectRow(IDC_TABLE, row);
+    ColourTable();
+}
+
+void CPageDrv::MoveRowByKey(int key) {
+    if (!CheckOperatingTime()) {
+        return;
+    }
+    const int rows = ContinuousTable::kRows;
+    const int r = EditedRow();
+    const int next = key == ui::key::kUp ? (r + rows - 1) % rows : (r + 1) % rows;
+    SaveEditor();
+    LoadRow(next);
+    form_->ListSelectRow(IDC_TABLE, next);
+    form_->ListEnsureVisible(IDC_TABLE, next);
+    if (key == ui::key::kReturn) {
+        form_->SetFocus(IDC_ROW_CHOICE);
+    }
+    SelectEditText(form_->FocusedControl());
+    ColourTable();
+}
+
+void CPageDrv::UpdateRepeatEnable() {
+    const StatusBlock& s = ctx_.status;
+    const bool enabled = s.controlType != kControlTypePulse && s.linkState == kLinkOnline &&
+                         !form_->IsChecked(IDC_CYCLE);
+    form_->SetEnabled(IDC_REPEAT, enabled);
+    form_->SetColours(IDC_REPEAT, enabled ? kDefault : kDisabled);
+}
+
+void CPageDrv::ColourTable() {
+    const bool enabled = form_->IsEnabled(IDC_TABLE);
+    const int endRow = table_.EndRow();
+    const int selected = form_->ListSelectedRow(IDC_TABLE);
+    const int rows = std::min(form_->ListRowCount(IDC_TABLE), ContinuousTable::kRows);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < form_->ListColumnCount(IDC_TABLE); ++c) {
+            ui::Colours colours = kCellInactive;
+            if (r == selected && (enabled || continuousRunning_)) {
+                colours = kCellSelected;
+            } else if (enabled && r <= endRow && (c != 3 || (table_.TimeMode() && r < endRow))) {
+                colours = kCellActive;
+            }
+            form_->ListSetCellColours(IDC_TABLE, r, c, colours);
+        }
+    }
+}
+
+void CPageDrv::SetContinuousButtons(bool enable, bool running) {
+    form_->SetEnabled(IDC_CONT_END, enable && running);
+    form_->SetColours(IDC_CONT_END, running ? kEndRunning : kEndIdle);
+    form_->SetEnabled(IDC_CONT_START, enable && !running);
+}
+
+void CPageDrv::ShowFirstRow() {
+    form_->ListEnsureVisible(IDC_TABLE, 0);
+    form_->ListSelectRow(IDC_TABLE, 0);
+    LoadRow(0);
+    form_->SetFocus(IDC_ROW_CHOICE);
+    ColourTable();
+}
+
+void CPageDrv::StartContinuous() {
+    // The edited row's time is checked as when the editor leaves it, before it is stored.
+    if (!CheckOperatingTime()) {
+        return;
+    }
+    SaveEditor();
+    const std::optional<long long> repeats = ParseWholeInteger(form_->Text(IDC_REPEAT));
+    // Taken unsigned, a negative count is far above the limit.
+    if (!repeats || *repeats < 0 || *repeats > kMaxRepeats) {
+        services_.prompter.Warn(
+            IDS_REPEAT_RANGE, FormatPrintf(services_.strings.Text(IDS_REPEAT_RANGE), kMaxRepeats));
+        form_->SetFocus(IDC_REPEAT);
+        form_->SelectAllText(IDC_REPEAT);
+        return;
+    }
+    if (!ModelSelected()) {
+        services_.Warn(IDS_NO_MODEL);
+    } else if (table_.Row(0).choice == kChoiceOrigin || OriginDone()) {
+        RunContinuous(true);
+    } else {
+        services_.Warn(IDS_ORIGIN_FIRST);
+    }
+}
+
+void CPageDrv::RunContinuous(bool start) {
+    if (start) {
+        continuousRunning_ = true;
+        currentRow_ = 0;
+        laterPass_ = false;
+        repeatsLeft_ = Atoi(form_->Text(IDC_REPEAT));
+        std::array<bool, ContinuousTable::kRows> oneTime{};
+        for (int r = 0; r < ContinuousTable::kRows; ++r) {
+            oneTime[static_cast<std::size_t>(r)] = OneTime(r);
+        }
+        cycle_ = table_.CycleFlag(oneTime, form_->IsChecked(IDC_CYCLE));
+        EnableOperationKind(kKindContinuous);
+        SetServoDisplay(1);
+        SetContinuousButtons(true, true);
+    } else if (!continuousRunning_) {
+        // A step that ended after the sequence was stopped starts nothing.
+        return;
+    }
+    for (;;) {
+        if (currentRow_ >= ContinuousTable::kRows || table_.Row(currentRow_).choice == kChoiceEnd) {
+            if (cycle_) {
+                laterPass_ = true;
+                currentRow_ = 0;
+                continue;
+            }
+            if (repeatsLeft_ <= 0) {
+                continuousRunning_ = false;
+                StopContinuous();
+                laterPass_ = true;
+                currentRow_ = 0;
+                return;
+            }
+            --repeatsLeft_;
+            form_->SetText(IDC_REPEAT, Format("%d", repeatsLeft_));
+            laterPass_ = true;
+            currentRow_ = 0;
+            continue;
+        }
+        if (laterPass_ && OneTime(currentRow_)) {
+            ++currentRow_;
+            continue;
+        }
+        const int r = currentRow_;
+        form_->ListEnsureVisible(IDC_TABLE, r);
+        form_->ListSelectRow(IDC_TABLE, r);
+        LoadRow(r);
+        ColourTable();
+        ++currentRow_;
+        Run(OP_STEP_RUN, table_.RunParameter(r), table_.RunTimeMs(r));
+        return;
+    }
+}
+
+void CPageDrv::StopContinuous() {
+    if (!continuousRunning_) {
+        SaveEditor();
+    }
+    ResetOperationButtons();
+    ShowFirstRow();
+    PostStopRequest();
+}
+
+void CPageDrv::PostStopRequest() {
+    LinkContext* ctx = &ctx_;
+    ctx_.loop.Post([ctx] { CTrxData(*ctx).Run(OP_STOP, 0, 0); });
 }
 
 }  // namespace tavro

@@ -2,18 +2,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "link/LinkContext.h"
+#include "monitor/ContinuousTable.h"
 #include "shell/PageViews.h"
 #include "ui/DialogSupport.h"
 
 namespace tavro {
 
-// The Monitor/Test page (page 3). So far it shows what the link reports: the lamps, the
-// five monitor values, the alarm box, the servo and origin buttons' states after an
-// operation, the mode switch and the inching limits; driving the actuator comes later.
+// The Monitor/Test page (page 3): the controller's live state, the manual moves, the mode
+// switch, single-step and continuous operation and the alarm box.
 class CPageDrv : public DrivePageView, public ui::FormEvents {
   public:
     static constexpr int kTemplate = kTemplateDrivePage;
@@ -22,17 +23,42 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     static constexpr ui::ControlId IDC_OUT1_TEXT = 1013;
     static constexpr ui::ControlId IDC_SERVO = 1740;
     static constexpr ui::ControlId IDC_ORIGIN = 1741;
+    static constexpr ui::ControlId IDC_JOG_CONNECTOR = 1751;
+    static constexpr ui::ControlId IDC_JOG_OPPOSITE = 1752;
     static constexpr ui::ControlId IDC_JOG_SPEED = 1753;
     static constexpr ui::ControlId IDC_JOG_SLIDER = 1755;
     static constexpr ui::ControlId IDC_JOG_SPIN = 1754;
+    static constexpr ui::ControlId IDC_INCH_CONNECTOR = 1757;
+    static constexpr ui::ControlId IDC_INCH_OPPOSITE = 1758;
     static constexpr ui::ControlId IDC_INCHING_DISTANCE = 1759;
     static constexpr ui::ControlId IDC_INCHING_SPIN = 1760;
+    static constexpr ui::ControlId IDC_HELP_MOUSE = 1766;
+    static constexpr ui::ControlId IDC_HELP_CLICK = 1767;
     static constexpr ui::ControlId IDC_ALARM_BOX = 1720;
     static constexpr ui::ControlId IDC_ALARM_RESET = 1721;
     static constexpr ui::ControlId IDC_ALARM_CURRENT = 1722;
     static constexpr ui::ControlId IDC_ALARM_HISTORY = 1723;
     static constexpr ui::ControlId IDC_LAMP_ALARM = 1707;
+    // Single step.
+    static constexpr ui::ControlId IDC_STEP_CHOICE = 1762;
+    static constexpr ui::ControlId IDC_STEP_BROWSE = 1763;
+    static constexpr ui::ControlId IDC_STEP_START = 1764;
+    static constexpr ui::ControlId IDC_STEP_STOP = 1765;
+    // Continuous operation.
+    static constexpr ui::ControlId IDC_TABLE = 1780;
+    static constexpr ui::ControlId IDC_ROW_NUMBER = 1770;
+    static constexpr ui::ControlId IDC_ROW_CHOICE = 1771;
+    static constexpr ui::ControlId IDC_ROW_BROWSE = 1772;
+    static constexpr ui::ControlId IDC_ROW_TIME = 1774;
+    static constexpr ui::ControlId IDC_INP_SIGNAL = 1787;
+    static constexpr ui::ControlId IDC_TIME_TRANSITION = 1788;
+    static constexpr ui::ControlId IDC_CYCLE = 1782;
+    static constexpr ui::ControlId IDC_REPEAT = 1781;
+    static constexpr ui::ControlId IDC_CONT_START = 1783;
+    static constexpr ui::ControlId IDC_CONT_END = 1784;
     static constexpr int kAlarmBit = 7;
+    static constexpr int kJogConnector = 16;
+    static constexpr int kJogOpposite = 17;
 
     static std::unique_ptr<CPageDrv> Create(LinkContext& ctx, const ui::DialogServices& services,
                                             ui::Form& parent);
@@ -41,35 +67,101 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     CPageDrv(const CPageDrv&) = delete;
     CPageDrv& operator=(const CPageDrv&) = delete;
 
+    // The main window has applied the captions and rebuilt the lists.
+    void FinishCaptions();
+
+    // --- DrivePageView ---
     ui::Form& GetForm() override { return *form_; }
     void Refresh() override;
-    void StopContinuous() override { ResetOperationButtons(); }
+    void StopContinuous() override;
     void ShowStatusLamps(std::uint16_t word) override;
     void ShowMonitorValue(int controlId, const std::string& text) override;
     void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
                              int contRunning, int resetTable) override;
     void SetModeSwitch(int testMode) override;
     void SetInchingLimits() override;
+    void SetSendingBusy(int busy) override { sendingBusy_ = busy != 0; }
+    void ReleaseDeferredJog() override;
     void ShowAlarms(const std::vector<int>& codes) override;
     void SetAlarmResetEnable(bool enable) override;
     bool AlarmResetLocked() override { return resetLock_; }
     void SetMonitorModeFlag(bool on) override { monitorMode_ = on; }
+    void NextContinuousStep() override { RunContinuous(false); }
+    void SetStepPositioningTime(int step, float time) override;
+    void SelectBrowsedStep(int comboId, int item) override;
 
     int ServoDisplay() const { return servoDisplay_; }
     int OriginCaptionState() const { return originCaption_; }
     bool HistoryView() const { return historyView_; }
     std::uint16_t StatusBits() const { return statusBits_; }
+    int JogDirection() const { return jogDirection_; }
+    int TestMode() const { return testMode_; }
+    bool ContinuousRunning() const { return continuousRunning_; }
+    const ContinuousTable& Table() const { return table_; }
 
+    // --- FormEvents ---
     void OnClicked(ui::ControlId id) override;
+    void OnSelectionChanged(ui::ControlId id) override;
+    void OnFocusIn(ui::ControlId id) override;
+    void OnFocusOut(ui::ControlId id) override;
+    void OnListClick(ui::ControlId id, int row, int column) override;
+    bool OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers mods) override;
+    void OnMouseMove(ui::ControlId id) override;
+    bool OnMouseDown(ui::ControlId id) override;
+    void OnMouseUp(ui::ControlId id) override;
+    bool OnDoubleClick(ui::ControlId /*id*/) override { return true; }
+    void OnSliderScrolled(ui::ControlId id, int position) override;
+    bool OnSpinDelta(ui::ControlId id, int delta) override;
 
   private:
     void OnInitDialog();
+    bool ModelSelected() const;
+    bool OriginDone() const;
+    void SetLinkState(int state);
+    void Run(int op, int param, int status);
     void SetServoDisplay(int on);
     void SetOriginCaption(int state);
     void ResetOperationButtons();
+    void EnableOperationKind(int kind);
     void RedrawLamps();
     void DisplayAlarms();
     bool AlarmActive() const { return ((statusBits_ >> kAlarmBit) & 1U) == 0; }
+
+    // Manual moves and the mode switch.
+    void ServoClicked();
+    void OriginClicked();
+    bool JogPress(ui::ControlId id);
+    void JogRelease(ui::ControlId id);
+    void InchingClicked(ui::ControlId id);
+    void NormaliseJogSpeed();
+    void NormaliseInchingDistance();
+    void ModeSwitchMoved();
+    void PaintModeSwitch();
+    void ShowHelp(ui::ControlId id, bool clickStyle);
+    // The page's edits select their whole text when they get the focus.
+    void SelectEditText(ui::ControlId id);
+
+    // Single step and continuous operation.
+    void StepStartClicked();
+    void StepStopClicked();
+    void BrowseClicked(ui::ControlId button);
+    void LoadRow(int r);
+    void SaveEditor();
+    int EditedRow() const;
+    void RowChoiceChanged(bool showStoredTime);
+    void TransitionChanged();
+    void RefreshTimeColumn();
+    void WriteRowCells(int r);
+    bool CheckOperatingTime();
+    void MoveRowByKey(int key);
+    void UpdateRepeatEnable();
+    void ColourTable();
+    void SetContinuousButtons(bool enable, bool running);
+    void ShowFirstRow();
+    void StartContinuous();
+    void RunContinuous(bool start);
+    void PostStopRequest();
+    bool OneTime(int r) const;
 
     LinkContext& ctx_;
     ui::DialogServices services_;
@@ -78,13 +170,31 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     int servoDisplay_ = 0;
     int originCaption_ = 0;
     int testMode_ = 1;
+    bool switchGuard_ = false;
+    bool silentSwitch_ = false;
+    int jogDirection_ = 0;
+    bool sendingBusy_ = false;
+    bool deferredRelease_ = false;
+    bool spinGuard_ = false;
+    int inchingIncrement_ = 0;
     int inchingMinimum_ = 90;
+    ui::ControlId lastHelp_ = 0;
+
     std::vector<int> alarmCodes_;
     bool historyView_ = false;
     bool alarmWasActive_ = false;
+    bool lastLampAlarm_ = false;
     bool resetLock_ = false;
     bool monitorMode_ = false;
+
+    ContinuousTable table_;
     bool continuousRunning_ = false;
+    bool checkGuard_ = false;
+    bool timeHighlight_ = false;
+    int currentRow_ = 0;
+    bool laterPass_ = false;
+    int repeatsLeft_ = 0;
+    bool cycle_ = false;
 };
 
 }  // namespace tavro

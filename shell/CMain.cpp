@@ -298,6 +298,9 @@ void CMain::ApplyCaptions() {
     if (ownStep_) {
         ownStep_->ResizeList();
     }
+    if (drive_) {
+        drive_->FinishCaptions();
+    }
 }
 
 void CMain::UpdateTitle(int port, int controllerId, int speed) {

@@ -1,0 +1,205 @@
+// The Monitor/Test page on its Qt form, driven against the simulator: servo on, back at the
+// origin, an alarm in the box; screenshots in both languages and both control types.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/CTrxData.h"
+#include "link/LinkEngine.h"
+#include "link/Operations.h"
+#include "monitor/CPageDrv.h"
+#include "monitor/MonitorHook.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/SimHarness.h"
+#include "ui/CCtrlBatch.h"
+#include "ui/FormPalette.h"
+#include "ui/qt/QtForm.h"
+#include "ui/qt/QtFormFactory.h"
+
+namespace tavro::test {
+namespace {
+
+QString FormFile(int templateId) {
+    return QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+    }
+}
+
+QImage Shot(QWidget& window, const std::string& name) {
+    Settle();
+    const QImage image = window.grab().toImage();
+    const QString path =
+        QStringLiteral(TAVRO_TEST_OUTPUT_DIR "/%1.png").arg(QString::fromStdString(name));
+    QFile::remove(path);
+    EXPECT_TRUE(image.save(path)) << path.toStdString();
+    return image;
+}
+
+// The main window's part around the page: the enable table, the forwarders of the link.
+class QtDrivePage : public LinkHost {
+  public:
+    QtDrivePage(Language language, int type)
+        : sim(Options(type)), strings(language), factory(FormOptions(language)) {
+        ctx.host = this;
+        auto owned =
+            factory.CreateFromFile(FormFile(kTemplateDrivePage), nullptr, ui::FormKind::kModeless);
+        if (owned == nullptr) {
+            ADD_FAILURE() << "the form cannot be built";
+            return;
+        }
+        form = owned.get();
+        page = std::make_unique<CPageDrv>(ctx, services, std::move(owned));
+    }
+
+    static sim::ControllerOptions Options(int type) {
+        sim::ControllerOptions options;
+        options.controlType = type;
+        return options;
+    }
+    static qt::QtFormOptions FormOptions(Language language) {
+        qt::QtFormOptions options;
+        options.pictureFolders << QStringLiteral(TAVRO_RESOURCE_PICTURES_DIR);
+        options.japanese = language == Language::kJapanese;
+        return options;
+    }
+
+    void Start() {
+        ASSERT_EQ(sim.OpenPort(), 0);
+        ctx.status.controllerId = 1;
+        ctx.status.frontPhase = kFrontMain;
+        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
+        sim.loop.Advance(1000);
+        const int type = ctx.status.controlType;
+        form->SetTitle(strings.Text(700));
+        ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::PageRows(), kTemplateDrivePage, *form, type,
+                                      strings);
+        ui::CCtrlBatch::FillCombos(ui::CCtrlBatch::ComboRows(), kTemplateDrivePage, *form, strings);
+        ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), kTemplateDrivePage, *form, type,
+                                   strings);
+        page->FinishCaptions();
+        form->SetWindowVisible(true);
+        built = true;
+        Run(OP_UPLOAD_ALL);
+        ASSERT_EQ(ctx.status.linkState, kLinkOnline);
+    }
+
+    void Run(int op) {
+        CTrxData(ctx).Run(op, 0, 0);
+        Idle();
+    }
+    void Idle() {
+        for (int i = 0; i < 300 && ctx.status.linkState == kLinkBusy; ++i) {
+            sim.loop.Advance(100);
+        }
+        sim.loop.Advance(500);
+    }
+
+    void SetLinkState(int state) override {
+        ctx.status.linkState = state;
+        if (!built) {
+            return;
+        }
+        ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateDrivePage, *form, state,
+                                     ctx.status.controlType);
+        if (state != kLinkBusy) {
+            page->Refresh();
+            if (page->AlarmResetLocked()) {
+                form->SetEnabled(CPageDrv::IDC_ALARM_RESET, false);
+            }
+        }
+        page->SetMonitorModeFlag(state == kLinkMonitorMode);
+    }
+    void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
+                             int contRunning, int resetTable) override {
+        page->ShowOperationResult(contEnable, servoOn, originCaption, keepButtons, contRunning,
+                                  resetTable);
+    }
+    void SetModeSwitch(int testMode) override { page->SetModeSwitch(testMode); }
+    void SetInchingLimits() override { page->SetInchingLimits(); }
+    void SetSendingBusy(int busy) override { page->SetSendingBusy(busy); }
+    void ReleaseDeferredJog() override { page->ReleaseDeferredJog(); }
+    void ShowStatusLamps(std::uint16_t word, bool monitorPage) override {
+        if (monitorPage) {
+            page->ShowStatusLamps(word);
+        }
+    }
+    void ShowMonitorValue(int controlId, const std::string& text) override {
+        page->ShowMonitorValue(controlId, text);
+    }
+    void ShowAlarms(const std::vector<int>& codes) override { page->ShowAlarms(codes); }
+    void SetAlarmResetEnable(bool enable) override { page->SetAlarmResetEnable(enable); }
+    void NextContinuousStep() override { page->NextContinuousStep(); }
+
+    SimHarness sim;
+    LinkContext& ctx = sim.ctx;
+    LinkEngine engine{sim.ctx};
+    MonitorHook monitor{sim.ctx};
+    StringTable strings;
+    ScriptedPrompter prompter;
+    qt::QtFormFactory factory;
+    ui::DialogServices services{factory, prompter, strings};
+    std::unique_ptr<CPageDrv> page;
+    qt::QtForm* form = nullptr;
+    bool built = false;
+};
+
+struct ShotCase {
+    const char* name;
+    Language language;
+    int type;
+};
+constexpr ShotCase kShotCases[] = {
+    {"en_steps", Language::kEnglish, sim::kTypeStepData},
+    {"ja_steps", Language::kJapanese, sim::kTypeStepData},
+    {"en_pulse", Language::kEnglish, sim::kTypePulse},
+    {"ja_pulse", Language::kJapanese, sim::kTypePulse},
+};
+
+class QtDrivePageTest : public ::testing::TestWithParam<ShotCase> {};
+
+TEST_P(QtDrivePageTest, ServoOnAtTheOriginWithAnAlarm) {
+    const ShotCase& c = GetParam();
+    QtDrivePage h(c.language, c.type);
+    ASSERT_NE(h.page, nullptr);
+    ASSERT_NE(h.form, nullptr);
+    h.Start();
+    h.page->OnClicked(CPageDrv::IDC_SERVO);
+    h.Idle();
+    ASSERT_EQ(h.page->ServoDisplay(), 1);
+    h.page->OnClicked(CPageDrv::IDC_ORIGIN);
+    h.Idle();
+    ASSERT_NE(h.ctx.status.flags & kFlagOriginDone, 0);
+    EXPECT_NE(h.form->Text(1731), "-");
+    QWidget& window = *h.form->TopWindow();
+    Shot(window, "drivepage_" + std::string(c.name) + "_origin");
+
+    h.sim.Controller().RaiseAlarm(4);
+    h.Idle();
+    EXPECT_EQ(h.form->Text(CPageDrv::IDC_ALARM_BOX), h.strings.Text(1154));
+    EXPECT_EQ(h.form->IsVisible(1710), c.type == sim::kTypePulse);
+    const QImage image = Shot(window, "drivepage_" + std::string(c.name) + "_alarm");
+    EXPECT_GT(image.width(), 400);
+    QWidget* box = h.form->Widget(CPageDrv::IDC_ALARM_BOX);
+    ASSERT_NE(box, nullptr);
+    const QImage boxImage = box->grab().toImage();
+    const ui::PaletteEntry& red = ui::kPalette[14];
+    EXPECT_EQ(boxImage.pixelColor(boxImage.width() / 2, boxImage.height() - 4),
+              QColor(red.red, red.green, red.blue));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, QtDrivePageTest, ::testing::ValuesIn(kShotCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tavro::test
