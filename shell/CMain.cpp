@@ -245,8 +245,8 @@ void CMain::CreatePages() {
     }
     pagesCreated_ = true;
     ui::Form& parent = *form_;
-    io_ = CPageIo::Create(ctx_, services_, parent);
-    basic_ = CPageBsc::Create(ctx_, services_, parent);
+    io_ = CPageIo::Create(ctx_, services_, parent, binding_, *this);
+    basic_ = CPageBsc::Create(ctx_, services_, parent, binding_, *this);
     if (step_ == nullptr) {
         stepForm_ = services_.forms.Create(kTemplateStepPage, &parent, ui::FormKind::kPage);
         if (stepForm_) {
@@ -618,6 +618,10 @@ void CMain::RefreshBasicPage() {
     if (basic_) {
         basic_->Refresh();
     }
+}
+
+void CMain::ResetPidToDefaults() {
+    CPidParam(ctx_).ResetPidToDefaults();
 }
 
 void CMain::ShowStepsFromEditCopies() {
