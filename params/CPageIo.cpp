@@ -9,6 +9,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
 
 namespace tavro {
@@ -250,18 +251,41 @@ void CPageIo::ApplyEditability(bool outputsEditable, bool areaEditable) {
             // removal left it, the index is the function code again.
             form_->SetCurrentItem(combo, current);
         }
-        form_->SetEnabled(combo, outputsEditable);
     }
-    form_->SetEnabled(IDC_INF, areaEditable);
-    for (const ui::ControlId id : kAreaControls) {
-        form_->SetEnabled(id, areaEditable);
-    }
+    outputsEditable_ = outputsEditable;
+    areaEditable_ = areaEditable;
+    ApplyLocks();
     const bool detailRead = (ctx_.status.flags & kFlagDetailRead) != 0;
     form_->SetVisible(IDC_LOCK_NOTE, detailRead && !(outputsEditable && areaEditable));
     if (detailRead) {
         for (int row = 0; row < static_cast<int>(kAreaRows.size()); ++row) {
             CheckAreaRow(row);
         }
+    }
+}
+
+void CPageIo::Refresh() {
+    // The link state has just set the controls by the control table.
+    ApplyLocks();
+}
+
+void CPageIo::ApplyLocks() {
+    const int state = ctx_.status.linkState;
+    const int type = ctx_.status.controlType;
+    const auto enable = [&](ui::ControlId id, bool editable) {
+        bool byTable = true;
+        for (const ui::CaptionRow& row : ui::CCtrlBatch::PageRows()) {
+            if (row.dialog == kTemplateIoPage && row.control == id) {
+                byTable = ui::CCtrlBatch::IsEnabledIn(row, state, type);
+            }
+        }
+        form_->SetEnabled(id, byTable && editable);
+    };
+    enable(IDC_OUT0_FUNCTION, outputsEditable_);
+    enable(IDC_OUT1_FUNCTION, outputsEditable_);
+    enable(IDC_INF, areaEditable_);
+    for (const ui::ControlId id : kAreaControls) {
+        enable(id, areaEditable_);
     }
 }
 

@@ -53,6 +53,7 @@ class CPageIo : public IoPageView, public ui::FormEvents {
     CPageIo& operator=(const CPageIo&) = delete;
 
     ui::Form& GetForm() override { return *form_; }
+    void Refresh() override;
     void Prepare() override;
     void SetInputLock(bool locked) override { inputLock_ = locked; }
     bool InputLocked() const { return inputLock_; }
@@ -74,6 +75,8 @@ class CPageIo : public IoPageView, public ui::FormEvents {
   private:
     void OnInitDialog();
     void RedrawLamps();
+    // The settings the page cannot show stay disabled whatever the link state allows.
+    void ApplyLocks();
     void ManualOutput(ui::ControlId button);
     void GetPosition(ui::ControlId button);
     // False when one of the row's fields is out of range.
@@ -93,6 +96,8 @@ class CPageIo : public IoPageView, public ui::FormEvents {
     std::uint16_t lamps_ = 0;
     bool inputLock_ = false;
     bool validating_ = false;
+    bool outputsEditable_ = true;
+    bool areaEditable_ = true;
     std::array<bool, kFieldCount> errors_{};
 };
 
