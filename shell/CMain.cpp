@@ -71,7 +71,7 @@ CMain::CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChoos
       engine_(ctx),
       binding_(ctx, *this),
       detail_(ctx, services),
-      commSetup_(ctx, services),
+      commSetup_(ctx, services, binding_),
       monitor_(ctx),
       progress_(ctx, services),
       alive_(std::make_shared<CMain*>(this)) {
@@ -825,6 +825,10 @@ void CMain::DetailClosed() {
 
 void CMain::CommSetupClosed() {
     EnableMainWindow(true);
+    binding_.UpdateIoEditability();
+    if (basic_) {
+        basic_->Refresh();
+    }
 }
 
 // --- closing ---
