@@ -70,6 +70,10 @@ constexpr int kSessionFull = 0;
 constexpr int kSessionFromTypeStep = 1;
 constexpr int kSessionBuildOnly = 2;
 
+// The Setup reminder, light yellow.
+constexpr ui::ControlId IDC_NOTE = 1510;
+constexpr ui::Colours kNoteColours{8, 2};
+
 // A product number combo while it shows "Select", and once chosen.
 constexpr ui::Colours kUnselectedColours{11, 14};
 constexpr ui::Colours kSelectedColours{16, 2};
@@ -101,6 +105,7 @@ CPageBsc::CPageBsc(LinkContext& ctx, const ui::DialogServices& services,
     : ctx_(ctx), services_(services), form_(std::move(form)), binding_(binding), host_(host) {
     form_->SetListener(this);
     form_->SetPicture(IDC_PICTURE, kIllustrations[kPictureHorizontal]);
+    form_->SetColours(IDC_NOTE, kNoteColours);
 }
 
 CPageBsc::~CPageBsc() {
