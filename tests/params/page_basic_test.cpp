@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "link/VirtualLoop.h"
 #include "params/CPageBsc.h"
 #include "tests/params/page_fixture.h"
+#include "tests/support/TempDir.h"
 #include "ui/FormTypes.h"
 
 namespace tavro::test {
@@ -298,6 +301,82 @@ TEST_F(BasicPageTest, CommReconnectsOnceTheUploadIsDone) {
         EXPECT_TRUE(page.IsEnabled(kSetup));
     });
 }
+
+TEST(BasicPageOffline, CommAfterACancelledSearchConnectsAndUploads) {
+    AppHarness h;
+    h.WriteSettings(AppSettings().Auto(1));
+    int searches = 0;
+    const AppHarness::Player connect = h.ConnectFirstFound();
+    h.OnModal(kIdSearchTemplate, [&](FakeForm& form) {
+        if (++searches == 1) {
+            h.prompter.AnswerYes();  // go on without a controller
+            form.Click(ui::kIdCancel);
+        } else {
+            connect(form);
+        }
+    });
+    h.OnModal(214, h.ChooseType(false));
+    h.Run([&](FakeForm&, CMain&) {
+        ASSERT_EQ(h.ctx.status.linkState, kLinkNoController);
+        FakeForm& page = *h.Form(kTemplateBasicPage);
+        ASSERT_TRUE(page.IsEnabled(CPageBsc::IDC_COMM));
+        ASSERT_FALSE(page.IsEnabled(kSetup));
+        ASSERT_TRUE(page.Click(CPageBsc::IDC_COMM));
+        ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagUploadDone) != 0; }));
+        ASSERT_TRUE(h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; }));
+        EXPECT_EQ(searches, 2);
+        EXPECT_EQ(h.Created(kTemplateBasicPage), 1);
+        EXPECT_TRUE(page.IsEnabled(kSetup));
+        EXPECT_EQ(page.Text(kStroke), "20");
+    });
+}
+
+// The start-up mode "Comm" chooses before the initial upload, by what the link knows.
+struct SessionCase {
+    const char* name;
+    std::uint8_t flags;
+    int controlType;
+    int mode;
+};
+
+constexpr SessionCase kSessionCases[] = {
+    {"NothingKnown", 0, kControlTypeStep, CMain::kSessionFull},
+    {"TypeFromController", kFlagTypeFromController, kControlTypeStep, CMain::kSessionBuildOnly},
+    {"TypeFlagButUnset", kFlagTypeFromController, kControlTypeUnset, CMain::kSessionFull},
+    {"IdentityWithType", kFlagIdentityRead, kControlTypePulse, CMain::kSessionBuildOnly},
+    {"IdentityWithoutType", kFlagIdentityRead, kControlTypeUnset, CMain::kSessionFromTypeStep},
+};
+
+class RecordingBasicHost : public BasicPageHost {
+  public:
+    int StartSession(int mode) override {
+        modes.push_back(mode);
+        return 0;
+    }
+    void ResetPidToDefaults() override {}
+    std::vector<int> modes;
+};
+
+class CommSessionTest : public ::testing::TestWithParam<SessionCase> {
+  protected:
+    VirtualLoop loop;
+    TempDir dir;
+    LinkContext ctx{loop, dir.Path()};
+    RecordingBasicHost host;
+};
+
+TEST_P(CommSessionTest, BeforeTheUploadCommRunsTheStartUpFromTheRightStep) {
+    const SessionCase& c = GetParam();
+    ctx.status.flags = c.flags;
+    ctx.status.controlType = c.controlType;
+    ctx.status.linkState = kLinkNoController;
+    CPageBsc::Comm(ctx, host);
+    EXPECT_EQ(host.modes, std::vector<int>{c.mode});
+    EXPECT_EQ(ctx.status.linkState, kLinkOnline);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CommSessionTest, ::testing::ValuesIn(kSessionCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tavro::test
