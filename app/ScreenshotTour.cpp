@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -13,8 +16,11 @@
 
 #include "app/QtDriver.h"
 #include "app/QtProgram.h"
+#include "dialogs/connect/CDlgComSetup.h"
 #include "link/CIniRw.h"
 #include "link/StatusBlock.h"
+#include "params/CPageBsc.h"
+#include "params/CPageIo.h"
 #include "shell/CMain.h"
 #include "ui/Language.h"
 #include "ui/qt/QtForm.h"
@@ -27,6 +33,7 @@ namespace {
 using tavro::app::driver::ChooseItemStartingWith;
 using tavro::app::driver::ChooseTab;
 using tavro::app::driver::Click;
+using tavro::app::driver::FindControl;
 using tavro::app::driver::IsEnabled;
 using tavro::app::driver::SaveImage;
 using tavro::app::driver::VisibleWindowWith;
@@ -41,6 +48,9 @@ constexpr int kSearchConnect = 1150;
 constexpr int kTabs = 1000;
 constexpr int kServoButton = 1740;
 constexpr int kOriginButton = 1741;
+constexpr int kPasswordEdit = 1950;
+constexpr int kPasswordOk = 1951;
+constexpr const char* kCommSetupCode = "vbq";
 // Ticks to let a page settle (monitor values, layout) before it is drawn.
 constexpr int kSettleTicks = 5;
 
@@ -78,6 +88,26 @@ class Tour {
                 return MainWindowTabs();
             case 4:
                 return ServoOnAtTheOrigin();
+            case 5:
+                return BasicPageInError();
+            case 6:
+                return IoPageLeaveField();
+            case 7:
+                return SaveAndCloseMessage("io-ovt-out-of-range-message.png");
+            case 8:
+                return IoPageInError();
+            case 9:
+                return OpenCommSetup();
+            case 10:
+                return EnterCommSetupCode();
+            case 11:
+                return CommSetupLeaveDelay();
+            case 12:
+                return SaveAndCloseMessage("comm-setup-delay-out-of-range-message.png");
+            case 13:
+                return CommSetupInError();
+            case 14:
+                return DiscardChangesOnClosing();
             default:
                 return true;
         }
@@ -187,7 +217,172 @@ class Tour {
         }
         Save(top, "main-5-monitor-test-origin.png");
         Next();
-        top->close();  // the closing sequence ends the program
+        return false;
+    }
+
+    QWidget* MainTop() const {
+        tavro::CMain* window = program_.Main();
+        auto* form =
+            window != nullptr ? dynamic_cast<tavro::qt::QtForm*>(window->GetForm()) : nullptr;
+        return form != nullptr ? form->TopWindow() : nullptr;
+    }
+
+    // The product number set back to "Select": both combos in their warning colours.
+    bool BasicPageInError() {
+        tavro::CMain* window = program_.Main();
+        QWidget* top = MainTop();
+        if (window == nullptr || top == nullptr || window->BasicPage() == nullptr) {
+            return Fail("the Basic page is missing");
+        }
+        if (window->ShownPage() != tavro::kPageBasic) {
+            ChooseTab(top, kTabs, tavro::kPageBasic);
+            settle_ = 0;
+            return false;
+        }
+        if (settle_ == 0) {
+            tavro::CPageBsc& page = *window->BasicPage();
+            page.GetForm().SetCurrentItem(tavro::CPageBsc::IDC_SERIES, 0);
+            page.OnSelectionChanged(tavro::CPageBsc::IDC_SERIES);
+        }
+        if (!Settled()) {
+            return false;
+        }
+        Save(top, "basic-product-not-selected.png");
+        Next();
+        return false;
+    }
+
+    // OVT typed as 80 and left: the message comes up in a nested loop of its own.
+    bool IoPageLeaveField() {
+        tavro::CMain* window = program_.Main();
+        QWidget* top = MainTop();
+        if (window == nullptr || top == nullptr || window->IoPage() == nullptr) {
+            return Fail("the I/O page is missing");
+        }
+        if (window->ShownPage() != tavro::kPageIo) {
+            ChooseTab(top, kTabs, tavro::kPageIo);
+            settle_ = 0;
+            return false;
+        }
+        if (program_.Context().status.linkState != tavro::kLinkOnline || !Settled()) {
+            return false;
+        }
+        tavro::CPageIo* page = window->IoPage();
+        page->GetForm().SetText(tavro::CPageIo::IDC_OVT, "80");
+        QTimer::singleShot(0, [page] { page->OnFocusOut(tavro::CPageIo::IDC_OVT); });
+        Next();
+        return false;
+    }
+
+    // The main window runs modal too; only a message box counts.
+    static bool MessageUp() {
+        return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+    }
+
+    bool SaveAndCloseMessage(const char* file) {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !Settled()) {
+            return false;
+        }
+        Save(box, file);
+        if (QAbstractButton* ok = box->defaultButton()) {
+            ok->click();
+        } else {
+            box->accept();
+        }
+        Next();
+        return false;
+    }
+
+    bool IoPageInError() {
+        QWidget* top = MainTop();
+        if (top == nullptr || MessageUp() || !Settled()) {
+            return false;
+        }
+        Save(top, "io-setup-ovt-error.png");
+        Next();
+        return false;
+    }
+
+    bool OpenCommSetup() {
+        tavro::CMain* window = program_.Main();
+        if (window == nullptr) {
+            return Fail("the main window is gone");
+        }
+        QTimer::singleShot(0, [window] { window->OnSystemCommand(tavro::CMain::kMenuCommSetup); });
+        Next();
+        return false;
+    }
+
+    bool EnterCommSetupCode() {
+        QWidget* dialog = VisibleWindowWith(kPasswordEdit);
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        if (auto* edit = qobject_cast<QLineEdit*>(FindControl(dialog, kPasswordEdit))) {
+            edit->setText(QLatin1String(kCommSetupCode));
+        }
+        Click(dialog, kPasswordOk);
+        Next();
+        return false;
+    }
+
+    // The window as it opens, then the change allowed and a delay of 0.04 ms left.
+    bool CommSetupLeaveDelay() {
+        tavro::CMain* window = program_.Main();
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgComSetup::IDC_CHANGE);
+        if (window == nullptr || dialog == nullptr || !Settled()) {
+            return false;
+        }
+        Save(dialog, "comm-setup.png");
+        Click(dialog, tavro::CDlgComSetup::IDC_CHANGE);
+        tavro::CDlgComSetup* presenter = window->CommSetup().Presenter();
+        if (presenter == nullptr) {
+            return Fail("the ID/communication window has no presenter");
+        }
+        window->CommSetup().GetForm()->SetText(tavro::CDlgComSetup::IDC_DELAY, "0.04");
+        QTimer::singleShot(0,
+                           [presenter] { presenter->OnFocusOut(tavro::CDlgComSetup::IDC_DELAY); });
+        Next();
+        return false;
+    }
+
+    bool CommSetupInError() {
+        tavro::CMain* window = program_.Main();
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgComSetup::IDC_CHANGE);
+        if (window == nullptr || dialog == nullptr || MessageUp() || !Settled()) {
+            return false;
+        }
+        Save(dialog, "comm-setup-delay-error.png");
+        window->CommSetup().RequestClose();
+        Next();
+        if (QWidget* top = MainTop()) {
+            // The closing sequence ends the program; its questions come up in nested loops,
+            // which must not start inside this step.
+            QTimer::singleShot(0, top, [top] { top->close(); });
+        }
+        return false;
+    }
+
+    // The fields put in error are unsaved changes; the closing sequence asks about them.
+    bool DiscardChangesOnClosing() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr) {
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+                yes->click();
+            } else {
+                box->accept();
+            }
+        }
+        return false;
+    }
+
+    bool Fail(const char* what) {
+        std::fprintf(stderr, "tavro-screenshots: %s\n", what);
+        failed_ = true;
+        if (QWidget* top = MainTop()) {
+            top->close();
+        }
         return true;
     }
 
@@ -276,5 +471,9 @@ int main(int argc, char** argv) {
     for (const QString& file : tour.Files()) {
         std::printf("%s\n", qUtf8Printable(file));
     }
-    return tour.Failed() || tour.Files().size() != 4 + kTabs4.size() ? 1 : 0;
+    // The connection dialogs, the tabs, the Monitor/Test tab after a return to origin, and the
+    // Basic, I/O and ID/communication windows with a field in error (the last two with their
+    // messages).
+    constexpr std::size_t kExtraFiles = 6;
+    return tour.Failed() || tour.Files().size() != 3 + kTabs4.size() + 1 + kExtraFiles ? 1 : 0;
 }

@@ -2,7 +2,10 @@
 
 #include <array>
 
+#include "link/CEepData.h"
+#include "link/CTrxData.h"
 #include "link/Numbers.h"
+#include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "ui/CCtrlBatch.h"
 
@@ -23,6 +26,54 @@ constexpr int IDS_HORIZONTAL = 546;
 constexpr int IDS_VERTICAL = 547;
 constexpr int kVerticalIndex = 1;
 
+constexpr int IDS_NO_PRODUCT = 511;
+constexpr int IDS_CONFIRM_DOWNLOAD = 344;
+constexpr int IDS_UPDATE_COMPLETE = 345;
+
+// Cells of the basic parameters (group 0).
+constexpr int kStrokeCell = 0;
+constexpr int kSeriesCell = 1;
+constexpr int kOrientationCell = 10;
+constexpr int kCurrentThresholdCell = 19;
+constexpr int kTemperatureThresholdCell = 20;
+
+// Series code stored in the controller, by series combo index; its own inverse.
+constexpr std::array<int, 4> kSeriesCodes = {0, 2, 1, 3};
+constexpr int kSeriesCodeF = 1;
+constexpr int kSeriesCodeM = 3;
+
+// Defaults of every step that depend on the series, written when the product changes.
+constexpr int kStepGroupFirst = ParameterImage::kFirstStepGroup;
+constexpr int kStepCountSteps = 15;
+constexpr int kStepCountPulse = 4;
+constexpr int kInForceLevelCell = 9;
+constexpr int kInPositionRangeCell = 10;
+constexpr std::array<int, 4> kAreaCells = {11, 12, 13, 14};
+constexpr float kDefaultInForceLevel = 0.7F;
+constexpr float kDefaultCurrentThreshold = 2.0F;
+constexpr float kDefaultTemperatureThreshold = 70.0F;
+
+// In-position range in micrometres by series code.
+float DefaultInPositionRange(int code) {
+    switch (code) {
+        case kSeriesCodeF:
+            return 50.0F;
+        case kSeriesCodeM:
+            return 100.0F;
+        default:
+            return 300.0F;
+    }
+}
+
+// StartSession modes chosen by "Comm".
+constexpr int kSessionFull = 0;
+constexpr int kSessionFromTypeStep = 1;
+constexpr int kSessionBuildOnly = 2;
+
+// The Setup reminder, light yellow.
+constexpr ui::ControlId IDC_NOTE = 1510;
+constexpr ui::Colours kNoteColours{8, 2};
+
 // A product number combo while it shows "Select", and once chosen.
 constexpr ui::Colours kUnselectedColours{11, 14};
 constexpr ui::Colours kSelectedColours{16, 2};
@@ -40,19 +91,21 @@ bool EnabledByTable(ui::ControlId control, int linkState, int controlType) {
 }  // namespace
 
 std::unique_ptr<CPageBsc> CPageBsc::Create(LinkContext& ctx, const ui::DialogServices& services,
-                                           ui::Form& parent) {
+                                           ui::Form& parent, CBinding& binding,
+                                           BasicPageHost& host) {
     auto form = services.forms.Create(kTemplate, &parent, ui::FormKind::kPage);
     if (!form) {
         return nullptr;
     }
-    return std::make_unique<CPageBsc>(ctx, services, std::move(form));
+    return std::make_unique<CPageBsc>(ctx, services, std::move(form), binding, host);
 }
 
 CPageBsc::CPageBsc(LinkContext& ctx, const ui::DialogServices& services,
-                   std::unique_ptr<ui::Form> form)
-    : ctx_(ctx), services_(services), form_(std::move(form)) {
+                   std::unique_ptr<ui::Form> form, CBinding& binding, BasicPageHost& host)
+    : ctx_(ctx), services_(services), form_(std::move(form)), binding_(binding), host_(host) {
     form_->SetListener(this);
     form_->SetPicture(IDC_PICTURE, kIllustrations[kPictureHorizontal]);
+    form_->SetColours(IDC_NOTE, kNoteColours);
 }
 
 CPageBsc::~CPageBsc() {
@@ -80,14 +133,20 @@ void CPageBsc::Refresh() {
 void CPageBsc::OnSelectionChanged(ui::ControlId id) {
     if (id == IDC_SERIES || id == IDC_STROKE) {
         ProductNumberChanged(id);
-    } else if (id == IDC_ORIENTATION) {
+    } else if (id == IDC_ORIENTATION || (id >= IDC_ORIGIN_RETRACTED && id <= IDC_ORIGIN_SENSOR) ||
+               (id >= IDC_INPUT_FIRST && id <= IDC_INPUT_LAST)) {
+        // A radio reports the new choice of its group, not a click.
         ShowIllustration(id);
     }
 }
 
 void CPageBsc::OnClicked(ui::ControlId id) {
-    if ((id >= IDC_ORIGIN_RETRACTED && id <= IDC_ORIGIN_SENSOR) ||
-        (id >= IDC_INPUT_FIRST && id <= IDC_INPUT_LAST)) {
+    if (id == IDC_SETUP) {
+        Setup();
+    } else if (id == IDC_COMM) {
+        Comm(ctx_, host_);
+    } else if ((id >= IDC_ORIGIN_RETRACTED && id <= IDC_ORIGIN_SENSOR) ||
+               (id >= IDC_INPUT_FIRST && id <= IDC_INPUT_LAST)) {
         ShowIllustration(id);
     }
 }
@@ -96,6 +155,72 @@ void CPageBsc::OnFocusIn(ui::ControlId id) {
     if (id == IDC_ORIENTATION) {
         ShowIllustration(id);
     }
+}
+
+void CPageBsc::Setup() {
+    if (!seriesSelected_ || !strokeSelected_) {
+        services_.Warn(IDS_NO_PRODUCT);
+        return;
+    }
+    if (!services_.Confirm(IDS_CONFIRM_DOWNLOAD)) {
+        return;
+    }
+    if (!binding_.CollectView(kViewBasic, kNoList, 0)) {
+        services_.Inform(IDS_UPDATE_COMPLETE);
+        return;
+    }
+    CEepData image(ctx_);
+    const bool productChanged =
+        image.IsModified(0, kStrokeCell) || image.IsModified(0, kSeriesCell);
+    const bool orientationChanged = image.IsModified(0, kOrientationCell);
+    int keepPid = 1;
+    int keepDefaults = 1;
+    if (productChanged || orientationChanged) {
+        host_.ResetPidToDefaults();
+        keepPid = 0;
+        if (productChanged) {
+            ResetSeriesDefaults();
+            keepDefaults = 0;
+        }
+    }
+    CTrxData(ctx_).Run(OP_BASIC_DOWNLOAD, keepPid, keepDefaults);
+}
+
+void CPageBsc::ResetSeriesDefaults() {
+    const int index = form_->CurrentItem(IDC_SERIES);
+    const int code = index >= 0 && index < static_cast<int>(kSeriesCodes.size())
+                         ? kSeriesCodes[static_cast<std::size_t>(index)]
+                         : 0;
+    const int steps =
+        ctx_.status.controlType == kControlTypePulse ? kStepCountPulse : kStepCountSteps;
+    CEepData image(ctx_);
+    constexpr int edit = ParameterImage::kEditCopy;
+    for (int group = kStepGroupFirst; group < kStepGroupFirst + steps; ++group) {
+        image.SetCell(group, kInForceLevelCell, kDefaultInForceLevel, edit);
+        image.SetCell(group, kInPositionRangeCell, DefaultInPositionRange(code), edit);
+        for (const int cell : kAreaCells) {
+            image.SetCell(group, cell, 0.0F, edit);
+        }
+    }
+    image.SetCell(0, kCurrentThresholdCell, kDefaultCurrentThreshold, edit);
+    image.SetCell(0, kTemperatureThresholdCell, kDefaultTemperatureThreshold, edit);
+}
+
+void CPageBsc::Comm(LinkContext& ctx, BasicPageHost& host) {
+    StatusBlock& s = ctx.status;
+    const int flags = s.flags;
+    s.linkState = kLinkOnline;
+    if ((flags & kFlagUploadDone) != 0) {
+        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
+        return;
+    }
+    int mode = kSessionFull;
+    if (s.controlType != kControlTypeUnset && (flags & kFlagTypeFromController) != 0) {
+        mode = kSessionBuildOnly;
+    } else if ((flags & kFlagIdentityRead) != 0) {
+        mode = s.controlType != kControlTypeUnset ? kSessionBuildOnly : kSessionFromTypeStep;
+    }
+    host.StartSession(mode);
 }
 
 void CPageBsc::ProductNumberChanged(ui::ControlId id) {

@@ -3,15 +3,24 @@
 #include <memory>
 
 #include "link/LinkContext.h"
+#include "params/CBinding.h"
 #include "shell/PageViews.h"
 #include "ui/DialogSupport.h"
 
 namespace tavro {
 
+// What the Basic and I/O pages need from the main window.
+class BasicPageHost {
+  public:
+    virtual ~BasicPageHost() = default;
+    // The start-up sequence from `mode` on; 0 when the main window stays.
+    virtual int StartSession(int mode) = 0;
+    // Default PID gains for the product and orientation in the edit copies.
+    virtual void ResetPidToDefaults() = 0;
+};
+
 // The Basic Parameter Setup page (page 1): product number, mounting orientation, return to
-// origin and input method. So far it keeps the stroke and orientation lists in step with
-// the series, shows the illustrations and colours an incomplete product number; Setup and
-// Comm come later.
+// origin and input method, written to the controller with Setup.
 class CPageBsc : public BasicPageView, public ui::FormEvents {
   public:
     static constexpr int kTemplate = kTemplateBasicPage;
@@ -25,14 +34,18 @@ class CPageBsc : public BasicPageView, public ui::FormEvents {
     static constexpr ui::ControlId IDC_INPUT_FIRST = 1531;
     static constexpr ui::ControlId IDC_INPUT_LAST = 1533;
     static constexpr ui::ControlId IDC_PICTURE = 1545;
+    static constexpr ui::ControlId IDC_SETUP = 1500;
+    static constexpr ui::ControlId IDC_COMM = 1501;
 
     static constexpr int kSeriesSelect = 0;
     static constexpr int kSeriesF = 2;
     static constexpr int kSeriesM = 3;
 
     static std::unique_ptr<CPageBsc> Create(LinkContext& ctx, const ui::DialogServices& services,
-                                            ui::Form& parent);
-    CPageBsc(LinkContext& ctx, const ui::DialogServices& services, std::unique_ptr<ui::Form> form);
+                                            ui::Form& parent, CBinding& binding,
+                                            BasicPageHost& host);
+    CPageBsc(LinkContext& ctx, const ui::DialogServices& services, std::unique_ptr<ui::Form> form,
+             CBinding& binding, BasicPageHost& host);
     ~CPageBsc() override;
     CPageBsc(const CPageBsc&) = delete;
     CPageBsc& operator=(const CPageBsc&) = delete;
@@ -48,7 +61,12 @@ class CPageBsc : public BasicPageView, public ui::FormEvents {
     void OnClicked(ui::ControlId id) override;
     void OnFocusIn(ui::ControlId id) override;
 
+    // "Comm" on this page and on the I/O page: reconnect, or run the start-up again.
+    static void Comm(LinkContext& ctx, BasicPageHost& host);
+
   private:
+    void Setup();
+    void ResetSeriesDefaults();
     void ProductNumberChanged(ui::ControlId id);
     void RebuildStrokeList(int series);
     void RebuildOrientationList(int series, int previous);
@@ -61,6 +79,8 @@ class CPageBsc : public BasicPageView, public ui::FormEvents {
     LinkContext& ctx_;
     ui::DialogServices services_;
     std::unique_ptr<ui::Form> form_;
+    CBinding& binding_;
+    BasicPageHost& host_;
     bool seriesSelected_ = false;
     bool strokeSelected_ = false;
     int previousSeries_ = kSeriesSelect;

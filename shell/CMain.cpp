@@ -71,7 +71,7 @@ CMain::CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChoos
       engine_(ctx),
       binding_(ctx, *this),
       detail_(ctx, services),
-      commSetup_(ctx, services),
+      commSetup_(ctx, services, binding_),
       monitor_(ctx),
       progress_(ctx, services),
       alive_(std::make_shared<CMain*>(this)) {
@@ -245,8 +245,8 @@ void CMain::CreatePages() {
     }
     pagesCreated_ = true;
     ui::Form& parent = *form_;
-    io_ = CPageIo::Create(ctx_, services_, parent);
-    basic_ = CPageBsc::Create(ctx_, services_, parent);
+    io_ = CPageIo::Create(ctx_, services_, parent, binding_, *this);
+    basic_ = CPageBsc::Create(ctx_, services_, parent, binding_, *this);
     if (step_ == nullptr) {
         stepForm_ = services_.forms.Create(kTemplateStepPage, &parent, ui::FormKind::kPage);
         if (stepForm_) {
@@ -623,6 +623,10 @@ void CMain::RefreshBasicPage() {
     }
 }
 
+void CMain::ResetPidToDefaults() {
+    CPidParam(ctx_).ResetPidToDefaults();
+}
+
 void CMain::ShowStepsFromEditCopies() {
     binding_.DisplayLists(kViewStep, ParameterImage::kEditCopy);
 }
@@ -824,6 +828,10 @@ void CMain::DetailClosed() {
 
 void CMain::CommSetupClosed() {
     EnableMainWindow(true);
+    binding_.UpdateIoEditability();
+    if (basic_) {
+        basic_->Refresh();
+    }
 }
 
 // --- closing ---

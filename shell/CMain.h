@@ -35,6 +35,7 @@ class CMain : public LinkHost,
               public BindingHost,
               public StepPageHost,
               public BrowserHost,
+              public BasicPageHost,
               public ui::FormEvents {
   public:
     static constexpr int kTemplate = kTemplateMain;
@@ -71,7 +72,7 @@ class CMain : public LinkHost,
     int Run();
 
     // --- the main window's operations ---
-    int StartSession(int mode);
+    int StartSession(int mode) override;
     int ConnectPort(int autoConnect);
     void CreatePages();
     void ApplyCaptions();
@@ -120,6 +121,9 @@ class CMain : public LinkHost,
     void CopyStepListToBrowser(const StepListTexts& texts) override;
     void ApplyIoEditability(bool outputsEditable, bool areaEditable) override;
     void RefreshBasicPage() override;
+
+    // --- the Basic and I/O pages ---
+    void ResetPidToDefaults() override;
 
     // --- the Step Data Setup page and the step browser ---
     void ShowStepsFromEditCopies() override;

@@ -23,25 +23,6 @@ void FillIds(ui::Form& form, ui::ControlId combo, const ui::DialogServices& serv
     form.SetCurrentItem(combo, 0);
 }
 
-// --- ID/communication setting ---
-
-constexpr std::array kCommCaptions = {
-    WindowCaption{1022, 1138}, WindowCaption{1017, 1131}, WindowCaption{1015, 1132},
-    WindowCaption{1016, 1133}, WindowCaption{1014, 1134},
-};
-constexpr int IDS_COMM_TITLE = 1130;
-
-// Controls 1022, 1019, 1020, 1018, 1014 for: check box clear, check box set, link not idle.
-constexpr std::array<ui::ControlId, 5> kCommControls = {1022, 1019, 1020, 1018, 1014};
-constexpr std::array<std::array<bool, 5>, 3> kCommColumns = {{
-    {true, false, false, false, false},
-    {true, true, true, true, true},
-    {false, false, false, false, false},
-}};
-constexpr int kColumnClear = 0;
-constexpr int kColumnSet = 1;
-constexpr int kColumnBusy = 2;
-
 // --- Detail Parameter Setup ---
 
 constexpr std::array kDetailCaptions = {
@@ -135,44 +116,55 @@ bool ExpertWindow::OnCloseRequest() {
     return true;
 }
 
-CommSetupWindow::CommSetupWindow(LinkContext& ctx, const ui::DialogServices& services)
-    : ExpertWindow(ctx, services, kTemplateCommSetup, IDS_COMM_TITLE, kCommCaptions) {}
+CommSetupWindow::CommSetupWindow(LinkContext& ctx, const ui::DialogServices& services,
+                                 CBinding& binding)
+    : ExpertWindow(ctx, services, kTemplateCommSetup, CDlgComSetup::IDS_TITLE, {}),
+      binding_(binding) {}
 
 void CommSetupWindow::OnCreated() {
-    FillIds(*form_, IDC_ID, services_);
-    Prepare();
+    presenter_ = std::make_unique<CDlgComSetup>(*form_, ctx_, services_, binding_);
+    presenter_->Start();
 }
 
 void CommSetupWindow::Prepare() {
-    if (!form_) {
-        return;
+    if (presenter_) {
+        presenter_->Prepare();
     }
-    form_->SetChecked(IDC_CHANGE, false);
-    ApplyLinkState(ctx_.status.linkState);
 }
 
 void CommSetupWindow::ApplyLinkState(int state) {
-    if (!form_) {
-        return;
-    }
-    if (state != kLinkOnline) {
-        ApplyColumn(kColumnBusy);
-    } else {
-        ApplyColumn(form_->IsChecked(IDC_CHANGE) ? kColumnSet : kColumnClear);
-    }
-}
-
-void CommSetupWindow::ApplyColumn(int column) {
-    const auto& enables = kCommColumns[static_cast<std::size_t>(column)];
-    for (std::size_t i = 0; i < kCommControls.size(); ++i) {
-        form_->SetEnabled(kCommControls[i], enables[i]);
+    if (presenter_) {
+        presenter_->ApplyLinkState(state);
     }
 }
 
 void CommSetupWindow::OnClicked(ui::ControlId id) {
-    if (id == IDC_CHANGE) {
-        ApplyLinkState(ctx_.status.linkState);
+    if (presenter_) {
+        presenter_->OnClicked(id);
     }
+}
+
+void CommSetupWindow::OnFocusIn(ui::ControlId id) {
+    if (presenter_) {
+        presenter_->OnFocusIn(id);
+    }
+}
+
+void CommSetupWindow::OnFocusOut(ui::ControlId id) {
+    if (presenter_) {
+        presenter_->OnFocusOut(id);
+    }
+}
+
+bool CommSetupWindow::OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers mods) {
+    return presenter_ && presenter_->OnKeyDown(id, key, mods);
+}
+
+bool CommSetupWindow::OnCloseRequest() {
+    if (presenter_) {
+        presenter_->OnCloseRequest();
+    }
+    return ExpertWindow::OnCloseRequest();
 }
 
 DetailWindow::DetailWindow(LinkContext& ctx, const ui::DialogServices& services)

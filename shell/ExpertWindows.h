@@ -4,7 +4,9 @@
 #include <memory>
 #include <span>
 
+#include "dialogs/connect/CDlgComSetup.h"
 #include "link/LinkContext.h"
+#include "params/CBinding.h"
 #include "ui/DialogSupport.h"
 
 namespace tavro {
@@ -54,22 +56,32 @@ class ExpertWindow : public ui::FormEvents {
     std::function<void()> onClosed_;
 };
 
-// The ID/communication setting window (template 138).
+// The ID/communication setting window (template 138): owns the form and hands its events to
+// the dialog's presenter.
 class CommSetupWindow : public ExpertWindow {
   public:
-    static constexpr ui::ControlId IDC_CHANGE = 1022;
-    static constexpr ui::ControlId IDC_ID = 1019;
+    static constexpr ui::ControlId IDC_CHANGE = CDlgComSetup::IDC_CHANGE;
+    static constexpr ui::ControlId IDC_ID = CDlgComSetup::IDC_ID;
 
-    CommSetupWindow(LinkContext& ctx, const ui::DialogServices& services);
+    CommSetupWindow(LinkContext& ctx, const ui::DialogServices& services, CBinding& binding);
 
     // Before it is shown: the check box cleared and the controls locked.
     void Prepare();
     void ApplyLinkState(int state) override;
+    // nullptr until the window is created.
+    CDlgComSetup* Presenter() const { return presenter_.get(); }
+
     void OnClicked(ui::ControlId id) override;
+    void OnFocusIn(ui::ControlId id) override;
+    void OnFocusOut(ui::ControlId id) override;
+    bool OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers mods) override;
+    bool OnCloseRequest() override;
 
   private:
     void OnCreated() override;
-    void ApplyColumn(int column);
+
+    CBinding& binding_;
+    std::unique_ptr<CDlgComSetup> presenter_;
 };
 
 // The Detail Parameter Setup window (template 204).
