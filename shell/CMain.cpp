@@ -70,7 +70,7 @@ CMain::CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChoos
       chooser_(chooser),
       engine_(ctx),
       binding_(ctx, *this),
-      detail_(ctx, services),
+      detail_(ctx, services, binding_, chooser),
       commSetup_(ctx, services),
       monitor_(ctx),
       progress_(ctx, services),
@@ -620,6 +620,10 @@ void CMain::RefreshBasicPage() {
     }
 }
 
+bool CMain::RebuildDetailLists(int copy) {
+    return !windowsDestroyed_ && detail_.RebuildLists(copy);
+}
+
 void CMain::ShowStepsFromEditCopies() {
     binding_.DisplayLists(kViewStep, ParameterImage::kEditCopy);
 }
@@ -798,6 +802,7 @@ void CMain::OpenExpertWindow(int purpose) {
         binding_.DisplayView(kViewDetail, kNoList, 0, ParameterImage::kControllerCopy);
         detail_.Show();
         ctx_.status.detailOpen = 1;
+        detail_.ShowState(0);
         // The window stands in for a modal one; until its own upload does so, it disables
         // the main window itself.
         form_->SetWindowEnabled(false);

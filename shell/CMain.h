@@ -120,6 +120,7 @@ class CMain : public LinkHost,
     void CopyStepListToBrowser(const StepListTexts& texts) override;
     void ApplyIoEditability(bool outputsEditable, bool areaEditable) override;
     void RefreshBasicPage() override;
+    bool RebuildDetailLists(int copy) override;
 
     // --- the Step Data Setup page and the step browser ---
     void ShowStepsFromEditCopies() override;
