@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -15,13 +16,15 @@
 #include "app/QtProgram.h"
 #include "link/CIniRw.h"
 #include "link/StatusBlock.h"
+#include "params/CDlgPwd.h"
 #include "shell/CMain.h"
 #include "ui/Language.h"
 #include "ui/qt/QtForm.h"
 
 // tavro-screenshots: runs the program against a controller on a port (tavro-sim), goes
-// through the COM selection, the ID search and every tab of the main window, and draws each
-// into a PNG file. The language follows LANG as in the program.
+// through the COM selection, the ID search, every tab of the main window and the Detail
+// Parameter Setup window with and without its PID section, and draws each into a PNG file. The
+// language follows LANG as in the program.
 namespace {
 
 using tavro::app::driver::ChooseItemStartingWith;
@@ -41,6 +44,16 @@ constexpr int kSearchConnect = 1150;
 constexpr int kTabs = 1000;
 // Ticks to let a page settle (monitor values, layout) before it is drawn.
 constexpr int kSettleTicks = 5;
+
+// The Detail Parameter Setup window, opened with each access code.
+struct DetailVisit {
+    const char* code;
+    const char* file;
+};
+constexpr std::array<DetailVisit, 2> kDetailVisits = {{
+    {"615", "detail-1-without-pid.png"},
+    {"kzw", "detail-2-with-pid.png"},
+}};
 
 struct Tab {
     int index;
@@ -74,12 +87,17 @@ class Tour {
                 return SearchDone();
             case 3:
                 return MainWindowTabs();
+            case 4:
+                return DetailPassword();
+            case 5:
+                return DetailShown();
             default:
                 return true;
         }
     }
 
     bool Failed() const { return failed_; }
+    int Stage() const { return stage_; }
     const std::vector<QString>& Files() const { return files_; }
 
   private:
@@ -147,8 +165,59 @@ class Tour {
         if (++tab_ < kTabs4.size()) {
             return false;
         }
+        OpenDetail();
+        return false;
+    }
+
+    // The password box runs modally, so the menu command is started from its own timer.
+    void OpenDetail() {
+        tavro::CMain* window = program_.Main();
+        QTimer::singleShot(0, [window] { window->OnSystemCommand(tavro::CMain::kMenuPassword); });
+        stage_ = 4;
+        settle_ = 0;
+    }
+
+    bool DetailPassword() {
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgPwd::IDC_PASSWORD);
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        auto* edit = qobject_cast<QLineEdit*>(
+            tavro::app::driver::FindControl(dialog, tavro::CDlgPwd::IDC_PASSWORD));
+        if (edit == nullptr) {
+            failed_ = true;
+            return true;
+        }
+        edit->setText(QString::fromLatin1(kDetailVisits[visit_].code));
+        Click(dialog, tavro::CDlgPwd::IDC_OK);
         Next();
-        top->close();  // the closing sequence ends the program
+        return false;
+    }
+
+    bool DetailShown() {
+        tavro::CMain* window = program_.Main();
+        const tavro::StatusBlock& s = program_.Context().status;
+        auto* form = dynamic_cast<tavro::qt::QtForm*>(window->Detail().GetForm());
+        QWidget* detail = form != nullptr ? form->TopWindow() : nullptr;
+        if (detail == nullptr || !detail->isVisible() || s.linkState != tavro::kLinkOnline ||
+            window->ProgressVisible()) {
+            settle_ = 0;
+            return false;
+        }
+        if (!Settled()) {
+            return false;
+        }
+        Save(detail, kDetailVisits[visit_].file);
+        window->Detail().RequestClose();
+        if (++visit_ < kDetailVisits.size()) {
+            OpenDetail();
+            return false;
+        }
+        Next();
+        auto* main = dynamic_cast<tavro::qt::QtForm*>(window->GetForm());
+        if (QWidget* top = main != nullptr ? main->TopWindow() : nullptr) {
+            top->close();  // the closing sequence ends the program
+        }
         return true;
     }
 
@@ -175,6 +244,7 @@ class Tour {
     int stage_ = 0;
     int settle_ = 0;
     std::size_t tab_ = 0;
+    std::size_t visit_ = 0;
     bool failed_ = false;
     std::vector<QString> files_;
 };
@@ -228,13 +298,14 @@ int main(int argc, char** argv) {
     }
     Tour tour(program, portName, outDir);
     tavro::app::driver::Ticker ticker(kTickMs, [&tour] { return tour.Step(); });
-    QTimer::singleShot(kGiveUpMs, [] {
-        std::fputs("tavro-screenshots: the tour did not finish in time\n", stderr);
+    QTimer::singleShot(kGiveUpMs, [&tour] {
+        std::fprintf(stderr, "tavro-screenshots: the tour did not finish in time (stage %d)\n",
+                     tour.Stage());
         std::_Exit(1);
     });
     program.Run();
     for (const QString& file : tour.Files()) {
         std::printf("%s\n", qUtf8Printable(file));
     }
-    return tour.Failed() || tour.Files().size() != 3 + kTabs4.size() ? 1 : 0;
+    return tour.Failed() || tour.Files().size() != 3 + kTabs4.size() + kDetailVisits.size() ? 1 : 0;
 }

@@ -291,10 +291,6 @@ bool CDlgDtl::RebuildLists(int copy) {
 bool CDlgDtl::Close() {
     suspend_ = true;
     if (!Offline()) {
-        // What was typed into the edit rows counts as a change too.
-        CommitStepRow(stepShown_);
-        CommitPidRow(pidShown_);
-        StoreAssignment();
         binding_.CollectView(kViewDetail, kNoList, 0);
         if (AnyListDiffers() &&
             !prompter_.Confirm(IDS_DTL_DATA_CHANGED, Text(IDS_DTL_DATA_CHANGED))) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Draws the main window with each of its tabs, the COM selection and the controller ID
-# search dialogs into PNG files under build/screenshots/<language>/, offscreen, in English
-# and in Japanese, with the program connected to tavro-sim.
+# search dialogs and the Detail Parameter Setup window into PNG files under
+# build/screenshots/<language>/ (a step-data controller) and build/screenshots/<language>/pulse/
+# (a pulse controller), offscreen, in English and in Japanese, with the program connected to
+# tavro-sim.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,25 +21,28 @@ trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR=$runtime
 export QT_QPA_PLATFORM=offscreen
 
-for lang in en ja; do
+for run in en ja en/pulse ja/pulse; do
+    lang=${run%%/*}
+    type=1
+    [ "$run" != "$lang" ] && type=2
     case $lang in
         en) locale=C.UTF-8 ;;
         ja) locale=ja_JP.UTF-8 ;;
     esac
-    "$bin/tavro-sim" --id 1,3 --quiet >"$runtime/sim-$lang.out" &
+    "$bin/tavro-sim" --id 1,3 --type "$type" --quiet >"$runtime/sim-$lang-$type.out" &
     sim=$!
     for _ in $(seq 100); do
-        [ -s "$runtime/sim-$lang.out" ] && break
+        [ -s "$runtime/sim-$lang-$type.out" ] && break
         sleep 0.1
     done
-    port=$(head -n 1 "$runtime/sim-$lang.out")
+    port=$(head -n 1 "$runtime/sim-$lang-$type.out")
     status=0
-    LANG=$locale LC_ALL= LC_MESSAGES= "$bin/tavro-screenshots" --port "$port" --out "$out/$lang" \
+    LANG=$locale LC_ALL= LC_MESSAGES= "$bin/tavro-screenshots" --port "$port" --out "$out/$run" \
         2> >(grep -v 'propagateSizeHints' >&2) || status=$?
     kill "$sim" 2>/dev/null || true
     wait "$sim" 2>/dev/null || true
     if [ "$status" -ne 0 ]; then
-        echo "screenshots in $lang failed" >&2
+        echo "screenshots in $run failed" >&2
         exit "$status"
     fi
 done

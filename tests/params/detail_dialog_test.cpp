@@ -464,14 +464,15 @@ TEST_F(OnlineDetailTest, UploadAsksAboutChangesFirst) {
 
 TEST_F(OnlineDetailTest, ClosingWithUnsentChanges) {
     ASSERT_TRUE(form.TypeText(IDC_DTL_TARGET, "9.000"));
+    ASSERT_TRUE(form.ClickCell(IDC_DTL_STEP_LIST, 1, 3));
     h.prompter.AnswerNo();
     EXPECT_FALSE(form.Close());
     EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(IDS_DTL_DATA_CHANGED));
     EXPECT_EQ(h.ctx.status.detailOpen, 1);
-    EXPECT_EQ(form.Text(IDC_DTL_TARGET), "9.000");
-    // Still fully working.
-    ASSERT_TRUE(form.ClickCell(IDC_DTL_STEP_LIST, 1, 3));
     EXPECT_EQ(form.ListCell(IDC_DTL_STEP_LIST, 0, 3), "9.000");
+    // Still fully working.
+    ASSERT_TRUE(form.ClickCell(IDC_DTL_STEP_LIST, 0, 3));
+    EXPECT_EQ(form.Text(IDC_DTL_TARGET), "9.000");
 
     h.prompter.AnswerYes();
     EXPECT_TRUE(form.Close());
