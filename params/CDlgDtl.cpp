@@ -389,6 +389,7 @@ void CDlgDtl::SeriesChanged() {
             ApplySensorOriginRule();
             UpdateLimits(false);
         } else {
+            UpdateLimits(false);
             SetSeriesDefaults(code);
             LoadPidDefaults();
             seriesCode_ = code;

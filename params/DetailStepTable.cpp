@@ -157,7 +157,6 @@ void CDlgDtl::SpinField(std::size_t spin, int delta) {
 
 void CDlgDtl::SetSeriesDefaults(int code) {
     const std::size_t series = static_cast<std::size_t>(std::clamp(code, 0, 3));
-    const int step = spins_.step;
     spins_.step = 1;
     const int steps = StepCount(ctx_.status.controlType);
     for (int n = 0; n < steps; ++n) {
@@ -169,7 +168,9 @@ void CDlgDtl::SetSeriesDefaults(int code) {
         }
         CommitStepRow(n);
     }
-    spins_.step = step;
+    // The rows are shown again with the new series' step: the old one would snap the new
+    // defaults (0.100 mm in steps of 0.030 mm gives 0.090).
+    SetUpSpins();
     ShowStepRow(0);
 }
 

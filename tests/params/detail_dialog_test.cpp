@@ -337,6 +337,67 @@ TEST_F(OnlineDetailTest, StrokeAndOrientationResetThePidSetsAtOnce) {
     EXPECT_EQ(dialog.Limits().stroke, 30);
 }
 
+TEST_F(OnlineDetailTest, ContextMenuCopiesOneStepOntoAnother) {
+    ASSERT_TRUE(form.TypeText(IDC_DTL_TARGET, "2.500"));
+    ASSERT_TRUE(form.ClickCell(IDC_DTL_STEP_LIST, 1, 3));
+    form.AnswerPopup(ID_DTL_POPUP_COPY);
+    ASSERT_TRUE(form.RightClickCell(IDC_DTL_STEP_LIST, 0, 3));
+    ASSERT_EQ(form.Popups().size(), 1U);
+    const auto& items = form.Popups()[0].items;
+    ASSERT_EQ(items.size(), 5U);
+    EXPECT_EQ(items[4].command, ID_DTL_POPUP_GET_POSITION);
+    EXPECT_TRUE(items[4].enabled);
+    form.AnswerPopup(ID_DTL_POPUP_PASTE);
+    ASSERT_TRUE(form.RightClickCell(IDC_DTL_STEP_LIST, 6, 3));
+    EXPECT_EQ(form.Text(IDC_DTL_STEP_NUMBER), "7");
+    EXPECT_EQ(form.Text(IDC_DTL_TARGET), "2.500");
+    // Relative movement: Get Position is grayed in the menu.
+    ASSERT_TRUE(form.Click(IDC_DTL_RELATIVE));
+    ASSERT_TRUE(form.RightClickCell(IDC_DTL_STEP_LIST, 6, 3));
+    EXPECT_FALSE(form.Popups().back().items[4].enabled);
+}
+
+TEST_F(OnlineDetailTest, SensorOriginOnlyForSeriesFAndM) {
+    ASSERT_TRUE(form.Click(IDC_DTL_ORIGIN_SENSOR));
+    h.prompter.AnswerYes();
+    ASSERT_TRUE(form.Choose(IDC_DTL_SERIES, kSeriesIndexNil));
+    EXPECT_FALSE(form.IsEnabled(IDC_DTL_ORIGIN_SENSOR));
+    EXPECT_TRUE(form.IsChecked(IDC_DTL_ORIGIN_RETRACTED));
+    h.prompter.AnswerYes();
+    ASSERT_TRUE(form.Choose(IDC_DTL_SERIES, kSeriesIndexM));
+    EXPECT_TRUE(form.IsEnabled(IDC_DTL_ORIGIN_SENSOR));
+    EXPECT_EQ(form.ItemCount(IDC_DTL_ORIENTATION), 1);
+    EXPECT_FLOAT_EQ(h.Edit(3, 10), 100.0F);
+}
+
+TEST_F(OnlineDetailTest, WhileBusyOnlyLabelsAreEnabled) {
+    h.prompter.AnswerYes();
+    ASSERT_TRUE(form.Click(IDC_DTL_UPLOAD));
+    ASSERT_EQ(h.ctx.status.linkState, kLinkBusy);
+    for (const ui::ControlId id : {IDC_DTL_TARGET, IDC_DTL_SERIES, IDC_DTL_KP, IDC_DTL_SAVE,
+                                   IDC_DTL_STEP_LIST, IDC_DTL_ORIGIN_SENSOR}) {
+        EXPECT_FALSE(form.IsEnabled(id)) << id;
+    }
+    EXPECT_TRUE(form.IsEnabled(1111));
+    h.Settle();
+    EXPECT_TRUE(form.IsEnabled(IDC_DTL_SAVE));
+}
+
+TEST_F(OnlineDetailTest, AChangedProductNumberDownloadsTheDefaultGains) {
+    ASSERT_TRUE(form.ClickCell(IDC_DTL_PID_LIST, 1, 1));
+    ASSERT_TRUE(form.TypeText(IDC_DTL_KP, "999.9"));
+    ASSERT_TRUE(form.ClickCell(IDC_DTL_PID_LIST, 0, 1));
+    ASSERT_TRUE(form.ChooseText(IDC_DTL_STROKE, "30"));
+    // The stroke change put the defaults back already.
+    EXPECT_NE(form.ListCell(IDC_DTL_PID_LIST, 1, 1), "999.9");
+    h.prompter.AnswerYes();
+    ASSERT_TRUE(form.Click(IDC_DTL_DOWNLOAD));
+    h.Settle();
+    EXPECT_FLOAT_EQ(h.sim.Controller().Parameter(0, 0), 30.0F);
+    EXPECT_NE(h.sim.Controller().Parameter(2, 12), 999.9F);
+    EXPECT_FLOAT_EQ(h.Controller(2, 12), h.Edit(2, 12));
+}
+
 // --- PID table ---
 
 struct PidCase {
