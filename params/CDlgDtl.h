@@ -51,12 +51,10 @@ class CDlgDtl : public ui::FormEvents {
     bool Close();
 
     int PidAccessLevel() const { return pidAccessLevel_; }
-    int WindowHeight() const { return height_; }
     bool SeriesSelected() const { return seriesSelected_; }
     bool StrokeSelected() const { return strokeSelected_; }
     int ShownStep() const { return stepShown_; }
     int ShownPidRow() const { return pidShown_; }
-    int ShownAssignmentRow() const { return assignShown_; }
     const DetailLimits& Limits() const { return limits_; }
     const SpinSetup& Spins() const { return spins_; }
     bool OtherFieldsError() const { return otherError_; }
@@ -120,7 +118,6 @@ class CDlgDtl : public ui::FormEvents {
     void CommitAllRows();
     bool CheckStepRow();
     void ApplyStepRowEnables();
-    void UpdateOperationEnables();
     void UpdateGetPosition();
     void SetTargetMinimum();
     void SetUpSpins();
@@ -167,8 +164,6 @@ class CDlgDtl : public ui::FormEvents {
     bool suspend_ = false;
     bool otherError_ = false;
     bool checkingOther_ = false;
-    int savedHeight_ = 0;
-    int height_ = 0;
     bool seriesSelected_ = false;
     bool strokeSelected_ = false;
     int seriesCode_ = 0;
