@@ -13,6 +13,7 @@
 #include "stepdata/CPidParam.h"
 #include "stepdata/StepRecord.h"
 #include "ui/CCtrlBatch.h"
+#include "ui/CTxt.h"
 #include "ui/CVersion.h"
 #include "ui/Keys.h"
 
@@ -41,6 +42,7 @@ constexpr ui::Colours kUnselectedColours{11, 14};
 constexpr ui::Colours kSelectedColours{16, 2};
 constexpr ui::Colours kFieldColours{16, 2};
 constexpr ui::Colours kErrorColours{11, 2};
+constexpr ui::Colours kDisabledFieldColours{ui::kColourDisabledBackground, ui::kColourDisabledText};
 
 constexpr int kEdit = ParameterImage::kEditCopy;
 constexpr int kController = ParameterImage::kControllerCopy;
@@ -253,6 +255,7 @@ void CDlgDtl::ApplyLinkState(int state) {
         form_.SetEnabled(row.control, AllowedBy(row.control, state, pulse));
     }
     UpdateControllerVersion();
+    ApplyFieldColours();
 }
 
 void CDlgDtl::ApplyCaptions() {
@@ -485,17 +488,25 @@ bool CDlgDtl::CheckOtherFields() {
 }
 
 void CDlgDtl::ApplyFieldColours() {
+    // A disabled field draws as disabled, whatever its last check said.
+    const auto colours = [this](ui::ControlId id, bool error) {
+        if (!form_.IsEnabled(id)) {
+            return kDisabledFieldColours;
+        }
+        return error ? kErrorColours : kFieldColours;
+    };
     for (std::size_t i = 0; i < kOtherFields.size(); ++i) {
-        form_.SetColours(kOtherFields[i].control, otherErrors_[i] ? kErrorColours : kFieldColours);
+        form_.SetColours(kOtherFields[i].control,
+                         colours(kOtherFields[i].control, otherErrors_[i]));
     }
     for (std::size_t i = 0; i < kDetailEditRow.size(); ++i) {
         if (kDetailEditRow[i].kind == EditKind::kEdit) {
             form_.SetColours(kDetailEditRow[i].control,
-                             stepErrors_[i] ? kErrorColours : kFieldColours);
+                             colours(kDetailEditRow[i].control, stepErrors_[i]));
         }
     }
     for (std::size_t i = 0; i < kPidEditRow.size(); ++i) {
-        form_.SetColours(kPidEditRow[i].control, pidErrors_[i] ? kErrorColours : kFieldColours);
+        form_.SetColours(kPidEditRow[i].control, colours(kPidEditRow[i].control, pidErrors_[i]));
     }
 }
 

@@ -112,6 +112,7 @@ void CDlgDtl::ApplyStepRowEnables() {
         form_.SetEnabled(s.spin, form_.IsEnabled(s.edit));
     }
     UpdateGetPosition();
+    ApplyFieldColours();
     if (lostFocus) {
         FocusField(Steps().FirstEnabledField(pushing));
     }

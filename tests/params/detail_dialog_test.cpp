@@ -103,10 +103,12 @@ TEST_F(OnlineDetailTest, PositioningRowDisablesThePushingFields) {
         EXPECT_FALSE(form.IsEnabled(id)) << id;
     }
     EXPECT_EQ(form.ListCellColours(IDC_DTL_STEP_LIST, 1, 8), kCellIdle);
+    EXPECT_EQ(form.GetColours(IDC_DTL_THRUST), (ui::Colours{10, 3}));
     ASSERT_TRUE(form.Click(IDC_DTL_PUSHING));
     for (const ui::ControlId id : {IDC_DTL_THRUST, IDC_DTL_PUSH_SPEED, IDC_DTL_IN_FORCE}) {
         EXPECT_TRUE(form.IsEnabled(id)) << id;
     }
+    EXPECT_EQ(form.GetColours(IDC_DTL_THRUST), (ui::Colours{16, 2}));
 }
 
 TEST_F(OnlineDetailTest, OutOfRangeStepFieldKeepsTheRow) {
