@@ -19,6 +19,7 @@
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/CIniRw.h"
 #include "link/StatusBlock.h"
+#include "params/CDlgPwd.h"
 #include "params/CPageBsc.h"
 #include "params/CPageIo.h"
 #include "shell/CMain.h"
@@ -26,8 +27,9 @@
 #include "ui/qt/QtForm.h"
 
 // tavro-screenshots: runs the program against a controller on a port (tavro-sim), goes
-// through the COM selection, the ID search and every tab of the main window, and draws each
-// into a PNG file. The language follows LANG as in the program.
+// through the COM selection, the ID search, every tab of the main window and the Detail
+// Parameter Setup window with and without its PID section, and draws each into a PNG file. The
+// language follows LANG as in the program.
 namespace {
 
 using tavro::app::driver::ChooseItemStartingWith;
@@ -51,8 +53,20 @@ constexpr int kOriginButton = 1741;
 constexpr int kPasswordEdit = 1950;
 constexpr int kPasswordOk = 1951;
 constexpr const char* kCommSetupCode = "vbq";
+// The tour's stage that enters the Detail window's password; each visit starts there.
+constexpr int kStageDetailPassword = 5;
 // Ticks to let a page settle (monitor values, layout) before it is drawn.
 constexpr int kSettleTicks = 5;
+
+// The Detail Parameter Setup window, opened with each access code.
+struct DetailVisit {
+    const char* code;
+    const char* file;
+};
+constexpr std::array<DetailVisit, 2> kDetailVisits = {{
+    {"615", "detail-1-without-pid.png"},
+    {"kzw", "detail-2-with-pid.png"},
+}};
 
 struct Tab {
     int index;
@@ -88,25 +102,29 @@ class Tour {
                 return MainWindowTabs();
             case 4:
                 return ServoOnAtTheOrigin();
-            case 5:
+            case kStageDetailPassword:
+                return DetailPassword();
+            case kStageDetailPassword + 1:
+                return DetailShown();
+            case kStageDetailPassword + 2:
                 return BasicPageInError();
-            case 6:
+            case kStageDetailPassword + 3:
                 return IoPageLeaveField();
-            case 7:
+            case kStageDetailPassword + 4:
                 return SaveAndCloseMessage("io-ovt-out-of-range-message.png");
-            case 8:
+            case kStageDetailPassword + 5:
                 return IoPageInError();
-            case 9:
+            case kStageDetailPassword + 6:
                 return OpenCommSetup();
-            case 10:
+            case kStageDetailPassword + 7:
                 return EnterCommSetupCode();
-            case 11:
+            case kStageDetailPassword + 8:
                 return CommSetupLeaveDelay();
-            case 12:
+            case kStageDetailPassword + 9:
                 return SaveAndCloseMessage("comm-setup-delay-out-of-range-message.png");
-            case 13:
+            case kStageDetailPassword + 10:
                 return CommSetupInError();
-            case 14:
+            case kStageDetailPassword + 11:
                 return DiscardChangesOnClosing();
             default:
                 return true;
@@ -114,6 +132,7 @@ class Tour {
     }
 
     bool Failed() const { return failed_; }
+    int Stage() const { return stage_; }
     const std::vector<QString>& Files() const { return files_; }
 
   private:
@@ -185,6 +204,54 @@ class Tour {
         return false;
     }
 
+    // The password box runs modally, so the menu command is started from its own timer.
+    void OpenDetail() {
+        tavro::CMain* window = program_.Main();
+        QTimer::singleShot(0, [window] { window->OnSystemCommand(tavro::CMain::kMenuPassword); });
+        stage_ = kStageDetailPassword;
+        settle_ = 0;
+    }
+
+    bool DetailPassword() {
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgPwd::IDC_PASSWORD);
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        auto* edit = qobject_cast<QLineEdit*>(
+            tavro::app::driver::FindControl(dialog, tavro::CDlgPwd::IDC_PASSWORD));
+        if (edit == nullptr) {
+            failed_ = true;
+            return true;
+        }
+        edit->setText(QString::fromLatin1(kDetailVisits[visit_].code));
+        Click(dialog, tavro::CDlgPwd::IDC_OK);
+        Next();
+        return false;
+    }
+
+    bool DetailShown() {
+        tavro::CMain* window = program_.Main();
+        const tavro::StatusBlock& s = program_.Context().status;
+        auto* form = dynamic_cast<tavro::qt::QtForm*>(window->Detail().GetForm());
+        QWidget* detail = form != nullptr ? form->TopWindow() : nullptr;
+        if (detail == nullptr || !detail->isVisible() || s.linkState != tavro::kLinkOnline ||
+            window->ProgressVisible()) {
+            settle_ = 0;
+            return false;
+        }
+        if (!Settled()) {
+            return false;
+        }
+        Save(detail, kDetailVisits[visit_].file);
+        window->Detail().RequestClose();
+        if (++visit_ < kDetailVisits.size()) {
+            OpenDetail();
+            return false;
+        }
+        Next();
+        return false;
+    }
+
     // The Monitor/Test tab once more, with the servo on after a return to origin.
     bool ServoOnAtTheOrigin() {
         tavro::CMain* window = program_.Main();
@@ -216,7 +283,7 @@ class Tour {
             return false;
         }
         Save(top, "main-5-monitor-test-origin.png");
-        Next();
+        OpenDetail();
         return false;
     }
 
@@ -410,6 +477,7 @@ class Tour {
     int settle_ = 0;
     std::size_t tab_ = 0;
     int motion_ = 0;
+    std::size_t visit_ = 0;
     bool failed_ = false;
     std::vector<QString> files_;
 };
@@ -463,17 +531,22 @@ int main(int argc, char** argv) {
     }
     Tour tour(program, portName, outDir);
     tavro::app::driver::Ticker ticker(kTickMs, [&tour] { return tour.Step(); });
-    QTimer::singleShot(kGiveUpMs, [] {
-        std::fputs("tavro-screenshots: the tour did not finish in time\n", stderr);
+    QTimer::singleShot(kGiveUpMs, [&tour] {
+        std::fprintf(stderr, "tavro-screenshots: the tour did not finish in time (stage %d)\n",
+                     tour.Stage());
         std::_Exit(1);
     });
     program.Run();
     for (const QString& file : tour.Files()) {
         std::printf("%s\n", qUtf8Printable(file));
     }
-    // The connection dialogs, the tabs, the Monitor/Test tab after a return to origin, and the
+    // The connection dialogs, the tabs, the Monitor/Test tab after a return to origin, the
+    // Detail window at both access levels, and the
     // Basic, I/O and ID/communication windows with a field in error (the last two with their
     // messages).
     constexpr std::size_t kExtraFiles = 6;
-    return tour.Failed() || tour.Files().size() != 3 + kTabs4.size() + 1 + kExtraFiles ? 1 : 0;
+    return tour.Failed() ||
+                   tour.Files().size() != 3 + kTabs4.size() + 1 + kDetailVisits.size() + kExtraFiles
+               ? 1
+               : 0;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Draws the main window with each of its tabs, the COM selection and the controller ID
-# search dialogs, the Basic, I/O and ID/communication windows with a field in error into PNG
-# files under build/screenshots/<language>[-pulse]/, offscreen, in English and in Japanese,
-# with the program connected to tavro-sim.
+# search dialogs, the Basic, I/O and ID/communication windows with a field in error and the
+# Detail Parameter Setup window into PNG files under build/screenshots/<language>/ (a
+# step-data controller) and build/screenshots/<language>-pulse/ (a pulse controller),
+# offscreen, in English and in Japanese, with the program connected to tavro-sim.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,32 +21,29 @@ trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR=$runtime
 export QT_QPA_PLATFORM=offscreen
 
-# Each language with a step-data controller (build/screenshots/<language>) and with a
-# pulse-type one (build/screenshots/<language>-pulse).
-for lang in en ja; do
+for run in en ja en-pulse ja-pulse; do
+    lang=${run%%-*}
+    type=1
+    [ "$run" != "$lang" ] && type=2
     case $lang in
         en) locale=C.UTF-8 ;;
         ja) locale=ja_JP.UTF-8 ;;
     esac
-    for type in 1 2; do
-        dir=$out/$lang
-        [ "$type" = 2 ] && dir=$out/$lang-pulse
-        "$bin/tavro-sim" --id 1,3 --type "$type" --quiet >"$runtime/sim-$lang-$type.out" &
-        sim=$!
-        for _ in $(seq 100); do
-            [ -s "$runtime/sim-$lang-$type.out" ] && break
-            sleep 0.1
-        done
-        port=$(head -n 1 "$runtime/sim-$lang-$type.out")
-        status=0
-        LANG=$locale LC_ALL= LC_MESSAGES= "$bin/tavro-screenshots" --port "$port" --out "$dir" \
-            2> >(grep -v 'propagateSizeHints' >&2) || status=$?
-        kill "$sim" 2>/dev/null || true
-        wait "$sim" 2>/dev/null || true
-        if [ "$status" -ne 0 ]; then
-            echo "screenshots in $lang (type $type) failed" >&2
-            exit "$status"
-        fi
+    "$bin/tavro-sim" --id 1,3 --type "$type" --quiet >"$runtime/sim-$lang-$type.out" &
+    sim=$!
+    for _ in $(seq 100); do
+        [ -s "$runtime/sim-$lang-$type.out" ] && break
+        sleep 0.1
     done
+    port=$(head -n 1 "$runtime/sim-$lang-$type.out")
+    status=0
+    LANG=$locale LC_ALL= LC_MESSAGES= "$bin/tavro-screenshots" --port "$port" --out "$out/$run" \
+        2> >(grep -v 'propagateSizeHints' >&2) || status=$?
+    kill "$sim" 2>/dev/null || true
+    wait "$sim" 2>/dev/null || true
+    if [ "$status" -ne 0 ]; then
+        echo "screenshots in $run failed" >&2
+        exit "$status"
+    fi
 done
 echo "Screenshots are in $out/en, $out/ja, $out/en-pulse and $out/ja-pulse."

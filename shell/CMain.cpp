@@ -70,7 +70,7 @@ CMain::CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChoos
       chooser_(chooser),
       engine_(ctx),
       binding_(ctx, *this),
-      detail_(ctx, services),
+      detail_(ctx, services, binding_, chooser),
       commSetup_(ctx, services, binding_),
       monitor_(ctx),
       progress_(ctx, services),
@@ -627,6 +627,10 @@ void CMain::ResetPidToDefaults() {
     CPidParam(ctx_).ResetPidToDefaults();
 }
 
+bool CMain::RebuildDetailLists(int copy) {
+    return !windowsDestroyed_ && detail_.RebuildLists(copy);
+}
+
 void CMain::ShowStepsFromEditCopies() {
     binding_.DisplayLists(kViewStep, ParameterImage::kEditCopy);
 }
@@ -805,6 +809,7 @@ void CMain::OpenExpertWindow(int purpose) {
         binding_.DisplayView(kViewDetail, kNoList, 0, ParameterImage::kControllerCopy);
         detail_.Show();
         ctx_.status.detailOpen = 1;
+        detail_.ShowState(0);
         // The window stands in for a modal one; until its own upload does so, it disables
         // the main window itself.
         form_->SetWindowEnabled(false);

@@ -121,6 +121,7 @@ class CMain : public LinkHost,
     void CopyStepListToBrowser(const StepListTexts& texts) override;
     void ApplyIoEditability(bool outputsEditable, bool areaEditable) override;
     void RefreshBasicPage() override;
+    bool RebuildDetailLists(int copy) override;
 
     // --- the Basic and I/O pages ---
     void ResetPidToDefaults() override;

@@ -11,51 +11,9 @@ namespace tavro {
 
 namespace {
 
-constexpr int IDS_FACTORY_DEFAULT_ID = 268;
-constexpr int kMaxId = 255;
-
-void FillIds(ui::Form& form, ui::ControlId combo, const ui::DialogServices& services) {
-    form.ClearItems(combo);
-    form.AddItem(combo, services.strings.Format(IDS_FACTORY_DEFAULT_ID, 1));
-    for (int id = 2; id <= kMaxId; ++id) {
-        form.AddItem(combo, Format("%d", id));
-    }
-    form.SetCurrentItem(combo, 0);
-}
-
 // --- Detail Parameter Setup ---
 
-constexpr std::array kDetailCaptions = {
-    WindowCaption{1101, 991},  WindowCaption{1102, 992},  WindowCaption{1133, 1009},
-    WindowCaption{1885, 1029}, WindowCaption{1886, 1030}, WindowCaption{1887, 1031},
-    WindowCaption{1109, 562},  WindowCaption{1888, 544},  WindowCaption{1889, 545},
-    WindowCaption{1890, 551},  WindowCaption{1134, 1028}, WindowCaption{1135, 1024},
-    WindowCaption{1136, 1025}, WindowCaption{1137, 1026}, WindowCaption{1138, 1027},
-    WindowCaption{1131, 1011}, WindowCaption{1892, 1012}, WindowCaption{1893, 1013},
-    WindowCaption{1894, 1014}, WindowCaption{1895, 1015}, WindowCaption{1132, 1016},
-    WindowCaption{1140, 1018}, WindowCaption{1902, 1019}, WindowCaption{1903, 1020},
-    WindowCaption{1141, 1021}, WindowCaption{1904, 1022}, WindowCaption{1905, 1023},
-    WindowCaption{1111, 1001}, WindowCaption{1873, 1003}, WindowCaption{1810, 990},
-};
 constexpr int IDS_DETAIL_TITLE = 900;
-
-struct ComboFill {
-    ui::ControlId control;
-    std::array<int, 11> ids;
-    int count;
-};
-constexpr std::array kDetailCombos = {
-    ComboFill{1006, {424, 425, 426, 427, 428, 429, 430}, 7},
-    ComboFill{1007, {421}, 1},
-    ComboFill{1014, {424, 425, 426, 427, 428, 429, 430, 431, 432, 434}, 10},
-    ComboFill{1009, {424, 425, 426, 427, 428, 429, 430, 431, 432, 434}, 10},
-    ComboFill{1883, {533, 534, 535, 536}, 4},
-    ComboFill{1884, {533, 537, 538, 539, 540}, 5},
-    ComboFill{1891, {546, 547}, 2},
-};
-// In pulse type the output lists also offer "Deviation" before "Position".
-constexpr std::array kDetailPulseOutputs = {424, 425, 426, 427, 428, 429, 430, 431, 432, 433, 434};
-constexpr ui::ControlId IDC_DETAIL_ID = 1906;
 
 }  // namespace
 
@@ -167,26 +125,55 @@ bool CommSetupWindow::OnCloseRequest() {
     return ExpertWindow::OnCloseRequest();
 }
 
-DetailWindow::DetailWindow(LinkContext& ctx, const ui::DialogServices& services)
-    : ExpertWindow(ctx, services, kTemplateDetail, IDS_DETAIL_TITLE, kDetailCaptions) {}
+DetailWindow::DetailWindow(LinkContext& ctx, const ui::DialogServices& services, CBinding& binding,
+                           ui::FileChooser& chooser)
+    : ExpertWindow(ctx, services, kTemplateDetail, IDS_DETAIL_TITLE, {}),
+      binding_(binding),
+      chooser_(chooser) {}
+
+DetailWindow::~DetailWindow() = default;
 
 void DetailWindow::OnCreated() {
-    FillIds(*form_, IDC_DETAIL_ID, services_);
+    dialog_ = std::make_unique<CDlgDtl>(
+        *form_, ctx_, binding_, CDlgDtl::Services{services_.prompter, chooser_, services_.strings},
+        *this);
 }
 
 void DetailWindow::Prepare(int pidAccessLevel) {
-    pidAccessLevel_ = pidAccessLevel;
-    if (!form_) {
+    if (dialog_) {
+        dialog_->Prepare(pidAccessLevel);
+    }
+}
+
+void DetailWindow::ShowState(int source) {
+    if (dialog_) {
+        dialog_->ShowState(source);
+    }
+}
+
+void DetailWindow::ApplyLinkState(int state) {
+    if (!dialog_) {
         return;
     }
-    const bool pulse = ctx_.status.controlType == kControlTypePulse;
-    for (const ComboFill& combo : kDetailCombos) {
-        std::span<const int> ids(combo.ids.data(), static_cast<std::size_t>(combo.count));
-        if (pulse && (combo.control == 1014 || combo.control == 1009)) {
-            ids = kDetailPulseOutputs;
-        }
-        ui::CCtrlBatch::FillComboItems(*form_, combo.control, ids, services_.strings);
+    dialog_->ApplyLinkState(state);
+    if (state != kLinkBusy && ctx_.status.detailOpen == 1) {
+        dialog_->ShowState(0);
     }
+}
+
+bool DetailWindow::RebuildLists(int copy) {
+    return dialog_ ? dialog_->RebuildLists(copy) : false;
+}
+
+bool DetailWindow::OnCloseRequest() {
+    if (dialog_ && !dialog_->Close()) {
+        return false;
+    }
+    return ExpertWindow::OnCloseRequest();
+}
+
+void DetailWindow::EnableMainWindow(bool enable) {
+    ctx_.Host().EnableMainWindow(enable);
 }
 
 }  // namespace tavro

@@ -7,7 +7,9 @@
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
+#include "params/CDlgDtl.h"
 #include "ui/DialogSupport.h"
+#include "ui/FileChooser.h"
 
 namespace tavro {
 
@@ -84,19 +86,37 @@ class CommSetupWindow : public ExpertWindow {
     std::unique_ptr<CDlgComSetup> presenter_;
 };
 
-// The Detail Parameter Setup window (template 204).
-class DetailWindow : public ExpertWindow {
+// The Detail Parameter Setup window (template 204): owns the form, the dialog's logic is
+// CDlgDtl's.
+class DetailWindow : public ExpertWindow, public DetailHost {
   public:
-    DetailWindow(LinkContext& ctx, const ui::DialogServices& services);
+    DetailWindow(LinkContext& ctx, const ui::DialogServices& services, CBinding& binding,
+                 ui::FileChooser& chooser);
+    ~DetailWindow() override;
+    DetailWindow(const DetailWindow&) = delete;
+    DetailWindow& operator=(const DetailWindow&) = delete;
 
     // Before it is shown; 1 shows the PID section.
     void Prepare(int pidAccessLevel);
-    int PidAccessLevel() const { return pidAccessLevel_; }
+    int PidAccessLevel() const { return dialog_ ? dialog_->PidAccessLevel() : 0; }
+    // source 0: controller copies, 1: edit copies.
+    void ShowState(int source);
+    // Enables by the state; while the dialog is open, a state other than busy shows the
+    // controller's values again.
+    void ApplyLinkState(int state) override;
+    // The dialog's lists from a copy of the image; true when any cell shown there differs.
+    bool RebuildLists(int copy);
+    CDlgDtl* Dialog() const { return dialog_.get(); }
+
+    bool OnCloseRequest() override;
+    void EnableMainWindow(bool enable) override;
 
   private:
     void OnCreated() override;
 
-    int pidAccessLevel_ = 0;
+    CBinding& binding_;
+    ui::FileChooser& chooser_;
+    std::unique_ptr<CDlgDtl> dialog_;
 };
 
 }  // namespace tavro

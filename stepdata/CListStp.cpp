@@ -1,5 +1,7 @@
 #include "stepdata/CListStp.h"
 
+#include <algorithm>
+
 #include "link/Numbers.h"
 
 namespace tavro {
@@ -30,20 +32,35 @@ std::optional<std::size_t> CListStp::EntryIndex(ui::ControlId control) {
     return std::nullopt;
 }
 
+const EditRowEntry* CListStp::TableEntry(ui::ControlId control) const {
+    const auto index = TableEntryIndex(control);
+    return index ? &table_.entries[*index] : nullptr;
+}
+
+std::optional<std::size_t> CListStp::TableEntryIndex(ui::ControlId control) const {
+    for (std::size_t i = 0; i < table_.entries.size(); ++i) {
+        if (table_.entries[i].control == control) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
 bool CListStp::EditRowPushing() const {
-    return form_.IsChecked(IDC_PUSHING);
+    return form_.IsChecked(table_.pushing);
 }
 
 bool CListStp::EditRowRelative() const {
-    return form_.IsChecked(IDC_RELATIVE);
+    return form_.IsChecked(table_.relative);
 }
 
 bool CListStp::ValidateEditRow(ui::ControlId list, int row, const StepLimits& limits,
-                               EditRowErrors& errors, ui::Prompter& prompter) const {
+                               std::span<bool> errors, ui::Prompter& prompter) const {
     const int movement = EditRowRelative() ? kMovementRelative : kMovementAbsolute;
     bool failed = false;
-    for (std::size_t i = 0; i < kEditRow.size(); ++i) {
-        const EditRowEntry& e = kEditRow[i];
+    const std::size_t count = std::min(table_.entries.size(), errors.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const EditRowEntry& e = table_.entries[i];
         if (!e.rangeChecked) {
             continue;
         }
@@ -71,9 +88,10 @@ bool CListStp::ValidateEditRow(ui::ControlId list, int row, const StepLimits& li
     return failed;
 }
 
-void CListStp::CopyEditRow(StepClipboard& clipboard) const {
-    for (std::size_t i = 0; i < kClipboard.size(); ++i) {
-        const ClipSlot& s = kClipboard[i];
+void CListStp::CopyEditRow(std::span<float> clipboard) const {
+    const std::size_t count = std::min(table_.clipboard.size(), clipboard.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const ClipSlot& s = table_.clipboard[i];
         float value = 0.0F;
         switch (s.kind) {
             case ClipKind::kEdit:
@@ -83,7 +101,10 @@ void CListStp::CopyEditRow(StepClipboard& clipboard) const {
                 value = static_cast<float>(form_.CurrentItem(s.control));
                 break;
             case ClipKind::kRadioPair: {
-                const EditRowEntry* e = Entry(s.control);
+                const EditRowEntry* e = TableEntry(s.control);
+                if (e == nullptr) {
+                    break;
+                }
                 const ui::ControlId checked = form_.CheckedRadio(e->pairFirst, e->pairLast);
                 value =
                     checked == ui::kNoControl ? 0.0F : static_cast<float>(checked - e->pairFirst);
@@ -98,7 +119,7 @@ void CListStp::CopyEditRow(StepClipboard& clipboard) const {
 
 namespace {
 
-void WriteSlot(ui::Form& form, const ClipSlot& s, float value) {
+void WriteSlot(ui::Form& form, const EditRowEntry* pair, const ClipSlot& s, float value) {
     switch (s.kind) {
         case ClipKind::kEdit:
             form.SetText(s.control, Fixed(value, s.decimals));
@@ -106,11 +127,12 @@ void WriteSlot(ui::Form& form, const ClipSlot& s, float value) {
         case ClipKind::kChoice:
             form.SetCurrentItem(s.control, TruncToInt(value));
             break;
-        case ClipKind::kRadioPair: {
-            const EditRowEntry* e = CListStp::Entry(s.control);
-            form.CheckRadio(e->pairFirst, e->pairLast, e->pairFirst + TruncToInt(value));
+        case ClipKind::kRadioPair:
+            if (pair != nullptr) {
+                form.CheckRadio(pair->pairFirst, pair->pairLast,
+                                pair->pairFirst + TruncToInt(value));
+            }
             break;
-        }
         case ClipKind::kNumberLabel:
             break;
     }
@@ -118,15 +140,17 @@ void WriteSlot(ui::Form& form, const ClipSlot& s, float value) {
 
 }  // namespace
 
-void CListStp::PasteEditRow(const StepClipboard& clipboard) const {
-    for (std::size_t i = 0; i < kClipboard.size(); ++i) {
-        WriteSlot(form_, kClipboard[i], clipboard[i]);
+void CListStp::PasteEditRow(std::span<const float> clipboard) const {
+    const std::size_t count = std::min(table_.clipboard.size(), clipboard.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const ClipSlot& s = table_.clipboard[i];
+        WriteSlot(form_, TableEntry(s.control), s, clipboard[i]);
     }
 }
 
 void CListStp::ClearEditRow() const {
-    for (const ClipSlot& s : kClipboard) {
-        WriteSlot(form_, s, s.cutDefault);
+    for (const ClipSlot& s : table_.clipboard) {
+        WriteSlot(form_, TableEntry(s.control), s, s.cutDefault);
     }
 }
 
@@ -139,16 +163,16 @@ bool CListStp::EntryEnabled(const EditRowEntry& e, int index, bool pushing) cons
 
 ui::ControlId CListStp::FirstEnabledField(bool pushing) const {
     const int index = InputMethodIndex();
-    for (const EditRowEntry& e : kEditRow) {
+    for (const EditRowEntry& e : table_.entries) {
         if (e.kind == EditKind::kEdit && EntryEnabled(e, index, pushing)) {
             return e.control;
         }
     }
-    return IDC_TARGET_POSITION;
+    return table_.target;
 }
 
 ui::ControlId CListStp::FieldForColumn(bool pushing, int column) const {
-    for (const EditRowEntry& e : kEditRow) {
+    for (const EditRowEntry& e : table_.entries) {
         if (e.column != column) {
             continue;
         }
@@ -162,6 +186,9 @@ ui::ControlId CListStp::FieldForColumn(bool pushing, int column) const {
 }
 
 int CListStp::InputMethodIndex() const {
+    if (inputMethodIndex_ >= kInputCycleTime && inputMethodIndex_ <= kInputPulse) {
+        return inputMethodIndex_;
+    }
     return tavro::InputMethodIndex(status_);
 }
 
@@ -203,7 +230,7 @@ std::string CListStp::OperationText(bool pushing, bool relative, int column) con
 }
 
 void CListStp::StoreCells(ui::ControlId list, int row) const {
-    for (const EditRowEntry& e : kEditRow) {
+    for (const EditRowEntry& e : table_.entries) {
         if (e.column < 1) {
             continue;
         }
@@ -225,8 +252,7 @@ void CListStp::StoreCells(ui::ControlId list, int row) const {
 }
 
 ui::Colours CListStp::CellColours(ui::ControlId list, int row, int column,
-                                  std::span<const ColumnEnable, kColumnCount> columns,
-                                  bool alwaysUsed) const {
+                                  std::span<const ColumnEnable> columns, bool alwaysUsed) const {
     const bool active = status_.linkState != kLinkBusy && form_.IsEnabled(list);
     if (!active) {
         return kCellIdle;
@@ -234,7 +260,7 @@ ui::Colours CListStp::CellColours(ui::ControlId list, int row, int column,
     if (form_.ListSelectedRow(list) == row) {
         return kCellSelected;
     }
-    if (alwaysUsed || column < 0 || column >= kColumnCount) {
+    if (alwaysUsed || column < 0 || static_cast<std::size_t>(column) >= columns.size()) {
         return kCellUsed;
     }
     const ColumnEnable& c = columns[static_cast<std::size_t>(column)];
@@ -246,15 +272,14 @@ ui::Colours CListStp::CellColours(ui::ControlId list, int row, int column,
     return used ? kCellUsed : kCellIdle;
 }
 
-void CListStp::ColourRow(ui::ControlId list, int row,
-                         std::span<const ColumnEnable, kColumnCount> columns,
+void CListStp::ColourRow(ui::ControlId list, int row, std::span<const ColumnEnable> columns,
                          bool alwaysUsed) const {
-    for (int c = 0; c < kColumnCount; ++c) {
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         form_.ListSetCellColours(list, row, c, CellColours(list, row, c, columns, alwaysUsed));
     }
 }
 
-void CListStp::ColourList(ui::ControlId list, std::span<const ColumnEnable, kColumnCount> columns,
+void CListStp::ColourList(ui::ControlId list, std::span<const ColumnEnable> columns,
                           int alwaysUsedRows) const {
     const int rows = form_.ListRowCount(list);
     for (int r = 0; r < rows; ++r) {

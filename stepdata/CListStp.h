@@ -103,10 +103,11 @@ struct ColumnEnable {
     bool pushing;
 };
 
-constexpr std::array<ColumnEnable, kColumnCount> ColumnEnablesOf(
-    const std::array<EditRowEntry, kEditRowEntries>& row) {
-    std::array<ColumnEnable, kColumnCount> out{};
-    for (int c = 0; c < kColumnCount; ++c) {
+template <std::size_t Columns, std::size_t Entries>
+constexpr std::array<ColumnEnable, Columns> ColumnEnablesOf(
+    const std::array<EditRowEntry, Entries>& row) {
+    std::array<ColumnEnable, Columns> out{};
+    for (int c = 0; c < static_cast<int>(Columns); ++c) {
         const EditRowEntry* feeding = &row[0];
         for (const EditRowEntry& e : row) {
             if (e.column == c) {
@@ -122,7 +123,7 @@ constexpr std::array<ColumnEnable, kColumnCount> ColumnEnablesOf(
 
 // The step list's columns; the step browser colours its list by the same table.
 inline constexpr std::array<ColumnEnable, kColumnCount> kStepColumnEnables =
-    ColumnEnablesOf(kEditRow);
+    ColumnEnablesOf<kColumnCount>(kEditRow);
 
 enum class ClipKind { kNumberLabel, kRadioPair, kEdit, kChoice };
 
@@ -150,6 +151,19 @@ inline constexpr std::array<ClipSlot, kClipSlots> kClipboard{{
 }};
 
 using StepClipboard = std::array<float, kClipSlots>;
+
+// An edit row and its list as the operations below walk them: the entries, the clipboard
+// slots and the radios and field the operations read.
+struct EditRowTable {
+    std::span<const EditRowEntry> entries;
+    std::span<const ClipSlot> clipboard;
+    ui::ControlId pushing;
+    ui::ControlId relative;
+    ui::ControlId target;
+};
+
+inline constexpr EditRowTable kStepPageTable{kEditRow, kClipboard, IDC_PUSHING, IDC_RELATIVE,
+                                             IDC_TARGET_POSITION};
 // Set while a field of the edit row is out of range, one per edit-row entry.
 using EditRowErrors = std::array<bool, kEditRowEntries>;
 
@@ -158,24 +172,32 @@ inline constexpr ui::Colours kCellUsed{16, 2};
 inline constexpr ui::Colours kCellIdle{10, 3};
 inline constexpr ui::Colours kCellSelected{5, 6};
 
-// The operations on the Step page's edit row and list: range check, clipboard, focus choice,
-// cell texts and cell colours. Holds no state of its own; the state is in the controls, the
-// status block and the error flags the caller keeps.
+// The operations on an edit row and its list (the Step page's unless told otherwise): range
+// check, clipboard, focus choice, cell texts and cell colours. Holds no state of its own; the
+// state is in the controls, the status block and the error flags the caller keeps.
 class CListStp {
   public:
-    CListStp(ui::Form& form, const StatusBlock& status, const StringTable& strings)
-        : form_(form), status_(status), strings_(strings) {}
+    // A view whose own radios choose the input method passes its index (0..2); otherwise
+    // the status block's is used.
+    CListStp(ui::Form& form, const StatusBlock& status, const StringTable& strings,
+             const EditRowTable& table = kStepPageTable, int inputMethodIndex = -1)
+        : form_(form),
+          status_(status),
+          strings_(strings),
+          table_(table),
+          inputMethodIndex_(inputMethodIndex) {}
     virtual ~CListStp() = default;
 
     // Range-checks every checked field against `limits` (the target minimum follows the
     // movement radio). The first failing field takes the focus and row `row` of `list` is
     // selected again (list 0: none); each failing field shows its message in order. True when
-    // any field failed.
+    // any field failed. `errors` holds one flag per entry of the table.
     bool ValidateEditRow(ui::ControlId list, int row, const StepLimits& limits,
-                         EditRowErrors& errors, ui::Prompter& prompter) const;
+                         std::span<bool> errors, ui::Prompter& prompter) const;
 
-    void CopyEditRow(StepClipboard& clipboard) const;
-    void PasteEditRow(const StepClipboard& clipboard) const;
+    // One value per clipboard slot of the table.
+    void CopyEditRow(std::span<float> clipboard) const;
+    void PasteEditRow(std::span<const float> clipboard) const;
     void ClearEditRow() const;
 
     ui::ControlId FirstEnabledField(bool pushing) const;
@@ -196,15 +218,18 @@ class CListStp {
     // The colours of one cell, or of every cell of a list, by the column table. Rows listed
     // in `alwaysUsed` (the browser's pseudo rows) are drawn as used.
     ui::Colours CellColours(ui::ControlId list, int row, int column,
-                            std::span<const ColumnEnable, kColumnCount> columns,
-                            bool alwaysUsed = false) const;
-    void ColourRow(ui::ControlId list, int row, std::span<const ColumnEnable, kColumnCount> columns,
+                            std::span<const ColumnEnable> columns, bool alwaysUsed = false) const;
+    void ColourRow(ui::ControlId list, int row, std::span<const ColumnEnable> columns,
                    bool alwaysUsed = false) const;
-    void ColourList(ui::ControlId list, std::span<const ColumnEnable, kColumnCount> columns,
+    void ColourList(ui::ControlId list, std::span<const ColumnEnable> columns,
                     int alwaysUsedRows = 0) const;
 
+    // The Step page's entries.
     static const EditRowEntry* Entry(ui::ControlId control);
     static std::optional<std::size_t> EntryIndex(ui::ControlId control);
+    // The entries of this object's table.
+    const EditRowEntry* TableEntry(ui::ControlId control) const;
+    std::optional<std::size_t> TableEntryIndex(ui::ControlId control) const;
 
   private:
     bool EntryEnabled(const EditRowEntry& e, int index, bool pushing) const;
@@ -212,6 +237,8 @@ class CListStp {
     ui::Form& form_;
     const StatusBlock& status_;
     const StringTable& strings_;
+    EditRowTable table_;
+    int inputMethodIndex_;
 };
 
 }  // namespace tavro

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/CEepData.h"
+#include "link/CTrxData.h"
+#include "link/LinkEngine.h"
+#include "link/Operations.h"
+#include "params/CBinding.h"
+#include "params/CDlgDtl.h"
+#include "shell/PageViews.h"
+#include "tests/support/FakeForm.h"
+#include "tests/support/FakeFormFactory.h"
+#include "tests/support/ScriptedFileChooser.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/SimHarness.h"
+#include "ui/CCtrlBatch.h"
+#include "ui/StringTable.h"
+
+namespace tavro::test {
+
+// What the main window does around the Detail Parameter Setup dialog: it keeps the view for
+// the binding engine, rebuilds the dialog's lists, stores the link state and shows the
+// controller's values again after every state but busy while the dialog is open.
+class DetailHarness : public BindingHost, public LinkHost, public DetailHost {
+  public:
+    explicit DetailHarness(const sim::ControllerOptions& options = {},
+                           Language language = Language::kEnglish)
+        : sim(options),
+          strings(language),
+          owned(factory.Create(kTemplateDetailDialog, nullptr, ui::FormKind::kModeless)),
+          form(static_cast<FakeForm&>(*owned)) {
+        ctx.host = this;
+        dialog = std::make_unique<CDlgDtl>(form, ctx, binding,
+                                           CDlgDtl::Services{prompter, chooser, strings}, *this);
+        prompter.StealFocusFrom(&form);
+    }
+
+    // A presenter mistake that a window would silently ignore fails the test.
+    ~DetailHarness() override {
+        for (const std::string& problem : form.Problems()) {
+            ADD_FAILURE() << problem;
+        }
+    }
+    DetailHarness(const DetailHarness&) = delete;
+    DetailHarness& operator=(const DetailHarness&) = delete;
+
+    void BuildLists() {
+        ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), kTemplateDetailDialog, form,
+                                   ctx.status.controlType, strings);
+    }
+
+    // Without a controller: the dialog opened on the image as it stands.
+    void OpenOffline(int pidLevel = 1) {
+        BuildLists();
+        SetLinkState(kLinkNoController);
+        Open(pidLevel);
+    }
+
+    // On the simulated controller: connected, everything read, the dialog opened and its
+    // own upload finished.
+    void OpenOnline(int pidLevel = 1) {
+        ASSERT_EQ(sim.OpenPort(), 0);
+        ctx.status.controllerId = 1;
+        ctx.status.frontPhase = kFrontMain;
+        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
+        sim.loop.Advance(1000);
+        BuildLists();
+        Run(OP_UPLOAD_ALL);
+        Open(pidLevel);
+        Settle();
+        ASSERT_EQ(ctx.status.linkState, kLinkOnline);
+        prompter.Clear();
+    }
+
+    void Open(int pidLevel) {
+        dialog->Prepare(pidLevel);
+        ctx.status.detailOpen = 1;
+        dialog->ShowState(0);
+        form.SetWindowVisible(true);
+    }
+
+    void Run(int op, int param = 0) {
+        CTrxData(ctx).Run(op, param, 0);
+        Settle();
+    }
+    void Settle() {
+        for (int i = 0; i < 400 && ctx.status.linkState == kLinkBusy; ++i) {
+            sim.loop.Advance(100);
+        }
+    }
+
+    float Edit(int group, int parameter) {
+        return CEepData(ctx).GetCell(group, parameter, ParameterImage::kEditCopy);
+    }
+    float Controller(int group, int parameter) {
+        return CEepData(ctx).GetCell(group, parameter, ParameterImage::kControllerCopy);
+    }
+    std::size_t Requests(const std::string& code) const { return sim.bus.Requests(code).size(); }
+
+    // --- BindingHost ---
+    ui::Form* View(int view) override { return view == kViewDetail ? &form : nullptr; }
+    bool RebuildDetailLists(int copy) override { return dialog && dialog->RebuildLists(copy); }
+
+    // --- LinkHost ---
+    void SetLinkState(int state) override {
+        ctx.status.linkState = state;
+        linkStates.push_back(state);
+        if (dialog) {
+            dialog->ApplyLinkState(state);
+            if (state != kLinkBusy && ctx.status.detailOpen == 1) {
+                dialog->ShowState(0);
+            }
+        }
+    }
+    void RedisplayViews(int what, int copy) override { binding.RedisplayViews(what, copy); }
+    void ShowMessage(int stringId, MessageIcon icon, bool topmost) override {
+        prompter.Show(
+            {stringId, std::string(strings.Text(stringId)),
+             icon == MessageIcon::kInformation ? ui::Icon::kInformation : ui::Icon::kExclamation,
+             ui::Buttons::kOk, topmost});
+    }
+
+    // --- DetailHost and the main window ---
+    void EnableMainWindow(bool enable) override { mainEnabled = enable; }
+
+    SimHarness sim;
+    LinkContext& ctx = sim.ctx;
+    LinkEngine engine{sim.ctx};
+    StringTable strings;
+    ScriptedPrompter prompter;
+    ScriptedFileChooser chooser;
+    FakeFormFactory factory{TAVRO_FORMS_DIR};
+    std::unique_ptr<ui::Form> owned;
+    FakeForm& form;
+    CBinding binding{sim.ctx, *this};
+    std::unique_ptr<CDlgDtl> dialog;
+
+    std::vector<int> linkStates;
+    bool mainEnabled = false;
+};
+
+}  // namespace tavro::test
