@@ -27,9 +27,6 @@ constexpr int kSeriesIndexM = 3;
 constexpr int IDS_HORIZONTAL = 546;
 constexpr int IDS_VERTICAL = 547;
 
-constexpr int kPidRowsStep = 16;
-constexpr int kPidRowsPulse = 5;
-
 // Cells the dialog reads directly.
 constexpr int kControllerIdParameter = 3;
 constexpr int kStrokeParameter = 0;
@@ -279,7 +276,7 @@ bool CDlgDtl::RebuildLists(int copy) {
         CommitStepRow(n);
     }
     LabelPidLists();
-    const int pidRows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int pidRows = PidRows();
     for (int r = pidRows - 1; r >= 0; --r) {
         differ = binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, r, source) || differ;
         CommitPidRow(r);
@@ -754,7 +751,7 @@ bool CDlgDtl::AnyListDiffers() {
     for (int n = 0; n < steps && !differ; ++n) {
         differ = binding_.CompareView(kViewDetail, IDC_DTL_STEP_LIST, n);
     }
-    const int pidRows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int pidRows = PidRows();
     for (int r = 0; r < pidRows && !differ; ++r) {
         differ = binding_.CompareView(kViewDetail, IDC_DTL_PID_LIST, r) ||
                  binding_.CompareView(kViewDetail, IDC_DTL_ASSIGN_LIST, r);

@@ -78,6 +78,7 @@ class CDlgDtl : public ui::FormEvents {
     // The input method the dialog's radios show: 0 cycle time, 1 speed, 2 pulse.
     int InputIndex() const;
     bool Pulse() const { return ctx_.status.controlType == kControlTypePulse; }
+    int PidRows() const { return Pulse() ? kPidRowsPulse : kPidRowsStep; }
     bool Busy() const { return ctx_.status.linkState == kLinkBusy; }
     bool Offline() const {
         return ctx_.status.linkState == kLinkNoController || ctx_.status.linkState == kLinkNoPort;

@@ -439,7 +439,8 @@ void CPageIo::CheckThreshold(ui::ControlId id) {
     Field field = kInf;
     int message = IDS_INF_RANGE;
     if (id == IDC_OVT) {
-        const int v = 10 * TruncToInt((typed + 5.0) / 10.0);
+        // Multiplied as a double: a huge entry saturates instead of overflowing.
+        const int v = TruncToInt(10.0 * std::trunc((typed + 5.0) / 10.0));
         form_->SetText(id, Format("%.0f", static_cast<double>(v)));
         valid = std::find(kOvtChoices.begin(), kOvtChoices.end(), v) != kOvtChoices.end();
         field = kOvt;

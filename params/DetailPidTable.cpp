@@ -15,8 +15,6 @@ namespace tavro {
 namespace {
 
 constexpr int kEdit = ParameterImage::kEditCopy;
-constexpr int kPidRowsStep = 16;
-constexpr int kPidRowsPulse = 5;
 constexpr int kOriginLabel = 99;
 constexpr int kLastSetLetter = 15;  // "STO"
 constexpr int kOriginGroup = 1;
@@ -54,7 +52,7 @@ std::string CDlgDtl::AssignmentText(int row, int value) const {
 }
 
 void CDlgDtl::LabelPidLists() {
-    const int pidRows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int pidRows = PidRows();
     for (int r = 0; r < pidRows && r < form_.ListRowCount(IDC_DTL_PID_LIST); ++r) {
         form_.ListSetCell(IDC_DTL_PID_LIST, r, 0, SetName(r));
     }
@@ -63,7 +61,7 @@ void CDlgDtl::LabelPidLists() {
 
 void CDlgDtl::LabelAssignmentRows() {
     // The return to origin stands in front of the steps.
-    const int rows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int rows = PidRows();
     while (form_.ListRowCount(IDC_DTL_ASSIGN_LIST) < rows) {
         if (form_.ListInsertRow(IDC_DTL_ASSIGN_LIST, -1) < 0) {
             break;
@@ -79,7 +77,7 @@ void CDlgDtl::LabelAssignmentRows() {
 }
 
 void CDlgDtl::CommitPidRow(int row) {
-    const int pidRows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int pidRows = PidRows();
     if (row < 0 || row >= pidRows || row >= form_.ListRowCount(IDC_DTL_PID_LIST)) {
         return;
     }
@@ -92,7 +90,7 @@ void CDlgDtl::CommitPidRow(int row) {
 }
 
 void CDlgDtl::DisplayPidRow(int row) {
-    const int pidRows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int pidRows = PidRows();
     if (row < 0 || row >= pidRows) {
         return;
     }
@@ -139,14 +137,14 @@ void CDlgDtl::FillAssignmentChoice(int row) {
         form_.AddItem(IDC_DTL_PID_CHOICE, Text(IDS_DTL_PID_ORIGIN));
         return;
     }
-    const int sets = (Pulse() ? kPidRowsPulse : kPidRowsStep) - 1;
+    const int sets = PidRows() - 1;
     for (int s = 1; s <= sets; ++s) {
         form_.AddItem(IDC_DTL_PID_CHOICE, SetName(s));
     }
 }
 
 void CDlgDtl::StoreAssignment() {
-    const int rows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int rows = PidRows();
     const int index = form_.CurrentItem(IDC_DTL_PID_CHOICE);
     if (index < 0 || assignShown_ < 0 || assignShown_ >= rows) {
         return;
@@ -156,7 +154,7 @@ void CDlgDtl::StoreAssignment() {
 }
 
 void CDlgDtl::DisplayAssignmentRow(int row) {
-    const int rows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int rows = PidRows();
     if (row < 0 || row >= rows) {
         return;
     }
@@ -175,7 +173,7 @@ void CDlgDtl::ShowAssignmentRow(int row) {
 
 bool CDlgDtl::DisplayAssignments(int copy) {
     LabelAssignmentRows();
-    const int rows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int rows = PidRows();
     CEepData image(ctx_);
     bool differ = false;
     for (int a = 0; a < rows; ++a) {
@@ -195,7 +193,7 @@ void CDlgDtl::LoadPidDefaults() {
     CommitAllRows();
     binding_.CollectView(kViewDetail, kNoList, 0);
     CPidParam(ctx_).ResetPidToDefaults();
-    const int pidRows = Pulse() ? kPidRowsPulse : kPidRowsStep;
+    const int pidRows = PidRows();
     for (int r = 0; r < pidRows; ++r) {
         binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, r, kEdit);
         CommitPidRow(r);

@@ -408,8 +408,9 @@ inline constexpr std::array<DetailCombo, 6> kDetailCombos{{
 inline constexpr std::array<int, 11> kPulseOutputIds = {424, 425, 426, 427, 428, 429,
                                                         430, 431, 432, 433, 434};
 
-// The window is this much shorter while the PID section is not offered.
-inline constexpr int kPidSectionHeight = 175;
+// Rows of the PID lists: the return to origin, then one per step.
+inline constexpr int kPidRowsStep = 16;
+inline constexpr int kPidRowsPulse = 5;
 
 // Series code (1 F, 2 Nil, 3 M; 0 none) of each series index.
 inline constexpr std::array<int, 4> kSeriesCodeOfIndex = {0, 2, 1, 3};

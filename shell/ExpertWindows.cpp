@@ -1,29 +1,19 @@
 #include "shell/ExpertWindows.h"
 
-#include <array>
-
-#include "link/Numbers.h"
 #include "link/StatusBlock.h"
 #include "shell/PageViews.h"
-#include "ui/CCtrlBatch.h"
 
 namespace tavro {
 
 namespace {
-
-// --- Detail Parameter Setup ---
 
 constexpr int IDS_DETAIL_TITLE = 900;
 
 }  // namespace
 
 ExpertWindow::ExpertWindow(LinkContext& ctx, const ui::DialogServices& services, int templateId,
-                           int titleId, std::span<const WindowCaption> captions)
-    : ctx_(ctx),
-      services_(services),
-      templateId_(templateId),
-      titleId_(titleId),
-      captions_(captions) {}
+                           int titleId)
+    : ctx_(ctx), services_(services), templateId_(templateId), titleId_(titleId) {}
 
 ExpertWindow::~ExpertWindow() {
     if (form_) {
@@ -38,9 +28,6 @@ bool ExpertWindow::Create(ui::Form& parent) {
     }
     form_->SetListener(this);
     form_->SetTitle(services_.Text(titleId_));
-    for (const WindowCaption& caption : captions_) {
-        form_->SetText(caption.control, services_.Text(caption.stringId));
-    }
     OnCreated();
     return true;
 }
@@ -76,8 +63,7 @@ bool ExpertWindow::OnCloseRequest() {
 
 CommSetupWindow::CommSetupWindow(LinkContext& ctx, const ui::DialogServices& services,
                                  CBinding& binding)
-    : ExpertWindow(ctx, services, kTemplateCommSetup, CDlgComSetup::IDS_TITLE, {}),
-      binding_(binding) {}
+    : ExpertWindow(ctx, services, kTemplateCommSetup, CDlgComSetup::IDS_TITLE), binding_(binding) {}
 
 void CommSetupWindow::OnCreated() {
     presenter_ = std::make_unique<CDlgComSetup>(*form_, ctx_, services_, binding_);
@@ -127,7 +113,7 @@ bool CommSetupWindow::OnCloseRequest() {
 
 DetailWindow::DetailWindow(LinkContext& ctx, const ui::DialogServices& services, CBinding& binding,
                            ui::FileChooser& chooser)
-    : ExpertWindow(ctx, services, kTemplateDetail, IDS_DETAIL_TITLE, {}),
+    : ExpertWindow(ctx, services, kTemplateDetail, IDS_DETAIL_TITLE),
       binding_(binding),
       chooser_(chooser) {}
 

@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <memory>
-#include <span>
 
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/LinkContext.h"
@@ -13,17 +12,11 @@
 
 namespace tavro {
 
-struct WindowCaption {
-    ui::ControlId control;
-    int stringId;
-};
-
-// A modeless settings window opened behind the password: its captions, its lists and the
-// image shown on it, hidden again by its close box. The windows' own editing comes later.
+// A modeless settings window opened behind the password: builds its form, titles it and
+// hides it again by its close box; a presenter does the rest.
 class ExpertWindow : public ui::FormEvents {
   public:
-    ExpertWindow(LinkContext& ctx, const ui::DialogServices& services, int templateId, int titleId,
-                 std::span<const WindowCaption> captions);
+    ExpertWindow(LinkContext& ctx, const ui::DialogServices& services, int templateId, int titleId);
     ~ExpertWindow() override;
     ExpertWindow(const ExpertWindow&) = delete;
     ExpertWindow& operator=(const ExpertWindow&) = delete;
@@ -54,7 +47,6 @@ class ExpertWindow : public ui::FormEvents {
   private:
     int templateId_;
     int titleId_;
-    std::span<const WindowCaption> captions_;
     std::function<void()> onClosed_;
 };
 

@@ -79,6 +79,7 @@ constexpr FieldCase kFieldCases[] = {
     {"Ovt66To70", kOvt, "66", "70", 0, CPageIo::kOvt},
     {"Ovt75To80", kOvt, "75", "80", IDS_OVT_RANGE, CPageIo::kOvt},
     {"Ovt34To30", kOvt, "34", "30", IDS_OVT_RANGE, CPageIo::kOvt},
+    {"OvtHuge", kOvt, "1e300", "2147483647", IDS_OVT_RANGE, CPageIo::kOvt},
     {"Ovc146To15", kOvc, "1.46", "1.5", 0, CPageIo::kOvc},
     {"Ovc306To31", kOvc, "3.06", "3.1", IDS_OVC_RANGE, CPageIo::kOvc},
     {"OvcGarbage", kOvc, "abc", "0.0", IDS_OVC_RANGE, CPageIo::kOvc},
