@@ -636,9 +636,13 @@ bool CPageDrv::OnSpinDelta(ui::ControlId id, int delta) {
         return false;
     }
     if (id == IDC_INCHING_SPIN) {
-        const int stroke = ctx_.status.stroke[0] * kMicronsPerMm;
-        int value = TruncToInt(Atof(form_->Text(IDC_INCHING_DISTANCE)) * kMicronsPerMm) + delta;
-        value = std::max(std::min(value, stroke), inchingMinimum_);
+        const long long stroke = ctx_.status.stroke[0] * kMicronsPerMm;
+        // Wide enough that a saturated typed value plus the arrow's step cannot overflow.
+        const long long typed = static_cast<long long>(TruncToInt(
+                                    Atof(form_->Text(IDC_INCHING_DISTANCE)) * kMicronsPerMm)) +
+                                delta;
+        const int value =
+            static_cast<int>(std::max<long long>(std::min(typed, stroke), inchingMinimum_));
         form_->SetText(IDC_INCHING_DISTANCE,
                        Format("%.3f", static_cast<double>(value) / kMicronsPerMm));
         form_->SetPosition(IDC_INCHING_SPIN, value);
@@ -917,10 +921,17 @@ void CPageDrv::SaveEditor() {
     ContinuousRow& row = table_.Row(r);
     row.choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
     table_.Update(r, ctx_.status);
-    if (row.timed) {
-        row.time = TruncToInt(Atof(form_->Text(IDC_ROW_TIME)) * kHundredths + 0.5);
+    int lowest = 0;
+    // Switching the condition and leaving the page save without the check: a refused time
+    // never reaches the row, which keeps its last accepted one.
+    if (const int time = EditorTime(); row.timed && table_.TimeAllowed(r, time, lowest)) {
+        row.time = time;
     }
     WriteRowCells(r);
+}
+
+int CPageDrv::EditorTime() const {
+    return TruncToInt(Atof(form_->Text(IDC_ROW_TIME)) * kHundredths + 0.5);
 }
 
 void CPageDrv::RowChoiceChanged(bool showStoredTime) {
@@ -963,36 +974,31 @@ bool CPageDrv::CheckOperatingTime() {
     if (checkGuard_) {
         return true;
     }
-    checkGuard_ = true;
     const int r = EditedRow();
-    // The row as the editor would store it, without storing it yet.
+    // Judge the row as the editor would store it, then put the stored row back.
     const ContinuousRow stored = table_.Row(r);
     table_.Row(r).choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
     table_.Update(r, ctx_.status);
-    const bool timed = table_.Row(r).timed;
     int lowest = 0;
-    const auto allowed = [&](int value) { return table_.TimeAllowed(r, value, lowest); };
     bool passed = true;
-    if (timed) {
+    if (table_.Row(r).timed) {
         form_->SetText(IDC_ROW_TIME, Format("%.2f", Atof(form_->Text(IDC_ROW_TIME))));
-        const int value = TruncToInt(Atof(form_->Text(IDC_ROW_TIME)) * kHundredths + 0.5);
-        passed = allowed(value);
-        table_.Row(r) = stored;
-        if (!passed) {
-            timeHighlight_ = true;
-            form_->SetColours(IDC_ROW_TIME, kTimeInvalid);
-            form_->SetFocus(IDC_ROW_TIME);
-            form_->ListSelectRow(IDC_TABLE, r);
-            services_.prompter.Warn(
-                IDS_TIME_RANGE,
-                FormatPrintf(services_.strings.Text(IDS_TIME_RANGE), lowest / kHundredths,
-                             ContinuousTable::kLongestTime / kHundredths));
-        }
+        passed = table_.TimeAllowed(r, EditorTime(), lowest);
     }
     table_.Row(r) = stored;
+    checkGuard_ = true;
     if (passed) {
         timeHighlight_ = false;
         form_->SetColours(IDC_ROW_TIME, form_->IsEnabled(IDC_ROW_TIME) ? kDefault : kDisabled);
+    } else {
+        timeHighlight_ = true;
+        form_->SetColours(IDC_ROW_TIME, kTimeInvalid);
+        form_->SetFocus(IDC_ROW_TIME);
+        form_->ListSelectRow(IDC_TABLE, r);
+        services_.prompter.Warn(
+            IDS_TIME_RANGE,
+            FormatPrintf(services_.strings.Text(IDS_TIME_RANGE), lowest / kHundredths,
+                         ContinuousTable::kLongestTime / kHundredths));
     }
     checkGuard_ = false;
     return passed;

@@ -147,6 +147,8 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     void BrowseClicked(ui::ControlId button);
     void LoadRow(int r);
     void SaveEditor();
+    // The operating time typed in the editor, in 0.01 s.
+    int EditorTime() const;
     int EditedRow() const;
     void RowChoiceChanged(bool showStoredTime);
     void TransitionChanged();

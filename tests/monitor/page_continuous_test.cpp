@@ -260,6 +260,19 @@ TEST_F(ContinuousTest, SwitchingTheConditionKeepsTheTimeTypedForTheRow) {
     });
 }
 
+TEST_F(ContinuousTest, SwitchingTheConditionDropsATimeOutsideTheRange) {
+    RunOnPage([&](FakeForm& page, CPageDrv&) {
+        ASSERT_TRUE(page.Click(P::IDC_TIME_TRANSITION));
+        for (const char* typed : {"0.01", "1e12"}) {
+            SetRow(page, 1, Step(1), false, typed);
+            ASSERT_TRUE(page.Click(P::IDC_INP_SIGNAL));
+            ASSERT_TRUE(page.Click(P::IDC_TIME_TRANSITION));
+            EXPECT_EQ(page.ListCell(P::IDC_TABLE, 1, 3), "6.00") << typed;
+            EXPECT_EQ(page.Text(P::IDC_ROW_TIME), "6.00") << typed;
+        }
+    });
+}
+
 // --- operating-time check ---
 
 struct TimeCase {

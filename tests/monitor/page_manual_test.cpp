@@ -334,6 +334,17 @@ TEST_F(InchingMoveTest, InchingSpinStepsByTheIncrementWithinTheLimits) {
     });
 }
 
+TEST_F(InchingMoveTest, InchingSpinOnAnOutsizedTypedDistanceStaysWithinTheLimits) {
+    RunOnPage([&](FakeForm& page, CPageDrv&) {
+        ASSERT_TRUE(page.TypeText(P::IDC_INCHING_DISTANCE, "1e10"));
+        page.Spin(P::IDC_INCHING_SPIN, true);
+        EXPECT_EQ(page.Text(P::IDC_INCHING_DISTANCE), "10.000");
+        ASSERT_TRUE(page.TypeText(P::IDC_INCHING_DISTANCE, "-1e10"));
+        page.Spin(P::IDC_INCHING_SPIN, false);
+        EXPECT_EQ(page.Text(P::IDC_INCHING_DISTANCE), "0.090");
+    });
+}
+
 // --- the mode switch ---
 
 TEST_F(DrivePageTest, DecliningTheModeQuestionPutsTheSwitchBackAndSendsNothing) {
