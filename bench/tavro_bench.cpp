@@ -223,7 +223,7 @@ bool RunSpeed(int baud, int idleSeconds) {
     for (const Operation& o : kOperations) {
         // The poll is stopped and idle, so only the operation's own exchanges are counted.
         CTimer(ctx).StopPoll();
-        loop.RunUntil([&ctx] { return !ctx.trx.pollInFlight; }, 1000);
+        loop.RunUntil([&ctx] { return !ctx.trx.PollInFlight(); }, 1000);
         if (o.op == OP_STEP_DOWNLOAD) {
             // As a first download: every cell of every step is written.
             ctx.status.flags = static_cast<std::uint8_t>(ctx.status.flags & ~kFlagStepDataMoved);
@@ -233,7 +233,7 @@ bool RunSpeed(int baud, int idleSeconds) {
         const double cpu0 = CpuSeconds();
         CTrxData(ctx).Run(o.op, o.param, 0);
         const bool done =
-            loop.RunUntil([&ctx] { return ctx.trx.currentOp == OP_IDLE && !ctx.trx.inFlight; },
+            loop.RunUntil([&ctx] { return ctx.trx.currentOp == OP_IDLE && !ctx.trx.InFlight(); },
                           kOperationLimitMs);
         const double cpu = CpuSeconds() - cpu0;
         const double wall = WallSeconds() - wall0;

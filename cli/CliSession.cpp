@@ -151,7 +151,7 @@ bool CliSession::Interrupted() const {
 
 bool CliSession::EngineIdle() const {
     const TrxState& t = ctx_.trx;
-    return t.currentOp == OP_IDLE && !t.inFlight && !t.pollInFlight && !t.deferred &&
+    return t.currentOp == OP_IDLE && !t.InFlight() && !t.PollInFlight() && !t.Deferred() &&
            !t.late.holding;
 }
 
@@ -249,7 +249,7 @@ int CliSession::Watch(std::int64_t ms) {
                 return true;
             }
             const std::int64_t now = platform_.loop.NowMs();
-            if (ctx_.trx.currentOp != OP_IDLE || ctx_.trx.inFlight) {
+            if (ctx_.trx.currentOp != OP_IDLE || ctx_.trx.InFlight()) {
                 lastMonitorMs_ = now;  // a command has its own reply timer
             } else if (now - lastMonitorMs_ > kMonitorSilenceMs) {
                 silent = true;

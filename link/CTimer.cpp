@@ -15,6 +15,8 @@ void CTimer::ArmOneShot(int slot, std::int64_t ms) {
         return;
     }
     StopTimer(slot);
+    // The expiry belongs to the operation running now.
+    ctx_.trx.slotOwner[static_cast<std::size_t>(slot)] = ctx_.trx.generation;
     auto& ids = ctx_.timers.ids;
     // The callback captures the context, not this accessor, which may be a temporary.
     LinkContext* ctx = &ctx_;

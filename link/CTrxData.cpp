@@ -56,22 +56,49 @@ CTrxData::Handler CTrxData::HandlerFor(int op) {
 
 void CTrxData::Run(int op, int param, int status) {
     TrxState& t = State();
+    if (status == kStatusMonitorBit) {
+        // The monitor's continuation of a wait, never a start.
+        if (op != OP_STOP && op != OP_IDLE && op == t.currentOp && t.waitOwner == t.generation) {
+            Continue(param, status);
+        }
+        return;
+    }
+    if (t.currentOp == OP_EXIT && op != OP_IDLE) {
+        return;  // the goodbye runs to its end
+    }
+    if (op == OP_STOP && t.currentOp == OP_STOP) {
+        return;  // a stop is already under way
+    }
     t.currentParam = param;
     t.retryCount = 0;
     t.currentOp = op;
-    if (status == kStatusMonitorBit && (op == OP_STOP || op == OP_IDLE)) {
-        return;
+    ++t.generation;
+    // A new generation is a new operation even when the code is the same.
+    t.lastOp = -1;
+    if (op == OP_DRIVE || op == OP_STOP) {
+        // Nothing that waited for the motion this replaces may start it again.
+        StopWaits();
     }
+    StepLoop(status);
+}
+
+void CTrxData::Continue(int param, int status) {
+    TrxState& t = State();
+    t.currentParam = param;
+    t.retryCount = 0;
+    StepLoop(status);
+}
+
+void CTrxData::StepLoop(int status) {
+    TrxState& t = State();
     CTimer timer(ctx_);
     int r = kWait;
     do {
         t.lastRequest.controllerId = ctx_.status.controllerId;
         if (t.currentOp != t.lastOp && t.currentOp >= 0 && t.currentOp < kOperationCount) {
-            if (t.currentOp == OP_STOP) {
-                timer.StopPoll();
-                t.inFlight = false;
-                timer.StopTimer(CTimer::kReply);
-            } else if (t.currentOp != OP_IDLE) {
+            if (t.currentOp != OP_IDLE) {
+                // What is on the line stays there until its reply or time-out; it answers
+                // nothing of the new operation.
                 timer.StopPoll();
             }
             CancelPause();
@@ -87,43 +114,144 @@ void CTrxData::Run(int op, int param, int status) {
 
 void CTrxData::Send(std::string_view commandText, int controllerId) {
     TrxState& t = State();
-    const std::string frame = BuildRequest(controllerId, commandText, t.lastRequest);
-    t.late.transmissions = 0;
-    t.late.answers = 0;
-    Write(frame, CTimer::kReply, CTimer::kReplyTimeoutMs);
+    BuildRequest(controllerId, commandText, t.lastRequest);
+    LineCommand c;
+    c.body = RequestBody(controllerId, commandText);
+    c.code = std::string(commandText.substr(0, 2));
+    c.expectId = controllerId;
+    c.owner = t.generation;
+    c.safety = commandText == cmd::kStopAll || t.currentOp == OP_EXIT;
+    Submit(std::move(c));
 }
 
 void CTrxData::SendCommand(std::string_view commandText) {
     Send(commandText, State().lastRequest.controllerId);
 }
 
-void CTrxData::Write(const std::string& frame, int timerSlot, std::int64_t ms) {
+void CTrxData::ExpectReplyFrom(int controllerId) {
     TrxState& t = State();
-    if (!t.inFlight && !t.pollInFlight && !t.late.holding) {
-        t.inFlight = true;
-        if (ctx_.port.transport) {
-            // A line that is gone writes nothing; the reply timer then runs out as for silence.
-            ctx_.port.transport->Write(frame);
-        }
-        t.deferred = false;
-        CountTransmission();
-    } else {
-        t.deferred = true;
+    t.lastRequest.controllerId = controllerId;
+    if (!t.queue.empty() && t.queue.back().owner == t.generation) {
+        t.queue.back().expectId = controllerId;
+    } else if (t.line.kind == LineState::Kind::kCommand && t.line.command.owner == t.generation) {
+        t.line.command.expectId = controllerId;
     }
-    CTimer(ctx_).ArmOneShot(timerSlot, ms);
+}
+
+bool CTrxData::LineFree() const {
+    const TrxState& t = ctx_.trx;
+    return t.line.kind == LineState::Kind::kFree && !t.late.holding;
+}
+
+void CTrxData::Submit(LineCommand command) {
+    TrxState& t = State();
+    // A command of an operation that has been replaced never goes out after the new one's:
+    // a queued start must not follow the stop that replaced it.
+    for (auto it = t.queue.begin(); it != t.queue.end();) {
+        if (it->owner != command.owner) {
+            it = t.queue.erase(it);
+            ++t.counters.withdrawn;
+        } else {
+            ++it;
+        }
+    }
+    if (LineFree() && t.queue.empty()) {
+        Transmit(std::move(command));
+        return;
+    }
+    if (t.queue.size() >= TrxState::kQueueLimit) {
+        t.queue.pop_back();
+        ++t.counters.withdrawn;
+    }
+    if (command.safety) {
+        t.queue.push_front(std::move(command));
+    } else {
+        t.queue.push_back(std::move(command));
+    }
+}
+
+void CTrxData::Transmit(LineCommand command) {
+    TrxState& t = State();
+    if (command.transmissions == 0) {
+        // A new command: the late-reply count starts again.
+        t.late.transmissions = 0;
+        t.late.answers = 0;
+    }
+    ++command.transmissions;
+    t.line.kind = LineState::Kind::kCommand;
+    t.line.command = std::move(command);
+    t.line.writtenMs = ctx_.loop.NowMs();
+    t.line.refused = false;
+    if (ctx_.port.transport) {
+        // A line that is gone writes nothing; the reply timer then runs out as for silence.
+        ctx_.port.transport->Write(FrameFromBody(t.line.command.body));
+    }
+    CountTransmission();
+    CTimer(ctx_).ArmOneShot(CTimer::kReply, CTimer::kReplyTimeoutMs);
+}
+
+void CTrxData::FreeLine() {
+    TrxState& t = State();
+    t.line.kind = LineState::Kind::kFree;
+    t.line.refused = false;
+    if (t.line.pollTimer != 0) {
+        ctx_.loop.StopTimer(t.line.pollTimer);
+        t.line.pollTimer = 0;
+    }
+    CTimer(ctx_).StopTimer(CTimer::kReply);
+}
+
+void CTrxData::ServeQueue() {
+    TrxState& t = State();
+    if (!LineFree() || t.queue.empty()) {
+        return;
+    }
+    LineCommand next = std::move(t.queue.front());
+    t.queue.pop_front();
+    Transmit(std::move(next));
+}
+
+std::int64_t CTrxData::PollTimeoutMs(int baud) {
+    // ":01 MOE3" CR LF out, ":01MOOK", 28 data characters, checksum, CR LF back; 11 bits each.
+    constexpr std::int64_t kPollCharacters = 10 + 39;
+    constexpr std::int64_t kBitsPerCharacter = 11;
+    constexpr std::int64_t kLongestDelayMs = 11;  // 10.2 ms, the longest setting of 0/24
+    constexpr std::int64_t kMarginMs = 50;
+    const std::int64_t bps = baud > 0 ? baud : 2400;
+    const std::int64_t wireMs = (kPollCharacters * kBitsPerCharacter * 1000 + bps - 1) / bps;
+    return wireMs + kLongestDelayMs + kMarginMs;
 }
 
 void CTrxData::Poll() {
     TrxState& t = State();
-    if (t.inFlight || t.pollInFlight || t.deferred || t.late.holding) {
+    if (!LineFree() || !t.queue.empty()) {
         return;
     }
-    t.pollInFlight = true;
     const std::string frame =
         BuildRequest(t.lastRequest.controllerId, cmd::kMonitor, t.lastRequest);
+    t.line.kind = LineState::Kind::kPoll;
+    t.line.writtenMs = ctx_.loop.NowMs();
+    t.line.refused = false;
     if (ctx_.port.transport) {
         ctx_.port.transport->Write(frame);
     }
+    LinkContext* ctx = &ctx_;
+    t.line.pollTimer = ctx_.loop.StartTimer(PollTimeoutMs(ctx_.status.baudRate), false, [ctx] {
+        ctx->trx.line.pollTimer = 0;
+        CTrxData(*ctx).OnPollTimeout();
+    });
+}
+
+void CTrxData::OnPollTimeout() {
+    TrxState& t = State();
+    if (t.line.kind != LineState::Kind::kPoll || t.line.refused) {
+        return;
+    }
+    // The poll counts as missed; the next tick polls again, and a command waiting behind it
+    // goes out now.
+    ++t.counters.missedPolls;
+    FreeLine();
+    ServeQueue();
 }
 
 bool CTrxData::RejectsController(const ReplyRecord& reply) {
@@ -133,7 +261,7 @@ bool CTrxData::RejectsController(const ReplyRecord& reply) {
     if (reply.code != cmd::kCodeVersion && reply.code != cmd::kStatusNg) {
         return false;
     }
-    if (reply.controllerId != t.lastRequest.controllerId ||
+    if (reply.controllerId != t.line.command.expectId ||
         reply.checksum != static_cast<int>(Checksum(reply.body))) {
         return false;
     }
@@ -145,7 +273,7 @@ bool CTrxData::RejectsController(const ReplyRecord& reply) {
     if (!unsupported) {
         return false;
     }
-    CTimer(ctx_).StopTimer(CTimer::kReply);
+    FreeLine();
     Host().ShowMessage(ids::IDS_UNSUPPORTED, MessageIcon::kExclamation, false);
     Finish();
     StopWaits();
@@ -160,32 +288,75 @@ void CTrxData::OnFrame(std::string_view text) {
         DropWhileHolding(text);
         return;
     }
-    CTimer timer(ctx_);
-    if (!t.inFlight && !t.pollInFlight && !t.deferred) {
-        timer.StopTimer(CTimer::kReply);
-        return;
-    }
     const std::optional<ReplyRecord> parsed = ParseReply(text);
-    const bool bad = !parsed || !CheckReply(*parsed, t.lastRequest);
-    if (!t.inFlight && (bad || parsed->code != cmd::kCodeMonitor)) {
-        // Only a poll is on the line, perhaps with a command waiting behind it, and this is not
-        // its answer: a stale reply to an earlier command or a spoilt frame. It answers no
-        // command (the waiting one has not even gone out); the poll counts as answered so that
-        // polling goes on, and the waiting command goes out now.
-        t.pollInFlight = false;
-        if (t.deferred) {
-            SendDeferred();
+    const bool monitorReply = parsed && parsed->code == cmd::kCodeMonitor &&
+                              parsed->checksum == static_cast<int>(Checksum(parsed->body));
+
+    if (t.line.kind == LineState::Kind::kFree || t.line.refused) {
+        // Nothing is awaited. A monitor reply whose poll timed out still tells the state.
+        if (monitorReply && IsOk(*parsed) && t.line.kind == LineState::Kind::kFree &&
+            ctx_.monitorClient != nullptr) {
+            ctx_.monitorClient->DecodeMonitorReply(parsed->data);
+        } else {
+            ++t.counters.droppedFrames;
         }
         return;
     }
 
+    if (t.line.kind == LineState::Kind::kPoll) {
+        const bool answer = monitorReply && parsed->controllerId == t.lastRequest.controllerId;
+        if (answer && !IsOk(*parsed)) {
+            HandleRefusal(true);
+            return;
+        }
+        // Any other frame is a stale reply or the poll's reply spoilt: it answers no command
+        // (the one waiting has not even gone out). The poll counts as answered so that polling
+        // goes on, and the waiting command goes out now.
+        FreeLine();
+        if (answer) {
+            t.retryCount = 0;
+            t.lastReply = *parsed;
+            if (ctx_.monitorClient != nullptr) {
+                ctx_.monitorClient->DecodeMonitorReply(parsed->data);
+            }
+        } else {
+            ++t.counters.droppedFrames;
+        }
+        ServeQueue();
+        return;
+    }
+
+    // A command is on the line.
+    if (monitorReply) {
+        // The late reply of a poll that timed out: it answers no command.
+        if (IsOk(*parsed) && ctx_.monitorClient != nullptr) {
+            ctx_.monitorClient->DecodeMonitorReply(parsed->data);
+        }
+        return;
+    }
+    const LineCommand& sent = t.line.command;
+    RequestRecord expected;
+    expected.controllerId = sent.expectId;
+    expected.code = sent.code;
+    const bool bad = !parsed || !CheckReply(*parsed, expected);
+    const bool current = sent.owner == t.generation;
+    CountAnswer();
+    if (!current) {
+        // The answer of an operation that has been replaced: nothing is continued by it.
+        ++t.counters.supersededReplies;
+        FreeLine();
+        StartHoldIfStale();
+        ServeQueue();
+        return;
+    }
     if (!bad && !IsOk(*parsed)) {
         t.lastReply = *parsed;
-        CountAnswer(*parsed);
-        StartHoldIfStale();
-        // In flight stays set and the reply timer runs on: the first command of OP_ALARM is
-        // deferred and goes out through Resend when that timer fires.
-        Run(OP_ALARM, 0, 0);
+        if (t.currentOp == OP_EXIT) {
+            // The goodbye goes on: the controller must still be put back into monitor mode.
+            TakeReply(*parsed);
+            return;
+        }
+        HandleRefusal(false);
         return;
     }
     if (parsed && t.currentOp == OP_UPLOAD_ALL && t.currentParam == 0 &&
@@ -193,32 +364,39 @@ void CTrxData::OnFrame(std::string_view text) {
         return;
     }
     if (!bad) {
-        t.retryCount = 0;
-        t.lastReply = *parsed;
-        if (parsed->code == cmd::kCodeMonitor) {
-            t.pollInFlight = false;
-            if (ctx_.monitorClient != nullptr) {
-                ctx_.monitorClient->DecodeMonitorReply(parsed->data);
-            }
-            if (t.deferred) {
-                Resend();
-            }
-        } else {
-            t.inFlight = false;
-            timer.StopTimer(CTimer::kReply);
-            CountAnswer(*parsed);
-            StartHoldIfStale();
-            PostLinkEvent(kStatusReply);
-        }
+        TakeReply(*parsed);
         return;
     }
-    if (parsed) {
-        CountAnswer(*parsed);
-    }
-    t.pollInFlight = false;
-    t.inFlight = false;
-    timer.StopTimer(CTimer::kReply);
+    FreeLine();
     OnReplyTimeout();
+}
+
+void CTrxData::TakeReply(const ReplyRecord& reply) {
+    TrxState& t = State();
+    t.retryCount = 0;
+    t.lastReply = reply;
+    FreeLine();
+    StartHoldIfStale();
+    PostLinkEvent(kStatusReply);
+}
+
+void CTrxData::HandleRefusal(bool poll) {
+    TrxState& t = State();
+    // The line stays taken until the refused frame's reply time-out: the first command of
+    // OP_ALARM goes out about a second after the refusal.
+    t.line.refused = true;
+    if (t.line.pollTimer != 0) {
+        ctx_.loop.StopTimer(t.line.pollTimer);
+        t.line.pollTimer = 0;
+    }
+    if (poll) {
+        const std::int64_t until = t.line.writtenMs + CTimer::kReplyTimeoutMs;
+        const std::int64_t now = ctx_.loop.NowMs();
+        CTimer(ctx_).ArmOneShot(CTimer::kReply, until > now ? until - now : 0);
+    } else {
+        StartHoldIfStale();
+    }
+    Run(OP_ALARM, 0, 0);
 }
 
 void CTrxData::OnLinkEvent(int status) {
@@ -226,11 +404,59 @@ void CTrxData::OnLinkEvent(int status) {
     if (status == kStatusStepTime && t.currentOp == OP_STEP_RUN) {
         t.stepTimeOver = true;
     }
-    Run(t.currentOp, t.currentParam, status);
+    Continue(t.currentParam, status);
+}
+
+void CTrxData::OnWaitedBit(int param) {
+    TrxState& t = State();
+    const int op = t.waitingOp;
+    const std::uint64_t owner = t.waitOwner;
+    t.originWait = false;
+    t.stepWait = false;
+    t.waitingOp = OP_IDLE;
+    t.waitOwner = 0;
+    if (op == OP_IDLE || op == OP_STOP || op != t.currentOp || owner != t.generation) {
+        return;
+    }
+    Continue(param, kStatusMonitorBit);
+}
+
+bool CTrxData::MotionRunning() const {
+    switch (ctx_.trx.currentOp) {
+        case OP_DRIVE:
+        case OP_RETURN_ORIGIN:
+        case OP_JOG:
+        case OP_INCHING:
+        case OP_STEP_RUN:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CTrxData::ReleaseStaleLine() {
+    TrxState& t = State();
+    const bool stale = t.line.refused || (t.line.kind == LineState::Kind::kCommand &&
+                                          t.line.command.owner != t.generation);
+    if (!stale) {
+        return false;
+    }
+    if (!t.line.refused) {
+        ++t.counters.supersededReplies;
+    }
+    FreeLine();
+    ServeQueue();
+    return true;
 }
 
 void CTrxData::OnReplyTimeout() {
     TrxState& t = State();
+    if (ReleaseStaleLine()) {
+        // A refusal has had its second, or the silence belongs to an operation that has been
+        // replaced: it costs the current one no resend.
+        return;
+    }
+    FreeLine();
     const int phase = ctx_.status.frontPhase;
     if (phase == kFrontIdSearch) {
         Host().StepSearchProgress();
@@ -240,9 +466,7 @@ void CTrxData::OnReplyTimeout() {
     if (t.currentOp == OP_SEARCH) {
         if (t.retryCount > kRetryLimit) {
             t.lastReply.status = std::string(cmd::kStatusNg);
-            t.inFlight = false;
-            CTimer(ctx_).StopTimer(CTimer::kReply);
-            Run(OP_SEARCH, t.currentParam, kStatusReply);
+            Continue(t.currentParam, kStatusReply);
         } else {
             Resend();
         }
@@ -267,6 +491,8 @@ void CTrxData::OnReplyTimeout() {
 }
 
 void CTrxData::OnTimerSlot(int slot) {
+    TrxState& t = State();
+    const bool mine = t.slotOwner[static_cast<std::size_t>(slot)] == t.generation;
     switch (slot) {
         case CTimer::kPoll:
             Poll();
@@ -275,18 +501,26 @@ void CTrxData::OnTimerSlot(int slot) {
             OnReplyTimeout();
             break;
         case CTimer::kStepTime:
-            OnLinkEvent(kStatusStepTime);
+            if (mine) {
+                OnLinkEvent(kStatusStepTime);
+            }
             break;
         case CTimer::kOriginWatchdog:
-            Run(OP_STOP, 0, 0);
-            Host().ShowMessage(ids::IDS_ORIGIN_TIMEOUT, MessageIcon::kExclamation, false);
+            if (mine) {
+                Run(OP_STOP, 0, 0);
+                Host().ShowMessage(ids::IDS_ORIGIN_TIMEOUT, MessageIcon::kExclamation, false);
+            }
             break;
         case CTimer::kStepWatchdog:
-            Run(OP_STOP, 0, 0);
-            Host().ShowMessage(ids::IDS_STEP_TIMEOUT, MessageIcon::kExclamation, false);
+            if (mine) {
+                Run(OP_STOP, 0, 0);
+                Host().ShowMessage(ids::IDS_STEP_TIMEOUT, MessageIcon::kExclamation, false);
+            }
             break;
         case CTimer::kEarlyRelease:
-            OnLinkEvent(kStatusEarlyRelease);
+            if (mine) {
+                OnLinkEvent(kStatusEarlyRelease);
+            }
             break;
         default:
             break;  // slot 5 only stops the poll, which CTimer has done
@@ -295,22 +529,19 @@ void CTrxData::OnTimerSlot(int slot) {
 
 void CTrxData::Resend() {
     TrxState& t = State();
-    t.inFlight = false;
-    CTimer(ctx_).StopTimer(CTimer::kReply);
-    if (t.currentOp == OP_STOP) {
-        const std::string frame =
-            BuildRequest(ctx_.status.controllerId, cmd::kStopAll, t.lastRequest);
-        Write(frame, CTimer::kReply, CTimer::kReplyTimeoutMs);
+    LineCommand again = t.line.command;
+    FreeLine();
+    if (LineFree()) {
+        Transmit(std::move(again));
     } else {
-        Write(FrameFromBody(t.lastRequest.body), CTimer::kReply, CTimer::kReplyTimeoutMs);
+        t.queue.push_front(std::move(again));
     }
     ++t.retryCount;
 }
 
 void CTrxData::Finish() {
+    // What is still on the line keeps the line until its reply or time-out.
     Run(OP_IDLE, 0, 0);
-    State().inFlight = false;
-    CTimer(ctx_).StopTimer(CTimer::kReply);
 }
 
 void CTrxData::StopWaits() {
@@ -323,6 +554,7 @@ void CTrxData::StopWaits() {
     t.originWait = false;
     t.stepWait = false;
     t.waitingOp = OP_IDLE;
+    t.waitOwner = 0;
     Host().SetSendingBusy(0);
 }
 
@@ -331,12 +563,9 @@ void CTrxData::AbortAll() {
     Finish();
     ctx_.status.linkState = kLinkNoController;
     t.retryCount = 0;
-    CTimer timer(ctx_);
-    timer.StopTimer(CTimer::kReply);
-    timer.StopPoll();
-    t.pollInFlight = false;
-    t.deferred = false;
-    ClearHold();
+    CTimer(ctx_).StopPoll();
+    t.counters.withdrawn += static_cast<int>(t.queue.size());
+    t.queue.clear();
     StopWaits();
 }
 
@@ -435,7 +664,13 @@ void CTrxData::CancelPause() {
 
 void CTrxData::PostLinkEvent(int status) {
     LinkContext* ctx = &ctx_;
-    ctx_.loop.Post([ctx, status] { CTrxData(*ctx).OnLinkEvent(status); });
+    const std::uint64_t generation = State().generation;
+    ctx_.loop.Post([ctx, status, generation] {
+        // A reply taken for an operation that has been replaced since continues nothing.
+        if (ctx->trx.generation == generation) {
+            CTrxData(*ctx).OnLinkEvent(status);
+        }
+    });
 }
 
 void CTrxData::PostNextStep() {
@@ -456,12 +691,11 @@ void CTrxData::CountTransmission() {
     g.lastWriteMs = ctx_.loop.NowMs();
 }
 
-void CTrxData::CountAnswer(const ReplyRecord& reply) {
-    TrxState& t = State();
-    LateReplyGuard& g = t.late;
-    // The record holds the ID the reply is expected from, which an ID change has moved on.
-    if (reply.code == t.lastRequest.code && reply.controllerId == t.lastRequest.controllerId &&
-        g.answers < g.transmissions) {
+void CTrxData::CountAnswer() {
+    // Every frame that comes while a command is on the line answers one of its
+    // transmissions, spoilt or not: the line is first in, first out.
+    LateReplyGuard& g = State().late;
+    if (g.answers < g.transmissions) {
         ++g.answers;
     }
 }
@@ -477,8 +711,6 @@ void CTrxData::StartHoldIfStale() {
         return;
     }
     g.holding = true;
-    g.heldCode = t.lastRequest.code;
-    g.heldControllerId = t.lastRequest.controllerId;
     g.staleExpected = stale;
     const std::int64_t until = g.lastWriteMs + CTimer::kReplyTimeoutMs;
     const std::int64_t wait = until > ctx_.loop.NowMs() ? until - ctx_.loop.NowMs() : 0;
@@ -493,29 +725,24 @@ void CTrxData::StartHoldIfStale() {
 }
 
 void CTrxData::DropWhileHolding(std::string_view text) {
-    LateReplyGuard& g = State().late;
+    TrxState& t = State();
+    LateReplyGuard& g = t.late;
     const std::optional<ReplyRecord> reply = ParseReply(text);
-    if (reply && reply->code == g.heldCode && reply->controllerId == g.heldControllerId) {
+    const bool monitorReply = reply && reply->code == cmd::kCodeMonitor &&
+                              reply->checksum == static_cast<int>(Checksum(reply->body));
+    // Any frame but a monitor reply is one of those still due, spoilt ones included.
+    if (!monitorReply) {
         --g.staleExpected;
     }
+    ++t.counters.droppedFrames;
     if (g.staleExpected <= 0) {
         ReleaseHold();
     }
 }
 
 void CTrxData::ReleaseHold() {
-    TrxState& t = State();
     ClearHold();
-    // After "NG" the command still in flight keeps its own timer.
-    if (t.deferred && !t.inFlight && !t.pollInFlight) {
-        SendDeferred();
-    }
-}
-
-void CTrxData::SendDeferred() {
-    // A first transmission with a fresh reply timer, not a resend: no retry is counted.
-    State().deferred = false;
-    Write(FrameFromBody(State().lastRequest.body), CTimer::kReply, CTimer::kReplyTimeoutMs);
+    ServeQueue();
 }
 
 void CTrxData::ClearHold() {

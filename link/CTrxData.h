@@ -21,17 +21,30 @@ class CTrxData {
     explicit CTrxData(LinkContext& ctx) : ctx_(ctx) {}
     virtual ~CTrxData() = default;
 
-    // Starts an operation, or continues the current one with a status (Operations.h).
+    // Starts an operation (Operations.h). Every start is a new generation: what is still due
+    // for the operation it replaces (a reply, a timer event, a monitor edge) no longer
+    // reaches anything. A stop already under way is not started again, and nothing replaces
+    // the goodbye of OP_EXIT. With status 0xFFFF it is the monitor's continuation of a wait.
     void Run(int op, int param, int status);
-    // Frames the command for an ID and writes it (or defers it) with the 1000 ms reply timer.
+    // Frames the command for an ID and writes it with the 1000 ms reply timer, or queues it
+    // while the line is taken.
     void Send(std::string_view commandText, int controllerId);
-    void Write(const std::string& frame, int timerSlot, std::int64_t ms);
-    // The 100 ms tick: a monitor poll when the line is free.
+    // The 100 ms tick: a monitor poll when the line is free and nothing waits for it.
     void Poll();
     // One received frame (the text between ":" and CR).
     void OnFrame(std::string_view text);
     // A reply (0) or a timer event (2, 6) for the current operation.
     void OnLinkEvent(int status);
+    // The monitor has reported the bit a wait was armed for: continues the operation that
+    // armed it with `param`, if that operation is still the one running.
+    void OnWaitedBit(int param);
+    // The reply to the command just sent comes from this ID (after "ED" or an ID write).
+    void ExpectReplyFrom(int controllerId);
+    // A motion of the Monitor/Test page is being driven by the current operation.
+    bool MotionRunning() const;
+    // How long a poll may wait for its reply at the line speed: request and longest reply on
+    // the wire, the controller's longest answer delay and a margin.
+    static std::int64_t PollTimeoutMs(int baud);
     // The reply timer fired, or a bad reply arrived.
     void OnReplyTimeout();
     // What the timer slots do when they expire.
@@ -69,6 +82,21 @@ class CTrxData {
     using Handler = int (CTrxData::*)(int step, int param, int status);
 
     LinkHost& Host() { return ctx_.Host(); }
+    // Runs the current operation's step function until it waits.
+    void Continue(int param, int status);
+    void StepLoop(int status);
+    // The line: a command goes out at once when the line is free, else it waits its turn.
+    void Submit(LineCommand command);
+    void Transmit(LineCommand command);
+    bool LineFree() const;
+    void FreeLine();
+    // The line has become free: the next queued command goes out.
+    void ServeQueue();
+    void OnPollTimeout();
+    // The reply time-out of what is on the line, when it is not the current operation's.
+    bool ReleaseStaleLine();
+    void HandleRefusal(bool poll);
+    void TakeReply(const ReplyRecord& reply);
     void SetLinkState(int state) { Host().SetLinkState(state); }
     // Sends to the ID of the last request record, where Run puts controllerId.
     void SendCommand(std::string_view commandText);
@@ -88,11 +116,10 @@ class CTrxData {
 
     // Late replies (see link/README.md).
     void CountTransmission();
-    void CountAnswer(const ReplyRecord& reply);
+    void CountAnswer();
     void StartHoldIfStale();
     void DropWhileHolding(std::string_view text);
     void ReleaseHold();
-    void SendDeferred();
     void ClearHold();
 
     // The controller check on the reply to the initial upload's "VE"; true when the reply

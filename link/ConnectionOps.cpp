@@ -239,7 +239,7 @@ int CTrxData::OpInitialize(int step, int /*param*/, int /*status*/) {
     if (step == 1) {
         // The controller answers "ED" with its factory-default ID.
         constexpr int kFactoryId = 1;
-        State().lastRequest.controllerId = kFactoryId;
+        ExpectReplyFrom(kFactoryId);
         ctx_.status.controllerId = kFactoryId;
     }
     if (result == kWait) {
@@ -463,7 +463,7 @@ int CTrxData::OpPidDefault(int step, int /*param*/, int /*status*/) {
 void CTrxData::ExpectReplyFromNewId() {
     // The ID write of step 0 is answered by the controller under its new ID.
     const float id = CEepData(ctx_).GetCell(0, kIdParameter, ParameterImage::kEditCopy);
-    State().lastRequest.controllerId = TruncToInt(static_cast<double>(id));
+    ExpectReplyFrom(TruncToInt(static_cast<double>(id)));
 }
 
 }  // namespace tavro

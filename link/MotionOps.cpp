@@ -189,6 +189,7 @@ void CTrxData::WaitForMonitorBit(bool origin, int op) {
             t.stepWait = true;
         }
         t.waitingOp = op;
+        t.waitOwner = t.generation;
     });
 }
 
@@ -287,92 +288,125 @@ int CTrxData::OpInching(int step, int param, int status) {
 int CTrxData::OpStepRun(int step, int param, int status) {
     TrxState& t = State();
     OperationValues& v = t.op;
-    if (t.stepTimeOver) {
-        // The step's operating time is over, whatever it was doing.
-        Finish();
-        StopWaits();
-        PostNextStep();
-        v.runPhase = 0;
-        t.stepTimeOver = false;
-        return kWait;
-    }
+    CTimer timer(ctx_);
     if (step == 0) {
-        v.runPhase = 0;  // a step given up half-way leaves no phase behind
+        // A step given up half-way (no answer, a stop) leaves no phase behind.
+        v.runStep = StepOf(param);
+        v.runTimeMs = status;  // the operating time comes as the status argument
+        v.releaseDue = false;
+        v.runTimeOver = false;
+        SendCommand(Inputs(v.runStep, 1, 1));
+        if (v.runTimeMs > 0 && v.runStep > 0) {
+            StartPoll();
+            timer.ArmOneShot(CTimer::kStepTime, v.runTimeMs);
+            if (v.runTimeMs > kPollStopLeadMs) {
+                timer.ArmOneShot(CTimer::kPollStop, v.runTimeMs - kPollStopLeadMs);
+            }
+            if (v.runTimeMs > kReleaseLeadMs) {
+                timer.ArmOneShot(CTimer::kEarlyRelease, v.runTimeMs - kReleaseLeadMs);
+            }
+        }
+        v.runPhase = 1;
+        return kWait;
     }
     const int s = v.runStep;
     const int timeMs = v.runTimeMs;
-    CTimer timer(ctx_);
+    const bool timed = s > 0 && timeMs > 0;
+    // A timed step shorter than the release lead never gets its DRIVE released.
+    const bool releases = !timed || timeMs > kReleaseLeadMs;
+    auto release = [&] {
+        v.runPhase = 3;
+        SendCommand(Inputs(s, 1, 0));
+    };
+    auto next = [&] {
+        v.runPhase = 0;
+        Finish();
+        StopWaits();
+        PostNextStep();
+    };
+
+    if (t.stepTimeOver) {
+        // The operating time is over. The next step follows at once, or, while DRIVE is still
+        // on, as soon as its release has been answered: on a slow line the reply to DRIVE on
+        // can come after the early-release time, and the release must not be lost.
+        t.stepTimeOver = false;
+        v.runTimeOver = true;
+        if (releases && v.runPhase == 1) {
+            v.releaseDue = true;
+        } else if (releases && v.runPhase == 2) {
+            release();
+        } else if (!releases || v.runPhase != 3) {
+            next();
+        }
+        return kWait;
+    }
     switch (v.runPhase) {
-        case 0:
-            v.runStep = StepOf(param);
-            v.runTimeMs = status;  // the operating time comes as the status argument
-            t.pollInFlight = false;
-            SendCommand(Inputs(v.runStep, 1, 1));
-            if (v.runTimeMs > 0 && v.runStep > 0) {
-                StartPoll();
-                timer.ArmOneShot(CTimer::kStepTime, v.runTimeMs);
-                if (v.runTimeMs > kPollStopLeadMs) {
-                    timer.ArmOneShot(CTimer::kPollStop, v.runTimeMs - kPollStopLeadMs);
-                }
-                if (v.runTimeMs > kReleaseLeadMs) {
-                    timer.ArmOneShot(CTimer::kEarlyRelease, v.runTimeMs - kReleaseLeadMs);
-                }
-            }
-            v.runPhase = 1;
-            return kWait;
         case 1:
+            if (status == kStatusEarlyRelease) {
+                v.releaseDue = true;  // DRIVE on has not been answered yet
+                return kWait;
+            }
+            if (status != kStatusReply) {
+                return kWait;
+            }
+            v.runPhase = 2;
             if (s == 0) {
                 WaitForMonitorBit(true, OP_STEP_RUN);
             } else if (timeMs == 0) {
                 WaitForMonitorBit(false, OP_STEP_RUN);
+            } else if (v.releaseDue) {
+                release();
+            } else if (v.runTimeOver) {
+                next();
             }
-            v.runPhase = 2;
             return kWait;
         case 2:
             if (status == kStatusMonitorBit) {
-                v.runPhase = 3;
                 if (s == 0) {
                     StopWaits();
                     timer.StopPoll();
+                    release();
                 } else if (timeMs == 0) {
                     Pause(kStepReleaseMs, [s](CTrxData& engine) {
                         engine.StopWaits();
+                        engine.State().op.runPhase = 3;
                         engine.SendCommand(Inputs(s, 1, 0));
                     });
-                    return kWait;
                 }
-                SendCommand(Inputs(s, 1, 0));
-            } else if (status == kStatusEarlyRelease) {
-                v.runPhase = 3;
-                SendCommand(Inputs(s, 1, 0));
+            } else if (status == kStatusEarlyRelease && timed) {
+                release();
+            }
+            return kWait;
+        case 3:
+            if (status != kStatusReply) {
+                return kWait;
+            }
+            // DRIVE is off.
+            if (s == 0) {
+                v.runPhase = 0;
+                Pause(kOriginSettleMs, [](CTrxData& engine) {
+                    engine.Finish();
+                    engine.StopWaits();
+                    engine.PostNextStep();
+                });
+            } else if (timeMs == 0 || v.runTimeOver) {
+                next();
+            } else {
+                v.runPhase = 4;  // released; the operating time ends the step
             }
             return kWait;
         default:
-            break;
+            return kWait;
     }
-    // Phase 3: DRIVE is off.
-    if (s == 0) {
-        v.runPhase = 0;
-        Pause(kOriginSettleMs, [](CTrxData& engine) {
-            engine.Finish();
-            engine.StopWaits();
-            engine.PostNextStep();
-        });
-    } else if (timeMs == 0) {
-        v.runPhase = 0;
-        Finish();
-        StopWaits();
-        PostNextStep();
-    }
-    return kWait;
 }
 
 int CTrxData::OpStop(int step, int /*param*/, int status) {
     OperationValues& v = State().op;
     if (step == 0 || v.stopPhase == 0) {
-        // Starting the stop has stopped the poll and the reply timer; what is still on the
-        // line arrives within the wait.
+        // Starting the stop has stopped the poll; what is still on the line arrives within the
+        // wait, and the stop goes out after it. Nothing else starts until the stop has ended.
         v.stopPhase = 1;
+        SetLinkState(kLinkBusy);
         CTimer timer(ctx_);
         timer.ArmOneShot(CTimer::kPollStop, kStopPollMs);
         timer.ArmOneShot(CTimer::kEarlyRelease, kStopSendMs);

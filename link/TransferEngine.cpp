@@ -229,8 +229,6 @@ int CTrxData::WriteBlocks(int step, BlockList blocks, std::span<const int> force
     }
     SetLinkState(kLinkOnline);
     Run(OP_IDLE, 0, 0);
-    State().inFlight = false;
-    CTimer(ctx_).StopTimer(CTimer::kReply);
     StopWaits();
     StartPoll();
     return kBlocksDone;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "link/CommandTable.h"
@@ -49,9 +50,11 @@ struct OperationValues {
     int runStep = 0;       // OP_STEP_RUN
     int runTimeMs = 0;
     int runPhase = 0;
-    int stopPhase = 0;    // OP_STOP
-    int controlType = 0;  // OP_SET_CONTROL_TYPE
-    int skipDetail = 0;   // OP_BASIC_DOWNLOAD: skip flags 1 and 2
+    bool releaseDue = false;   // the DRIVE release is to go out once DRIVE on is answered
+    bool runTimeOver = false;  // the operating time has passed; the next step follows the release
+    int stopPhase = 0;         // OP_STOP
+    int controlType = 0;       // OP_SET_CONTROL_TYPE
+    int skipDetail = 0;        // OP_BASIC_DOWNLOAD: skip flags 1 and 2
     int skipStepArea = 0;
     int browseHigh = 0;  // OP_STEP_UPLOAD_REF
     int browseLow = 0;
@@ -64,29 +67,70 @@ struct LateReplyGuard {
     int answers = 0;
     std::int64_t lastWriteMs = 0;
     bool holding = false;  // replies to an answered command may still arrive
-    std::string heldCode;  // command code and ID of those replies
-    int heldControllerId = 0;
     int staleExpected = 0;
     EventLoop::TimerId holdTimer = 0;
 };
 
+// A command on its way to the controller, and the operation it belongs to.
+struct LineCommand {
+    std::string body;         // "%02X %s": ID, space, command text
+    std::string code;         // the two letters its reply echoes
+    int expectId = 0;         // the ID its reply comes from
+    std::uint64_t owner = 0;  // generation of the operation that sent it
+    int transmissions = 0;    // 1 for the first write, up to 4 with the resends
+    bool safety = false;      // a stop, servo off or the goodbye: ahead of anything queued
+};
+
+// What is on the line: nothing, a command or a monitor poll. A reply is credited only to
+// what was on the line when it came.
+struct LineState {
+    enum class Kind { kFree, kCommand, kPoll };
+    Kind kind = Kind::kFree;
+    LineCommand command;  // the command written last; kept for its resends after it is answered
+    std::int64_t writtenMs = 0;
+    // Refused ("NG"): the line stays taken until the reply time-out of the refused frame.
+    bool refused = false;
+    EventLoop::TimerId pollTimer = 0;  // a poll's own time-out
+};
+
+// Counters of what the line did beyond the ordinary exchange, for tests and observers.
+struct LineCounters {
+    int withdrawn = 0;          // queued commands of operations that another one replaced
+    int supersededReplies = 0;  // replies (or time-outs) of commands whose operation was replaced
+    int missedPolls = 0;        // polls whose reply did not come within their time-out
+    int droppedFrames = 0;      // frames that answered nothing
+};
+
 // The transaction engine's state; CTrxData is a view over it.
 struct TrxState {
+    static constexpr std::size_t kQueueLimit = 4;
+
     int currentOp = OP_IDLE;
     int currentParam = 0;
     int lastOp = OP_IDLE;
     int step = 0;
     int retryCount = 0;
     bool stepTimeOver = false;
-    bool inFlight = false;
-    bool deferred = false;
-    bool pollInFlight = false;
     RequestRecord lastRequest;
     ReplyRecord lastReply;
+
+    // Every start of an operation is a new generation; replies, timer events and monitor
+    // edges carry the generation they belong to and reach only that operation.
+    std::uint64_t generation = 0;
+    LineState line;
+    std::deque<LineCommand> queue;  // commands waiting for the line, at most kQueueLimit
+    LineCounters counters;
+
+    bool InFlight() const { return line.kind == LineState::Kind::kCommand; }
+    bool PollInFlight() const { return line.kind == LineState::Kind::kPoll; }
+    bool Deferred() const { return !queue.empty(); }
 
     bool originWait = false;
     bool stepWait = false;
     int waitingOp = OP_IDLE;
+    std::uint64_t waitOwner = 0;  // generation that armed the wait
+    // Generation that armed each timer slot; an expiry reaches only that operation.
+    std::array<std::uint64_t, 7> slotOwner{};
 
     TableCursor readCursor;
     TableCursor writeCursor;

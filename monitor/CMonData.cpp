@@ -105,20 +105,12 @@ void CMonData::Parse(std::string_view data) {
     // The waits end on the status word taken over, so they do not end while another window
     // than the main window is in front.
     if (t.originWait && (m.statusWord & kBitOriginDone) != 0) {
-        const int op = t.waitingOp;
-        t.originWait = false;
-        t.waitingOp = OP_IDLE;
-        if (op != OP_IDLE && op != OP_STOP) {
-            CTrxData(ctx_).Run(op, 0, kStatusMonitorBit);
-        }
+        CTrxData(ctx_).OnWaitedBit(0);
         m.forceRefresh = true;
         status.SetOriginDone(true);
     }
     if (t.stepWait && (m.statusWord & kBitInPosition) != 0) {
-        const int op = t.waitingOp;
-        t.stepWait = false;
-        t.waitingOp = OP_IDLE;
-        CTrxData(ctx_).Run(op, kStatusStepComplete, kStatusMonitorBit);
+        CTrxData(ctx_).OnWaitedBit(kStatusStepComplete);
         m.forceRefresh = true;
     }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <cmath>
 
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
@@ -165,6 +166,12 @@ int InchingMinimum(int series) {
         default:
             return 0;
     }
+}
+
+// A distance typed in mm, to the nearest micrometre: 2.01 is 2010, not the 2009 that the
+// binary fraction truncates to.
+int Microns(const std::string& text) {
+    return TruncToInt(std::round(Atof(text) * kMicronsPerMm));
 }
 
 bool IsJogButton(ui::ControlId id) {
@@ -376,6 +383,9 @@ void CPageDrv::ResetOperationButtons() {
     }
     SetOriginCaption(0);
     continuousRunning_ = false;
+    // The jog buttons are up: a later mouse release must not send a jog release.
+    jogDirection_ = 0;
+    deferredRelease_ = false;
 }
 
 void CPageDrv::EnableOperationKind(int kind) {
@@ -464,7 +474,8 @@ void CPageDrv::DisplayAlarms() {
 }
 
 void CPageDrv::SetAlarmResetEnable(bool enable) {
-    form_->SetEnabled(IDC_ALARM_RESET, enable && !monitorMode_);
+    form_->SetEnabled(IDC_ALARM_RESET,
+                      enable && !monitorMode_ && ctx_.status.linkState == kLinkOnline);
     resetLock_ = !enable;
 }
 
@@ -484,7 +495,10 @@ void CPageDrv::OnClicked(ui::ControlId id) {
             break;
         }
         case IDC_ALARM_RESET:
-            Run(OP_ALARM, 1, 0);
+            // Never over an operation that runs: the reset would replace it.
+            if (ctx_.status.linkState == kLinkOnline && ctx_.trx.currentOp == OP_IDLE) {
+                Run(OP_ALARM, 1, 0);
+            }
             break;
         case IDC_SERVO:
             ServoClicked();
@@ -638,9 +652,8 @@ bool CPageDrv::OnSpinDelta(ui::ControlId id, int delta) {
     if (id == IDC_INCHING_SPIN) {
         const long long stroke = ctx_.status.stroke[0] * kMicronsPerMm;
         // Wide enough that a saturated typed value plus the arrow's step cannot overflow.
-        const long long typed = static_cast<long long>(TruncToInt(
-                                    Atof(form_->Text(IDC_INCHING_DISTANCE)) * kMicronsPerMm)) +
-                                delta;
+        const long long typed =
+            static_cast<long long>(Microns(form_->Text(IDC_INCHING_DISTANCE))) + delta;
         const int value =
             static_cast<int>(std::max<long long>(std::min(typed, stroke), inchingMinimum_));
         form_->SetText(IDC_INCHING_DISTANCE,
@@ -726,7 +739,9 @@ void CPageDrv::JogRelease(ui::ControlId id) {
     const int direction = jogDirection_;
     jogDirection_ = 0;
     deferredRelease_ = false;
-    if (ctx_.status.linkState == kLinkOnline) {
+    // While the link runs an operation (the alarm read an alarm started, a stop) that one has
+    // switched the inputs off; a release would replace it.
+    if (ctx_.status.linkState == kLinkOnline && ctx_.trx.currentOp == OP_IDLE) {
         Run(OP_DRIVE, (direction << kStepShift) | kServoOn, 0);
     }
 }
@@ -739,11 +754,9 @@ void CPageDrv::InchingClicked(ui::ControlId id) {
         return;
     }
     const int speed = Atoi(form_->Text(IDC_JOG_SPEED));
-    const float text = static_cast<float>(Atof(form_->Text(IDC_INCHING_DISTANCE)));
     SetServoDisplay(1);
-    const float sign = id == IDC_INCH_CONNECTOR ? -1.0F : 1.0F;
-    const int distance =
-        TruncToInt(static_cast<double>(text * static_cast<float>(kMicronsPerMm) * sign));
+    const int sign = id == IDC_INCH_CONNECTOR ? -1 : 1;
+    const int distance = Microns(form_->Text(IDC_INCHING_DISTANCE)) * sign;
     const int step = id == IDC_INCH_CONNECTOR ? kInchConnector : kInchOpposite;
     EnableOperationKind(kKindInching);
     Run(OP_INCHING, (step << kStepShift) | kServoOnDrive | (speed & kSpeedMask), distance);
@@ -762,7 +775,7 @@ void CPageDrv::NormaliseJogSpeed() {
 }
 
 void CPageDrv::NormaliseInchingDistance() {
-    int value = TruncToInt(Atof(form_->Text(IDC_INCHING_DISTANCE)) * kMicronsPerMm);
+    int value = Microns(form_->Text(IDC_INCHING_DISTANCE));
     value = std::min(value, ctx_.status.stroke[0] * kMicronsPerMm);
     if (inchingIncrement_ >= 1) {
         value = std::max(value, inchingMinimum_);
@@ -1069,7 +1082,9 @@ void CPageDrv::ColourTable() {
 void CPageDrv::SetContinuousButtons(bool enable, bool running) {
     form_->SetEnabled(IDC_CONT_END, enable && running);
     form_->SetColours(IDC_CONT_END, running ? kEndRunning : kEndIdle);
-    form_->SetEnabled(IDC_CONT_START, enable && !running);
+    // While the link is busy (a single step runs until it is stopped) a start would drive a
+    // second motion; the link state's own enabling brings the button back.
+    form_->SetEnabled(IDC_CONT_START, enable && !running && ctx_.status.linkState != kLinkBusy);
 }
 
 void CPageDrv::ShowFirstRow() {
@@ -1155,6 +1170,11 @@ void CPageDrv::RunContinuous(bool start) {
         Run(OP_STEP_RUN, table_.RunParameter(r), table_.RunTimeMs(r));
         return;
     }
+}
+
+bool CPageDrv::MotionRunning() const {
+    return jogDirection_ != 0 || continuousRunning_ || form_->IsChecked(IDC_STEP_START) ||
+           CTrxData(ctx_).MotionRunning();
 }
 
 void CPageDrv::StopContinuous() {

@@ -74,6 +74,7 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     ui::Form& GetForm() override { return *form_; }
     void Refresh() override;
     void StopContinuous() override;
+    bool MotionRunning() const override;
     void ShowStatusLamps(std::uint16_t word) override;
     void ShowMonitorValue(int controlId, const std::string& text) override;
     void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,

@@ -372,6 +372,30 @@ void CMain::SetLinkState(int state) {
     if (drive_) {
         drive_->SetMonitorModeFlag(state == kLinkMonitorMode);
     }
+    // The values are drawn for the new state now, and again from the next monitor reply even
+    // when it holds the same values as the last one before the change.
+    ctx_.monitor.lastValues.clear();
+    if (ctx_.monitorClient != nullptr) {
+        ctx_.monitorClient->FormatMonitorValues();
+    }
+    if (state == kLinkOnline && ioUploadAfterStop_) {
+        ioUploadAfterStop_ = false;
+        Post([](CMain& window) { window.StartDeferredIoUpload(); });
+    } else if (state != kLinkBusy) {
+        ioUploadAfterStop_ = false;
+    }
+}
+
+void CMain::StartDeferredIoUpload() {
+    const StatusBlock& s = ctx_.status;
+    if (shownPage_ != kPageIo || (s.flags & kFlagDetailRead) != 0) {
+        return;
+    }
+    if (s.linkState != kLinkOnline || ctx_.trx.currentOp != OP_IDLE) {
+        ioUploadAfterStop_ = true;  // the stop has not ended yet
+        return;
+    }
+    CTrxData(ctx_).Run(OP_IO_UPLOAD, 0, 0);
 }
 
 void CMain::EnableMainWindow(bool enable) {
@@ -420,10 +444,6 @@ void CMain::Post(std::function<void(CMain&)> task) {
 
 void CMain::PostClose() {
     Post([](CMain& window) { window.OnClose(); });
-}
-
-void CMain::PostStopRequest() {
-    Post([](CMain& window) { CTrxData(window.ctx_).Run(OP_STOP, 0, 0); });
 }
 
 void CMain::RequestExit() {
@@ -698,9 +718,12 @@ void CMain::OnTabChanged() {
     }
     const StatusBlock& s = ctx_.status;
     const bool detailRead = (s.flags & kFlagDetailRead) != 0;
-    const bool skipLeaving =
-        (previous == kPageDrive && next == kPageIo && !detailRead) || !Online();
-    if (!skipLeaving) {
+    // Leaving the Monitor/Test page for the I/O page before its parameters were read skips
+    // the leaving actions, so that no stop replaces the upload the I/O page starts. A motion
+    // that runs is stopped all the same, and the upload follows the stop.
+    const bool toFirstIoUpload = previous == kPageDrive && next == kPageIo && !detailRead;
+    const bool motion = drive_ && drive_->MotionRunning();
+    if (Online() && (!toFirstIoUpload || motion)) {
         switch (previous) {
             case kPageIo:
                 CTrxData(ctx_).Run(OP_MANUAL_OUTPUT, kAllOutputsToFunctions, 0);
@@ -712,13 +735,11 @@ void CMain::OnTabChanged() {
                 }
                 break;
             case kPageDrive:
-                if (s.linkState == kLinkBusy) {
-                    PostStopRequest();
-                }
+                // The page's stop routine asks for the one stop.
                 if (drive_) {
                     drive_->StopContinuous();
                 }
-                PostStopRequest();
+                ioUploadAfterStop_ = toFirstIoUpload;
                 break;
             default:
                 break;
@@ -733,7 +754,7 @@ void CMain::OnTabChanged() {
                 io_->Prepare();
                 io_->SetInputLock(false);
             }
-            if (!detailRead && s.linkState == kLinkOnline) {
+            if (!detailRead && s.linkState == kLinkOnline && !ioUploadAfterStop_) {
                 CTrxData(ctx_).Run(OP_IO_UPLOAD, 0, 0);
             }
             previousTab_ = kPageIo;
@@ -795,6 +816,10 @@ void CMain::RunAbout() {
 void CMain::OpenExpertWindow(int purpose) {
     if (form_->CurrentItem(IDC_TABS) == kPageDrive && Online()) {
         CTrxData(ctx_).Run(OP_STOP, 0, 0);
+        if (drive_) {
+            // The page's buttons are reset; the stop it asks for is the one under way.
+            drive_->StopContinuous();
+        }
     }
     CDlgPwd password(services_, purpose);
     if (password.DoModal(form_.get()) != ui::kIdOk) {
@@ -878,6 +903,10 @@ void CMain::OnClose() {
         return;
     }
 
+    if (Online() && drive_ && drive_->MotionRunning()) {
+        // The questions below wait for the user; the actuator does not.
+        drive_->StopContinuous();
+    }
     std::array<bool, kPageCount> changed{};
     if (Connected()) {
         changed[kPageIo] = binding_.CollectView(kViewIo, kNoList, 0);

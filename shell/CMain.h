@@ -168,7 +168,9 @@ class CMain : public LinkHost,
     PageView* Page(int page) const;
     // Runs `task` later on the loop, unless this window is gone by then.
     void Post(std::function<void(CMain&)> task);
-    void PostStopRequest();
+    // The I/O page's first upload, once the stop that leaving the Monitor/Test page asked for
+    // has ended.
+    void StartDeferredIoUpload();
     std::string Text(int id) const { return services_.Text(id); }
 
     LinkContext& ctx_;
@@ -195,6 +197,7 @@ class CMain : public LinkHost,
 
     bool closing_ = false;
     int previousTab_ = kPageBasic;
+    bool ioUploadAfterStop_ = false;
     int shownPage_ = -1;
     bool pagesCreated_ = false;
     bool windowsDestroyed_ = false;

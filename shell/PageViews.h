@@ -27,7 +27,7 @@ inline constexpr int kTemplateDetail = 204;
 inline constexpr int kTemplateCommSetup = 138;
 
 class PageView {
-public:
+  public:
     virtual ~PageView() = default;
     virtual ui::Form& GetForm() = 0;
     // After every link state other than busy, and where the main window's sequences say so.
@@ -36,7 +36,7 @@ public:
 
 // Page 0, I/O Setup.
 class IoPageView : public PageView {
-public:
+  public:
     // The page is about to be shown.
     virtual void Prepare() {}
     // While set, the manual-output buttons do nothing.
@@ -47,14 +47,14 @@ public:
 
 // Page 1, Basic Parameter Setup.
 class BasicPageView : public PageView {
-public:
+  public:
     // Control 1512 read as a signed integer: the stroke chosen on the page (0 for "Select").
     virtual int StrokeNumber() { return 0; }
 };
 
 // Page 2, Step Data Setup.
 class StepPageView : public PageView {
-public:
+  public:
     // The stroke the Basic page held when the tab was entered, for the limits before the
     // initial upload.
     virtual void SetBasicStroke(int /*stroke*/) {}
@@ -70,9 +70,12 @@ public:
 
 // Page 3, Monitor/Test.
 class DrivePageView : public PageView {
-public:
+  public:
     // Leaving the page: reset the operation buttons and stop a continuous run.
     virtual void StopContinuous() {}
+    // The page drives a motion: a jog, a single step, a continuous run, or an operation of its
+    // own that moves the table.
+    virtual bool MotionRunning() const { return false; }
     virtual void ShowStatusLamps(std::uint16_t /*word*/) {}
     virtual void ShowMonitorValue(int /*controlId*/, const std::string& /*text*/) {}
     virtual void ShowOperationResult(int /*contEnable*/, int /*servoOn*/, int /*originCaption*/,
@@ -95,7 +98,7 @@ public:
 
 // The step browser (template 205).
 class BrowserView {
-public:
+  public:
     virtual ~BrowserView() = default;
     virtual ui::Form& GetForm() = 0;
     virtual void SetListTexts(const StepListTexts& /*texts*/) {}

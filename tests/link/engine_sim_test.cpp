@@ -78,9 +78,9 @@ TEST_F(EngineSimTest, CommandStartedDuringAPollGoesOutWithThePollReply) {
     ctx.trx.lastRequest.controllerId = 1;
     CTimer(ctx).StartPoll();
     loop.Advance(101);
-    ASSERT_TRUE(ctx.trx.pollInFlight);
+    ASSERT_TRUE(ctx.trx.PollInFlight());
     trx().Run(OP_ALARM, 0, 0);
-    EXPECT_TRUE(ctx.trx.deferred);
+    EXPECT_TRUE(ctx.trx.Deferred());
     loop.Advance(200);
     const auto poll = bus.Replies("MO");
     const auto oe = bus.Requests("OE");

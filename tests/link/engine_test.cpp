@@ -88,7 +88,7 @@ TEST_F(EngineTest, ReplyWhenNothingIsAwaitedIsDropped) {
     line->Reply("01OEOK");
     loop.Advance(100);
     EXPECT_TRUE(line->sent.empty());
-    EXPECT_FALSE(ctx.trx.inFlight);
+    EXPECT_FALSE(ctx.trx.InFlight());
 }
 
 TEST_F(EngineTest, SpoiltPollReplyWhileIdleResendsNothing) {
@@ -104,7 +104,7 @@ TEST_F(EngineTest, SpoiltPollReplyWhileIdleResendsNothing) {
     line->Deliver(":01MOOK0080000000000000000000000000000000\r\n");  // bad checksum
     loop.Advance(50);
     EXPECT_EQ(line->Bodies().back(), "01 MO");
-    EXPECT_FALSE(ctx.trx.pollInFlight);
+    EXPECT_FALSE(ctx.trx.PollInFlight());
     loop.Advance(100);
     EXPECT_EQ(line->Bodies().back(), "01 MO");
     EXPECT_EQ(SentAt("01 RE").size(), 1U);
@@ -128,15 +128,15 @@ TEST_P(StaleReplyTest, WhileOnlyThePollIsOutAnswersNoCommand) {
     ctx.trx.lastRequest.controllerId = 1;
     CTimer(ctx).StartPoll();
     loop.Advance(100);
-    ASSERT_TRUE(ctx.trx.pollInFlight);
+    ASSERT_TRUE(ctx.trx.PollInFlight());
     trx().Run(OP_ALARM, 0, 0);  // its "OE 0 0 0" waits behind the poll
-    ASSERT_TRUE(ctx.trx.deferred);
+    ASSERT_TRUE(ctx.trx.Deferred());
     line->Reply(GetParam().body);
     // Not taken for the waiting command, which goes out now; the operation waits for its
     // real answer.
     EXPECT_EQ(line->Commands(), (Bodies{"01 OE 0 0 0"}));
     EXPECT_EQ(ctx.trx.retryCount, 0);
-    EXPECT_FALSE(ctx.trx.pollInFlight);
+    EXPECT_FALSE(ctx.trx.PollInFlight());
     EXPECT_EQ(ctx.trx.currentOp, OP_ALARM);
     loop.Advance(50);
     EXPECT_EQ(line->Commands(), (Bodies{"01 OE 0 0 0", "01 RE"}));

@@ -89,7 +89,7 @@ TEST_F(OperationsTest, StepDownloadAfterAnUploadSendsOnlyTheCommit) {
     trx().Run(OP_STEP_DOWNLOAD, 0, 0);
     // Every row was unchanged: the whole list ran inside this one call up to the commit.
     EXPECT_EQ(ctx.trx.lastRequest.body, "01 EU");
-    EXPECT_TRUE(ctx.trx.inFlight);
+    EXPECT_TRUE(ctx.trx.InFlight());
     loop.Advance(1000);
     EXPECT_EQ(Commands(), (Bodies{"01 EU"}));
     EXPECT_EQ(host.messages, (std::vector<int>{ids::IDS_UPDATE_COMPLETE}));
