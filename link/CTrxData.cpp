@@ -66,8 +66,8 @@ void CTrxData::Run(int op, int param, int status) {
     if (t.currentOp == OP_EXIT && op != OP_IDLE) {
         return;  // the goodbye runs to its end
     }
-    if (op == OP_STOP && t.currentOp == OP_STOP) {
-        return;  // a stop is already under way
+    if (op == OP_STOP && (t.currentOp == OP_STOP || t.currentOp == OP_ALARM)) {
+        return;  // a stop is already under way: the alarm read starts with one too
     }
     t.currentParam = param;
     t.retryCount = 0;
@@ -432,6 +432,10 @@ bool CTrxData::MotionRunning() const {
         default:
             return false;
     }
+}
+
+bool CTrxData::Stopping() const {
+    return ctx_.trx.currentOp == OP_STOP || ctx_.trx.currentOp == OP_ALARM;
 }
 
 bool CTrxData::ReleaseStaleLine() {

@@ -42,6 +42,9 @@ class CTrxData {
     void ExpectReplyFrom(int controllerId);
     // A motion of the Monitor/Test page is being driven by the current operation.
     bool MotionRunning() const;
+    // The current operation switches the operation inputs off by itself (a stop, an alarm
+    // read): a further stop or servo off would only replace it.
+    bool Stopping() const;
     // How long a poll may wait for its reply at the line speed: request and longest reply on
     // the wire, the controller's longest answer delay and a margin.
     static std::int64_t PollTimeoutMs(int baud);

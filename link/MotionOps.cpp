@@ -59,6 +59,10 @@ int CTrxData::OpAlarm(int step, int param, int /*status*/) {
         case 0:
             v.resetFlag = param;
             StopWaits();
+            // While the alarm is read nothing else may start: it would replace the read.
+            if (ctx_.status.linkState == kLinkOnline) {
+                SetLinkState(kLinkBusy);
+            }
             SendCommand(cmd::kStopAll);
             return kWait;
         case 1:

@@ -681,6 +681,9 @@ void CPageDrv::ServoClicked() {
         SetServoDisplay(0);
         return;
     }
+    if (on == 0 && CTrxData(ctx_).Stopping()) {
+        return;  // the link is switching everything off already
+    }
     SetLinkState(kLinkBusy);
     Run(OP_DRIVE, on != 0 ? kServoOn : 0, 0);
 }
@@ -875,7 +878,9 @@ void CPageDrv::StepStartClicked() {
 void CPageDrv::StepStopClicked() {
     if (form_->IsChecked(IDC_STEP_STOP)) {
         ResetOperationButtons();
-        Run(OP_DRIVE, kServoOn, 0);
+        if (!CTrxData(ctx_).Stopping()) {
+            Run(OP_DRIVE, kServoOn, 0);
+        }
     } else {
         form_->SetChecked(IDC_STEP_START, false);
         form_->SetChecked(IDC_STEP_STOP, true);
