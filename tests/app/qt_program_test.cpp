@@ -20,6 +20,7 @@
 #include "app/QtProgram.h"
 #include "link/CIniRw.h"
 #include "link/StatusBlock.h"
+#include "monitor/CPageDrv.h"
 #include "shell/CMain.h"
 #include "shell/InstanceLock.h"
 #include "tests/support/TempDir.h"
@@ -109,10 +110,45 @@ class ChildProcess {
         return -1;
     }
 
+    // All the output that comes within `quietMs` of the last.
+    std::string ReadAvailable(int quietMs) {
+        std::string text;
+        for (;;) {
+            pollfd p{out_, POLLIN, 0};
+            if (::poll(&p, 1, quietMs) <= 0) {
+                return text;
+            }
+            char buf[4096];
+            const ssize_t n = ::read(out_, buf, sizeof buf);
+            if (n <= 0) {
+                return text;
+            }
+            text.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+
   private:
     pid_t pid_ = -1;
     int out_ = -1;
 };
+
+// The requests of a tavro-sim --verbose log ("    123 ms -> :01 OE 0 1 1F5\r\n"), as command
+// texts without ID and checksum.
+std::vector<std::string> RequestsInLog(const std::string& log) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    const std::string arrow = "-> :";
+    while ((at = log.find(arrow, at)) != std::string::npos) {
+        const std::size_t start = at + arrow.size() + 3;  // past "01 "
+        const std::size_t end = log.find("\\r", start);
+        if (end == std::string::npos || end < start + 2) {
+            break;
+        }
+        out.push_back(log.substr(start, end - start - 2));  // the checksum off
+        at = end;
+    }
+    return out;
+}
 
 TEST(QtProgram, StartsSearchesConnectsUploadsAndShowsTheBasicPage) {
     TempDir runtime;
@@ -185,6 +221,116 @@ TEST(QtProgram, StartsSearchesConnectsUploadsAndShowsTheBasicPage) {
     const std::string name = port.substr(5);
     EXPECT_EQ(title, "Tavro Motor Controller Configuration Software <<" + name +
                          " / Controller ID1 / Communication speed19200>>");
+}
+
+// The servo is switched off 80 ms after "Return to Origin", while the reply to that command is
+// still due (every "OE" is answered 300 ms late): the servo off reaches the controller, the
+// lamp and the button agree, and the monitor poll goes on.
+TEST(QtProgram, ServoOffWhileTheOriginReplyIsDueReachesTheController) {
+    TempDir runtime;
+    TempDir settings;
+    ChildProcess sim({TAVRO_SIM_EXE, "--id", "1", "--quiet", "--byte-timing", "--verbose",
+                      "--fault", "delay:*,code=OE,ms=300"},
+                     {"XDG_RUNTIME_DIR=" + runtime.Path()});
+    const std::string port = sim.ReadLine(kStartMs);
+    ASSERT_EQ(port.rfind("/dev/", 0), 0U) << "tavro-sim printed \"" << port << "\"";
+
+    CIniRw ini(settings.Path());
+    ini.SetComAndSpeed(1, 19200, port);
+    ini.SetAuto(1);
+    ini.SetSlvAuto(1);
+    ini.SetSlvRange(1 * 256 + 1);
+
+    app::QtProgram program(settings.Path(), Language::kEnglish);
+    enum class Phase { kConnect, kServoOn, kOrigin, kServoOff, kSettle, kDone };
+    Phase phase = Phase::kConnect;
+    int settleTicks = 0;
+    bool servoOffClicked = false;
+    std::string log;
+    int servoDisplay = -1;
+    std::uint16_t lamps = 0xFFFF;
+    app::driver::Ticker ticker(kTickMs, [&] {
+        if (QWidget* search = app::driver::VisibleWindowWith(1150)) {
+            if (app::driver::IsEnabled(search, 1150)) {
+                app::driver::Click(search, 1150);
+            }
+            return false;
+        }
+        CMain* window = program.Main();
+        const StatusBlock& s = program.Context().status;
+        if (window == nullptr || (s.flags & kFlagUploadDone) == 0) {
+            return false;
+        }
+        auto* form = dynamic_cast<qt::QtForm*>(window->GetForm());
+        if (form == nullptr || !form->TopWindow()->isVisible()) {
+            return false;
+        }
+        QWidget* top = form->TopWindow();
+        const bool idle = s.linkState == kLinkOnline && program.Context().trx.currentOp == OP_IDLE;
+        switch (phase) {
+            case Phase::kConnect:
+                if (idle && app::driver::ChooseTab(top, CMain::IDC_TABS, kPageDrive)) {
+                    phase = Phase::kServoOn;
+                }
+                return false;
+            case Phase::kServoOn:
+                if (idle && app::driver::Click(top, CPageDrv::IDC_SERVO)) {
+                    phase = Phase::kOrigin;
+                }
+                return false;
+            case Phase::kOrigin:
+                if (idle && window->DrivePage()->ServoDisplay() == 1 &&
+                    app::driver::Click(top, CPageDrv::IDC_ORIGIN)) {
+                    QTimer::singleShot(80, [&, top] {
+                        servoOffClicked = app::driver::Click(top, CPageDrv::IDC_SERVO);
+                    });
+                    phase = Phase::kServoOff;
+                }
+                return false;
+            case Phase::kServoOff:
+                if (servoOffClicked && idle) {
+                    phase = Phase::kSettle;
+                }
+                return false;
+            case Phase::kSettle:
+                // A second for the poll to show the controller's state.
+                if (++settleTicks < 1000 / kTickMs) {
+                    return false;
+                }
+                servoDisplay = window->DrivePage()->ServoDisplay();
+                lamps = window->DrivePage()->StatusBits();
+                // What reached the controller before the goodbye of the close.
+                log = sim.ReadAvailable(200);
+                phase = Phase::kDone;
+                top->close();
+                return true;
+            case Phase::kDone:
+                return true;
+        }
+        return true;
+    });
+    QTimer::singleShot(kGiveUpMs, [] {
+        std::fputs("the servo off did not complete in time\n", stderr);
+        std::_Exit(1);
+    });
+    program.Run();
+
+    ASSERT_EQ(phase, Phase::kDone);
+    EXPECT_TRUE(servoOffClicked);
+    EXPECT_EQ(servoDisplay, 0);
+    EXPECT_EQ(lamps & (1U << 4), 0U) << "the SVON lamp is lit";
+    const std::vector<std::string> requests = RequestsInLog(log);
+    std::vector<std::string> motion;
+    std::size_t pollsAfterStop = 0;
+    for (const std::string& r : requests) {
+        if (r.rfind("OE ", 0) == 0 && (r == "OE 0 1 1" || !motion.empty())) {
+            motion.push_back(r);
+        } else if (r == "MO" && motion.size() >= 2) {
+            ++pollsAfterStop;
+        }
+    }
+    EXPECT_EQ(motion, (std::vector<std::string>{"OE 0 1 1", "OE 0 0 0"}));
+    EXPECT_GE(pollsAfterStop, 3U) << "the monitor poll stopped";
 }
 
 TEST(QtProgram, SecondCopyExitsAtOnceWithoutOutput) {
