@@ -207,6 +207,119 @@ double IndexOfValue(const ValueList& list, double value) {
     return 0.0;
 }
 
+// --- one control: a stored value to what it shows, and what it shows back to a number ---
+
+double ShownValue(const BindingDescriptor& d, double v, bool pulse) {
+    switch (d.conversion) {
+        case kConvIndexPlusOne:
+            return v - 1.0;
+        case kConvValueList:
+            if (const ValueList* list = ListFor(d, pulse)) {
+                return IndexOfValue(*list, v);
+            }
+            return v;
+        case kConvOperation:
+            return pulse ? 0 : ((TruncToInt(v) & kPushingBit) != 0 ? 1 : 0);
+        case kConvPushingSpeed:
+            return pulse ? v : TruncToInt(v) & kPushingSpeedMask;
+        case kConvLogicLatch:
+            return TruncToInt(v) & 1;
+        case kConvDirectionWord:
+            return TruncToInt(v) >> 1;
+        default:
+            return v;
+    }
+}
+
+std::string EditText(const BindingDescriptor& d, double shown) {
+    return ui::CCtrlBatch::FormatScaled(shown, d.scale, d.decimals);
+}
+
+double EditNumber(const BindingDescriptor& d, std::string_view text) {
+    // Kept as the image keeps it, without rounding; text that overflows a float collects as
+    // 0 rather than as infinity.
+    const auto f = static_cast<float>(Atof(text) * ui::CCtrlBatch::Scale(d.scale));
+    return std::isfinite(f) ? f : 0.0F;
+}
+
+// -1 selects nothing.
+int ListIndex(const BindingDescriptor& d, double shown, int itemCount) {
+    const int index = TruncToInt(shown / ui::CCtrlBatch::Scale(d.scale));
+    return index >= 0 && index < itemCount ? index : -1;
+}
+
+double ListNumber(const BindingDescriptor& d, int index) {
+    return TruncToInt(index * ui::CCtrlBatch::Scale(d.scale));
+}
+
+ui::ControlId CheckedRadioFor(const BindingDescriptor& d, double shown) {
+    const int offset = TruncToInt(shown);
+    const bool inGroup = offset >= 0 && offset <= d.lastControl - d.control;
+    return inGroup ? d.control + offset : ui::kNoControl;
+}
+
+double RadioNumber(const BindingDescriptor& d, ui::ControlId checked) {
+    const int offset = checked == ui::kNoControl ? 0 : checked - d.control;
+    return std::max(0, TruncToInt(offset * ui::CCtrlBatch::Scale(d.scale)));
+}
+
+// A control's number as the cell stores it; the latches carry a value to the next descriptor.
+double Converted(const BindingDescriptor& d, double value, bool pulse, float controllerCopy,
+                 BindingState& latches) {
+    switch (d.conversion) {
+        case kConvIndexPlusOne:
+            return value + 1.0;
+        case kConvValueList:
+            if (const ValueList* list = ListFor(d, pulse)) {
+                return ValueAtIndex(*list, value);
+            }
+            return value;
+        case kConvOperation:
+            latches.operationLatch = TruncToInt(value);
+            if (pulse) {
+                return controllerCopy;
+            }
+            return latches.operationLatch == 1 ? kPushingWord : kPositioningWord;
+        case kConvPushingSpeed: {
+            int word = TruncToInt(value);
+            if (latches.operationLatch == 1) {
+                word |= kPushingBit;
+            }
+            latches.operationLatch = 0;
+            return word;
+        }
+        case kConvLogicLatch:
+            latches.logicLatch = TruncToInt(value);
+            return value;
+        case kConvDirectionWord: {
+            const double word = (TruncToInt(value) * 2) | latches.logicLatch;
+            latches.logicLatch = 0;
+            return word;
+        }
+        default:
+            return value;
+    }
+}
+
+// While the detail dialog is open it owns the operation word.
+bool LeftToTheDetailDialog(const BindingDescriptor& d, const StatusBlock& status) {
+    return d.conversion == kConvOperation && status.detailOpen == 1;
+}
+
+// A Step page cell can be shown and collected without the page: its only list has a value
+// list for its items, and no descriptor waits for a latch.
+constexpr bool CollectsWithoutAForm(std::span<const BindingDescriptor> table) {
+    for (const BindingDescriptor& d : table) {
+        if ((d.kind == kBindList && (d.listStep == nullptr || d.listPulse == nullptr)) ||
+            d.conversion == kConvPushingSpeed || d.conversion == kConvLogicLatch ||
+            d.conversion == kConvDirectionWord) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(CollectsWithoutAForm(kStepView));
+
 }  // namespace
 
 std::span<const BindingDescriptor> CBinding::Table(int view) {
@@ -263,64 +376,55 @@ bool CBinding::Pulse() const {
 
 double CBinding::Collected(const BindingDescriptor& d, const ui::Form& form, CellAddress cell,
                            bool pulse) {
-    const double s = ui::CCtrlBatch::Scale(d.scale);
     double value = 0.0;
     switch (d.kind) {
-        case kBindEdit: {
-            // Kept as the image keeps it, without rounding; text that overflows a float
-            // collects as 0 rather than as infinity.
-            const auto f = static_cast<float>(Atof(form.Text(d.control)) * s);
-            value = std::isfinite(f) ? f : 0.0F;
+        case kBindEdit:
+            value = EditNumber(d, form.Text(d.control));
             break;
-        }
         case kBindList:
-            value = TruncToInt(form.CurrentItem(d.control) * s);
+            value = ListNumber(d, form.CurrentItem(d.control));
             break;
-        case kBindRadio: {
-            const ui::ControlId checked = form.CheckedRadio(d.control, d.lastControl);
-            const int offset = checked == ui::kNoControl ? 0 : checked - d.control;
-            value = std::max(0, TruncToInt(offset * s));
+        case kBindRadio:
+            value = RadioNumber(d, form.CheckedRadio(d.control, d.lastControl));
             break;
-        }
         default:
             break;
     }
-    switch (d.conversion) {
-        case kConvIndexPlusOne:
-            value += 1.0;
-            break;
-        case kConvValueList:
-            if (const ValueList* list = ListFor(d, pulse)) {
-                value = ValueAtIndex(*list, value);
-            }
-            break;
-        case kConvOperation:
-            state_.operationLatch = TruncToInt(value);
-            if (pulse) {
-                value = CEepData(ctx_).GetCell(cell.group, cell.parameter,
-                                               ParameterImage::kControllerCopy);
-            } else {
-                value = state_.operationLatch == 1 ? kPushingWord : kPositioningWord;
-            }
-            break;
-        case kConvPushingSpeed: {
-            int word = TruncToInt(value);
-            if (state_.operationLatch == 1) {
-                word |= kPushingBit;
-            }
-            state_.operationLatch = 0;
-            value = word;
-            break;
+    const float controllerCopy =
+        CEepData(ctx_).GetCell(cell.group, cell.parameter, ParameterImage::kControllerCopy);
+    return Converted(d, value, pulse, controllerCopy, state_);
+}
+
+float CBinding::StepPageStores(int parameter, float value, float controllerCopy,
+                               const StatusBlock& status) {
+    const bool pulse = status.controlType == kControlTypePulse;
+    for (const BindingDescriptor& d : kStepView) {
+        if ((pulse ? d.parameterPulse : d.parameterStep) != parameter) {
+            continue;
         }
-        case kConvLogicLatch:
-            state_.logicLatch = TruncToInt(value);
-            break;
-        case kConvDirectionWord:
-            value = (TruncToInt(value) * 2) | state_.logicLatch;
-            state_.logicLatch = 0;
-            break;
-        default:
-            break;
+        if (LeftToTheDetailDialog(d, status)) {
+            return value;
+        }
+        const double shown = ShownValue(d, value, pulse);
+        double number = 0.0;
+        switch (d.kind) {
+            case kBindEdit:
+                number = EditNumber(d, EditText(d, shown));
+                break;
+            case kBindList: {
+                const ValueList* list = ListFor(d, pulse);
+                const auto items = static_cast<int>(list->pairs.size());
+                number = ListNumber(d, ListIndex(d, shown, items));
+                break;
+            }
+            case kBindRadio:
+                number = RadioNumber(d, CheckedRadioFor(d, shown));
+                break;
+            default:
+                break;
+        }
+        BindingState latches;
+        return static_cast<float>(Converted(d, number, pulse, controllerCopy, latches));
     }
     return value;
 }
@@ -329,8 +433,7 @@ bool CBinding::Skipped(int view, const BindingDescriptor& d, CellAddress cell) c
     if (d.conversion == kConvLogicLatch) {
         return true;
     }
-    // While the detail dialog is open it owns the operation word.
-    if (d.conversion == kConvOperation && ctx_.status.detailOpen == 1) {
+    if (LeftToTheDetailDialog(d, ctx_.status)) {
         return true;
     }
     if (view != kViewIo) {
@@ -404,21 +507,14 @@ bool CBinding::CollectView(int view, int listControl, int row) {
 void CBinding::Show(const BindingDescriptor& d, ui::Form& form, double value) const {
     switch (d.kind) {
         case kBindEdit:
-            form.SetText(d.control, ui::CCtrlBatch::FormatScaled(value, d.scale, d.decimals));
+            form.SetText(d.control, EditText(d, value));
             break;
-        case kBindList: {
-            const int index = TruncToInt(value / ui::CCtrlBatch::Scale(d.scale));
-            form.SetCurrentItem(d.control,
-                                index >= 0 && index < form.ItemCount(d.control) ? index : -1);
+        case kBindList:
+            form.SetCurrentItem(d.control, ListIndex(d, value, form.ItemCount(d.control)));
             break;
-        }
-        case kBindRadio: {
-            const int offset = TruncToInt(value);
-            const bool inGroup = offset >= 0 && offset <= d.lastControl - d.control;
-            form.CheckRadio(d.control, d.lastControl,
-                            inGroup ? d.control + offset : ui::kNoControl);
+        case kBindRadio:
+            form.CheckRadio(d.control, d.lastControl, CheckedRadioFor(d, value));
             break;
-        }
         default:
             break;
     }
@@ -439,31 +535,7 @@ bool CBinding::DisplayView(int view, int listControl, int row, int copy) {
         }
         const double v = image.GetCell(cell->group, cell->parameter, CopyIndex(copy));
         differ = image.IsModified(cell->group, cell->parameter) || differ;
-        double shown = v;
-        switch (d.conversion) {
-            case kConvIndexPlusOne:
-                shown = v - 1.0;
-                break;
-            case kConvValueList:
-                if (const ValueList* list = ListFor(d, pulse)) {
-                    shown = IndexOfValue(*list, v);
-                }
-                break;
-            case kConvOperation:
-                shown = pulse ? 0 : ((TruncToInt(v) & kPushingBit) != 0 ? 1 : 0);
-                break;
-            case kConvPushingSpeed:
-                shown = pulse ? v : TruncToInt(v) & kPushingSpeedMask;
-                break;
-            case kConvLogicLatch:
-                shown = TruncToInt(v) & 1;
-                break;
-            case kConvDirectionWord:
-                shown = TruncToInt(v) >> 1;
-                break;
-            default:
-                break;
-        }
+        const double shown = ShownValue(d, v, pulse);
         if (form != nullptr) {
             Show(d, *form, shown);
         }

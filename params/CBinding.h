@@ -57,6 +57,14 @@ class CBinding {
 
     const BindingState& State() const { return state_; }
 
+    // What the Step Data Setup page stores into cell `parameter` of a step that shows `value`
+    // when its edit row is stored untouched: the value to the field's decimals, a load mass
+    // off its grid as 0, the page's operation word (the controller's own in pulse type, the
+    // cell left alone while the Detail dialog is open). Cells the page does not edit keep
+    // `value`. For callers without the page, such as a file loaded from the command line.
+    static float StepPageStores(int parameter, float value, float controllerCopy,
+                                const StatusBlock& status);
+
     static std::span<const BindingDescriptor> Table(int view);
     // The cell a descriptor uses for a list row (listControl 0: its base cell); nothing when
     // the row is not one of the list's rows.

@@ -140,8 +140,62 @@ constexpr ParamLine kParamLines[] = {
 // Below its minimum a record value still passes within one float epsilon of it.
 constexpr float kMinimumTolerance = FLT_EPSILON;
 
+// The widest text "%.Nf" gives a finite 32-bit float: a sign, the 39 digits of FLT_MAX and
+// the decimals.
+constexpr std::size_t WidestNumber(int decimals) {
+    const auto digits = static_cast<std::size_t>(std::numeric_limits<float>::max_exponent10 + 1);
+    return 1 + digits + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0);
+}
+
+constexpr std::size_t WidestField(ModeSet modes, int decimals) {
+    const std::size_t number = modes == kNoMode ? 0 : WidestNumber(decimals);
+    // A field some mode does not carry is written "NO DATA" in that mode.
+    const std::size_t noData = modes == kAllModes ? 0 : kNoData.size();
+    return number > noData ? number : noData;
+}
+
+constexpr std::size_t Digits(int n) {
+    std::size_t d = 1;
+    for (; n >= 10; n /= 10) {
+        ++d;
+    }
+    return d;
+}
+
+constexpr std::size_t LongestParamLine() {
+    std::size_t longest = 0;
+    for (const ParamLine& line : kParamLines) {
+        std::array<std::size_t, kParameterLineFields> widths{};
+        widths.fill(kNoData.size());
+        for (std::size_t i = 0; i < line.count; ++i) {
+            const ParamField& f = line.fields[i];
+            widths[static_cast<std::size_t>(f.position - 1)] = WidestField(f.modes, f.decimals);
+        }
+        std::size_t length = kParameterLineFields - 1;
+        for (const std::size_t w : widths) {
+            length += w;
+        }
+        longest = length > longest ? length : longest;
+    }
+    return longest;
+}
+
+constexpr std::size_t LongestRecordLine() {
+    std::size_t length = Digits(kStepsInStepType);
+    for (const RecordField& f : kRecordLayout) {
+        length += 1 + (f.check == Check::kReserved ? std::string_view(kReservedText).size()
+                                                   : WidestField(f.modes, f.decimals));
+    }
+    return length;
+}
+
+constexpr std::size_t kLongestLine = LongestParamLine() > LongestRecordLine() ? LongestParamLine()
+                                                                              : LongestRecordLine();
+static_assert(kLongestLine >= kStepFileHeader.size());
+
 // Large enough for 6 + 15 lines of the longest length, so what lies beyond is never needed.
 constexpr std::size_t kMaxReadBytes = 64 * 1024;
+static_assert(kMaxReadBytes >= (6 + kStepsInStepType) * (kLongestLine + 2));
 
 const char* const kCrLf = "\r\n";
 
@@ -176,7 +230,7 @@ class LineCursor {
         if (!l.empty() && l.back() == '\r') {
             l.remove_suffix(1);
         }
-        if (l.size() > kMaxStepFileLine) {
+        if (l.size() > kLongestLine) {
             return Result::kTooLong;
         }
         line = l;
@@ -426,6 +480,10 @@ bool WriteAll(int fd, std::string_view content) {
 }
 
 }  // namespace
+
+std::size_t MaxStepFileLine() {
+    return kLongestLine;
+}
 
 std::string StepFileVersionText(int major, int minor, int patch) {
     return Format("%.2f", Atof(Format("%d.%d%d", major, minor, patch)));

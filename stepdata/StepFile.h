@@ -35,8 +35,9 @@ inline constexpr std::string_view kRecordSizePrefix = ":RecodeSize=";
 inline constexpr std::string_view kNoData = "NO DATA";
 inline constexpr int kParameterLineFields = 59;
 inline constexpr int kRecordFields = 18;
-// The longest line a reader takes, line end not counted.
-inline constexpr std::size_t kMaxStepFileLine = 511;
+// The longest line a reader takes, line end not counted: the longest line the writer can
+// compose, with every field at the widest text its format gives a 32-bit float.
+std::size_t MaxStepFileLine();
 
 enum class StepFileError {
     kNone,

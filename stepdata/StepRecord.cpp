@@ -228,8 +228,10 @@ RangeCheck IsInRange(std::string_view text, const FieldRange& range) {
     }
     const double m = kPowersOfTen[d];
     const std::int64_t value = TruncToInt64(m * v);
-    const std::int64_t top = TruncToInt64(m * static_cast<double>(range.max));
-    const std::int64_t bottom = TruncToInt64(m * static_cast<double>(range.min));
+    // The limits are rounded to whole increments, not truncated: a float limit lies a little
+    // off its decimal value, and 0.0001F truncated to ten-thousandths would be 0.
+    const std::int64_t top = TruncToInt64(std::round(m * static_cast<double>(range.max)));
+    const std::int64_t bottom = TruncToInt64(std::round(m * static_cast<double>(range.min)));
     out.inRange = !(top < value || bottom > value);
     return out;
 }

@@ -323,6 +323,114 @@ TEST_F(Cli, LoadingWhatTheControllerHoldsSendsNothing) {
     EXPECT_TRUE(Writes().empty());
 }
 
+// The line of a load, as fast or as slow as the controller's own speed, every reply late.
+struct LoadLine {
+    const char* name;
+    int baud;
+    bool byteTiming;
+    std::int64_t replyDelayMs;  // 0: none
+};
+
+constexpr LoadLine kLoadLines[] = {
+    {"Instant", 19200, false, 0},
+    {"At9600WithLateReplies", 9600, true, 300},
+    {"At57600WithLateReplies", 57600, true, 300},
+};
+
+// A page file stores what the Step Data Setup page would store: the values it changes as the
+// page's edit row keeps them, the controller's own values as they are.
+class LoadAsTheStepPage : public Cli, public ::testing::WithParamInterface<LoadLine> {
+  protected:
+    LoadAsTheStepPage() {
+        ControllerOptions o;
+        o.baud = GetParam().baud;
+        sim::SimController& ctl = AddController(o);
+        ctl.SetParameter(3, 5, 32774.0F);  // step 1: pushing at the page's pushing speed
+        ctl.SetParameter(4, 5, 32783.0F);  // step 2: pushing speed 15, set in the Detail dialog
+        ctl.SetParameter(4, 7, 75.0F);     // and a load mass the page does not offer
+        ctl.SetParameter(7, 7, 100.0F);
+        bus.SetByteTiming(GetParam().byteTiming);
+        if (GetParam().replyDelayMs > 0) {
+            Fault late(FaultKind::kExtraDelay, sim::kUnlimited);
+            late.delayMs = GetParam().replyDelayMs;
+            bus.Faults().Add(late);
+        }
+    }
+
+    int RunOnLine(std::vector<std::string> args) {
+        args.insert(args.end(), {"--baud", std::to_string(GetParam().baud)});
+        return Run(args);
+    }
+
+    // The parameter writes and the commit as they went on the wire.
+    std::vector<std::string> WriteFrames() const {
+        std::vector<std::string> frames;
+        for (const auto& r : bus.Requests()) {
+            const auto spaces = std::count(r.command.begin(), r.command.end(), ' ');
+            if ((r.code == "EE" && spaces == 3) || r.code == "EU") {
+                frames.push_back(r.bytes);
+            }
+        }
+        return frames;
+    }
+};
+
+TEST_P(LoadAsTheStepPage, FileValuesAreStoredAsThePageStoresThem) {
+    ASSERT_EQ(RunOnLine({"save-steps", files.File("held.dat")}), 0) << err.str();
+    const std::string held = files.Read("held.dat");
+    ASSERT_NE(held.find("\r\n2,0.000,1.00,20,1000,1000,32783,1.0,0,0,75,0,"), std::string::npos);
+
+    // What the controller holds, values the page could not store included, changes nothing.
+    bus.ClearLog();
+    ASSERT_EQ(RunOnLine({"load-steps", files.File("held.dat")}), 0) << err.str();
+    EXPECT_NE(err.str().find("347: No data has been sent"), std::string::npos) << err.str();
+    EXPECT_TRUE(WriteFrames().empty());
+
+    // Pushing speed 15 and 75 g for step 1 are stored as the page stores them: pushing at its
+    // own speed and no load mass, which the controller holds already.
+    files.Write("same.dat", WithField(WithField(held, 6, 6, "32783"), 6, 10, "75"));
+    bus.ClearLog();
+    ASSERT_EQ(RunOnLine({"load-steps", files.File("same.dat")}), 0) << err.str();
+    EXPECT_NE(err.str().find("347: No data has been sent"), std::string::npos) << err.str();
+    EXPECT_TRUE(WriteFrames().empty());
+
+    std::string changed = held;
+    changed = WithField(changed, 8, 1, "1234.567");  // step 3: the page keeps whole micrometres
+    changed = WithField(changed, 8, 6, "32783");     // step 3: pushing
+    changed = WithField(changed, 9, 10, "150");      // step 4: on the grid
+    changed = WithField(changed, 10, 10, "75");      // step 5: off the grid, the controller 100
+    changed = WithField(changed, 11, 10, "75");      // step 6: off the grid, the controller 0
+    files.Write("changed.dat", changed);
+    bus.ClearLog();
+    ASSERT_EQ(RunOnLine({"load-steps", files.File("changed.dat")}), 0) << err.str();
+    EXPECT_EQ(WriteFrames(), (std::vector<std::string>{
+                                 ":01 EE 5 0 1235.0000047\r\n",
+                                 ":01 EE 5 5 32774.0000006\r\n",
+                                 ":01 EE 6 7 150.0000074\r\n",
+                                 ":01 EE 7 7 0.00000D9\r\n",
+                                 ":01 EUE5\r\n",
+                             }));
+    EXPECT_NE(err.str().find("345: Update complete."), std::string::npos) << err.str();
+    if (GetParam().replyDelayMs > 0) {
+        for (const auto& reply : bus.Replies("EE")) {
+            EXPECT_EQ(reply.faults, std::vector<FaultKind>{FaultKind::kExtraDelay});
+        }
+    }
+    sim::SimController& ctl = bus.ControllerAt(0);
+    EXPECT_EQ(ctl.StoredParameter(5, 5), 32774.0F);
+    EXPECT_EQ(ctl.StoredParameter(8, 7), 0.0F);
+    EXPECT_EQ(ctl.StoredParameter(4, 5), 32783.0F) << "a step the file leaves alone";
+
+    // Loaded once more, the same file finds everything in place.
+    bus.ClearLog();
+    ASSERT_EQ(RunOnLine({"load-steps", files.File("changed.dat")}), 0) << err.str();
+    EXPECT_NE(err.str().find("347: No data has been sent"), std::string::npos) << err.str();
+    EXPECT_TRUE(WriteFrames().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, LoadAsTheStepPage, ::testing::ValuesIn(kLoadLines),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Files the window refuses, made from a good one.
 struct BadFile {
     const char* name;

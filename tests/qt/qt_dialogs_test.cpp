@@ -7,8 +7,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <string>
+#include <vector>
 
+#include "link/LinkContext.h"
+#include "link/VirtualLoop.h"
+#include "stepdata/CFileRw.h"
 #include "tests/support/TempDir.h"
+#include "ui/StringTable.h"
 #include "ui/qt/QtFileChooser.h"
 #include "ui/qt/QtPrompter.h"
 
@@ -74,9 +80,11 @@ class QtFileChooserDialogTest : public testing::Test {
             auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(field, nullptr);
             field->setText(name);
-            // Refusing a missing file brings up a box of its own; answer it, then give up.
-            QTimer::singleShot(0, &dialog, [&dialog] {
+            // Refusing a missing file, or confirming a replacement, brings up a box of the
+            // dialog's own; answer it, then give up.
+            QTimer::singleShot(0, &dialog, [this, &dialog] {
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    dialogAsked = true;
                     box->close();
                 }
                 dialog.reject();
@@ -91,6 +99,7 @@ class QtFileChooserDialogTest : public testing::Test {
     QStringList filters;
     QString suffix;
     QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    bool dialogAsked = false;
 };
 
 TEST_F(QtFileChooserDialogTest, SavingAddsTheDefaultExtension) {
@@ -98,6 +107,33 @@ TEST_F(QtFileChooserDialogTest, SavingAddsTheDefaultExtension) {
     EXPECT_EQ(chooser.ChooseSave(request), dir.File("steps.dat"));
     EXPECT_EQ(filters, QStringList{QStringLiteral("Step Data File (*.dat)")});
     EXPECT_EQ(suffix, QStringLiteral("dat"));
+}
+
+// The program asks 348 with the full path itself; the file dialog must not ask before it.
+TEST_F(QtFileChooserDialogTest, SavingOverAFileAsksOnceWithTheProgramsQuestion) {
+    dir.Write("old.dat", "old contents");
+    const std::string path = dir.File("old.dat");
+    TypeAndAccept(QString::fromStdString(path));
+    const StringTable strings(Language::kEnglish);
+    qt::QtPrompter prompter;
+    std::vector<std::string> shown;
+    prompter.SetOnShown([&shown](QWidget& widget) {
+        auto& box = static_cast<QMessageBox&>(widget);
+        shown.push_back(box.text().toStdString());
+        QAbstractButton* answer = box.button(QMessageBox::Yes);
+        (answer != nullptr ? answer : box.button(QMessageBox::Ok))->click();
+    });
+    VirtualLoop loop;
+    LinkContext ctx{loop, "/nonexistent"};
+    CFileRw file(prompter, chooser, ctx,
+                 [&strings](int id) { return std::string(strings.Text(id)); });
+
+    EXPECT_EQ(file.Save(StepFileMode::kPage), 0);
+    EXPECT_FALSE(dialogAsked);
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "\"" + path + "\" already exists.\nDo you want to replace it?",
+                         "Save complete."}));
+    EXPECT_EQ(dir.Read("old.dat").substr(0, kStepFileHeader.size()), kStepFileHeader);
 }
 
 TEST_F(QtFileChooserDialogTest, OpeningTakesOnlyAFileThatExists) {

@@ -426,5 +426,56 @@ INSTANTIATE_TEST_SUITE_P(Types, PageFileRoundTripTest,
                                                                               : "StepData");
                          });
 
+// A step shown and stored untouched: what the page keeps of a value, and the same from the
+// binding without the page, which is how the command line stores a page file.
+struct UntouchedCase {
+    const char* name;
+    int controlType;
+    int cell;
+    float value;
+    float controller;
+    float stored;
+};
+
+constexpr UntouchedCase kUntouchedCases[] = {
+    {"PushingAtSpeedFifteen", kControlTypeStep, kCellOperationWord, 32783.0F, 6.0F, 32774.0F},
+    {"PositioningAtSpeedFifteen", kControlTypeStep, kCellOperationWord, 15.0F, 32774.0F, 6.0F},
+    {"PulseTypeKeepsTheControllersWord", kControlTypePulse, kCellOperationWord, 32783.0F, 32790.0F,
+     32790.0F},
+    {"LoadMassOffTheGrid", kControlTypeStep, kCellLoadMass, 75.0F, 100.0F, 0.0F},
+    {"LoadMassOnTheGrid", kControlTypeStep, kCellLoadMass, 150.0F, 0.0F, 150.0F},
+    {"LoadMassBeyondTheList", kControlTypeStep, kCellLoadMass, 1050.0F, 0.0F, 0.0F},
+    {"TargetBetweenMicrometres", kControlTypeStep, kCellTargetPosition, 1234.567F, 0.0F, 1235.0F},
+    {"TimeInThousandths", kControlTypeStep, kCellPositioningTime, 1.234F, 1.0F, 1.23F},
+    {"SpeedWithAFraction", kControlTypeStep, kCellSpeed, 20.6F, 20.0F, 21.0F},
+    {"ThrustInHundredths", kControlTypeStep, kCellThrustSetting, 2.55F, 1.0F, 2.5F},
+    {"MovementModeOfNoRadio", kControlTypeStep, kCellMovementMode, 2.0F, 0.0F, 0.0F},
+    {"InForceLevelIsNoCellOfThePage", kControlTypeStep, kCellInForceLevel, 1.3F, 0.7F, 1.3F},
+};
+
+class UntouchedStepTest : public ::testing::TestWithParam<UntouchedCase> {};
+
+TEST_P(UntouchedStepTest, TheBindingStoresWhatThePageStores) {
+    const UntouchedCase& c = GetParam();
+    sim::ControllerOptions options;
+    options.controlType = c.controlType == kControlTypePulse ? sim::kTypePulse : sim::kTypeStepData;
+    StepPageHarness h(options);
+    h.StartOnline();
+    h.EnterTab();
+    constexpr int kStep = 2;
+    h.ctx.image.SetCell(StepImageRow(kStep), c.cell, c.controller, ParameterImage::kControllerCopy);
+    h.ctx.image.SetCell(StepImageRow(kStep), c.cell, c.value, ParameterImage::kEditCopy);
+
+    ASSERT_TRUE(h.pageForm.ClickCell(IDC_STEP_LIST, kStep, 3));
+    ASSERT_TRUE(h.pageForm.ClickCell(IDC_STEP_LIST, 0, 3));
+    EXPECT_TRUE(h.prompter.Shown().empty());
+    EXPECT_FLOAT_EQ(h.Edit(kStep, c.cell), c.stored);
+    EXPECT_EQ(CBinding::StepPageStores(c.cell, c.value, c.controller, h.ctx.status),
+              h.Edit(kStep, c.cell));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, UntouchedStepTest, ::testing::ValuesIn(kUntouchedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace tavro::test

@@ -3,7 +3,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -315,6 +317,103 @@ TEST_P(StepFileRoundTripTest, WrittenFileGivesBackTheSameEditCopies) {
 INSTANTIATE_TEST_SUITE_P(Modes, StepFileRoundTripTest, ::testing::ValuesIn(kRoundTripCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Every carried cell at the end of its load range where its text is widest: the gains at
+// their maxima, the steps alternately at their maxima and at their minima.
+void FillEveryCarriedCellAtItsExtremes(LinkContext& c) {
+    ParameterImage& im = c.image;
+    const float row0[22] = {50,      3, 1, 255, 0,   0,   255, 255, 255,  255, 90,
+                            1000.0F, 2, 2, 3,   200, 200, 1,   1,   3.0F, 70,  50000};
+    for (int cell = 0; cell < 22; ++cell) {
+        im.SetCell(0, cell, row0[cell], kEdit);
+    }
+    im.SetCell(1, 0, 2.0F, kEdit);
+    for (int cell = 13; cell <= 15; ++cell) {
+        im.SetCell(1, cell, 65535.0F, kEdit);
+    }
+    im.SetCell(1, 17, 1.0F, kEdit);
+    for (int cell = 12; cell <= 56; ++cell) {
+        im.SetCell(2, cell, 65535.0F, kEdit);
+    }
+    for (int n = 0; n < 15; ++n) {
+        const int g = 3 + n;
+        const bool top = n % 2 == 0;
+        im.SetCell(g, kCellTargetPosition, top ? 50000.0F : -50000.0F, kEdit);
+        im.SetCell(g, kCellPositioningTime, top ? 60.0F : 0.0F, kEdit);
+        im.SetCell(g, kCellSpeed, top ? 500.0F : 0.0F, kEdit);
+        im.SetCell(g, kCellAcceleration, top ? 60000.0F : 0.0F, kEdit);
+        im.SetCell(g, kCellDeceleration, top ? 60000.0F : 0.0F, kEdit);
+        // Bits 0..14 at most 32767, the pushing bit set; or the smallest pushing speed.
+        im.SetCell(g, kCellOperationWord, top ? 65535.0F : 1.0F, kEdit);
+        im.SetCell(g, kCellThrustSetting, top ? 5.0F : 1.0F, kEdit);
+        im.SetCell(g, kCellLoadMass, top ? 1000.0F : 0.0F, kEdit);
+        im.SetCell(g, kCellMovementMode, top ? 0.0F : 1.0F, kEdit);
+        im.SetCell(g, kCellInForceLevel, top ? 5.0F : 0.5F, kEdit);
+        for (int cell = kCellInPositionRange; cell <= kCellAreaB2; ++cell) {
+            im.SetCell(g, cell, top ? 50000.0F : 0.0F, kEdit);
+        }
+        im.SetCell(g, kCellPidSetNo, top ? 15.0F : 0.0F, kEdit);
+    }
+}
+
+std::size_t LongestLine(const std::string& text) {
+    std::size_t longest = 0;
+    for (const std::string& line : Lines(text)) {
+        longest = std::max(longest, line.size());
+    }
+    return longest;
+}
+
+class StepFileExtremesTest : public ::testing::TestWithParam<RoundTripCase> {
+  protected:
+    test::TempDir tmp;
+};
+
+TEST_P(StepFileExtremesTest, SaveOpenSaveIsByteIdentical) {
+    const RoundTripCase& c = GetParam();
+    VirtualLoop loop;
+    LinkContext source{loop, "/nonexistent"};
+    source.status.controlType = c.controlType;
+    FillEveryCarriedCellAtItsExtremes(source);
+    ASSERT_TRUE(SaveStepFile(tmp.File("first.dat"), c.mode, source));
+    const std::string first = tmp.Read("first.dat");
+    if (c.mode == StepFileMode::kDetailWithPid) {
+        // The 15 gain sets at 65535.0, 65535.000 and 65535.0000.
+        EXPECT_EQ(Lines(first)[5].size(), 546U);
+    }
+
+    LinkContext target{loop, "/nonexistent"};
+    target.status.controlType = c.controlType;
+    const StepFileContents read = LoadStepFile(tmp.File("first.dat"), c.mode, target);
+    ASSERT_EQ(read.error, StepFileError::kNone);
+    ASSERT_TRUE(SaveStepFile(tmp.File("second.dat"), c.mode, target));
+    EXPECT_EQ(tmp.Read("second.dat"), first);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, StepFileExtremesTest, ::testing::ValuesIn(kRoundTripCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Whatever the image holds, the reader takes every line the writer makes and judges the file
+// by its values: a cell no load range admits is message 312, never a format error.
+TEST(StepFileLineBound, TheWritersWidestLinesAreReadAndJudgedByTheirValues) {
+    VirtualLoop loop;
+    LinkContext c{loop, "/nonexistent"};
+    for (int g = 0; g < ParameterImage::kGroupCount; ++g) {
+        for (int p = 0; p < ParameterImage::CellCount(g); ++p) {
+            c.image.SetCell(g, p, -std::numeric_limits<float>::max(), kEdit);
+        }
+    }
+    std::size_t longest = 0;
+    for (const StepFileMode mode :
+         {StepFileMode::kPage, StepFileMode::kDetail, StepFileMode::kDetailWithPid}) {
+        const std::string text = ComposeStepFile(mode, c.image, c.status, "2.20");
+        longest = std::max(longest, LongestLine(text));
+        EXPECT_EQ(ParseStepFile(text, mode, c.status.controlType, c.image).error,
+                  StepFileError::kValue)
+            << static_cast<int>(mode);
+    }
+    EXPECT_EQ(longest, MaxStepFileLine());
+}
+
 // A valid record line padded to `length` characters through a reserved field.
 std::string RecordOfLength(std::size_t length) {
     const std::string head = "4,0.000,0.00,0,0,0,6,1.0,";
@@ -372,11 +471,12 @@ constexpr StructureCase kStructureCases[] = {
      [] { return FileText::Page(15).KeepLines(5).Text(); }, StepFileError::kFormat},
     {"file_ends_before_the_last_record", kControlTypeStep,
      [] { return FileText::Page(15).KeepLines(6 + 14).Text(); }, StepFileError::kFormat},
-    {"record_line_of_512_characters", kControlTypeStep,
-     [] { return FileText::Page(15).Record(3, RecordOfLength(512)).Text(); },
+    {"record_line_one_beyond_the_longest_the_writer_makes", kControlTypeStep,
+     [] { return FileText::Page(15).Record(3, RecordOfLength(MaxStepFileLine() + 1)).Text(); },
      StepFileError::kFormat},
-    {"record_line_of_511_characters", kControlTypeStep,
-     [] { return FileText::Page(15).Record(3, RecordOfLength(511)).Text(); }, StepFileError::kNone},
+    {"record_line_as_long_as_the_longest_the_writer_makes", kControlTypeStep,
+     [] { return FileText::Page(15).Record(3, RecordOfLength(MaxStepFileLine())).Text(); },
+     StepFileError::kNone},
     {"header_line_of_100000_characters", kControlTypeStep,
      [] { return FileText::Page(15).Line(0, std::string(100000, '[')).Text(); },
      StepFileError::kFormat},

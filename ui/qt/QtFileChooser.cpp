@@ -29,6 +29,9 @@ std::optional<std::string> QtFileChooser::Run(const ui::FileRequest& request, bo
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog, toolkitDialog_);
+    // The presenter asks about replacing a file, with the full path once the default
+    // extension is added; a second question from the dialog would only repeat it.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = NameFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);

@@ -12,7 +12,8 @@ class QFileDialog;
 namespace tavro::qt {
 
 // File dialogs: the presenters' filter text turned into the toolkit's, the default extension
-// added to a name typed without one, and only existing files accepted for opening.
+// added to a name typed without one, and only existing files accepted for opening. Whether to
+// replace an existing file is the presenters' question, not the dialog's.
 class QtFileChooser : public ui::FileChooser {
   public:
     explicit QtFileChooser(std::function<QWidget*()> parent = {}) : parent_(std::move(parent)) {}
