@@ -29,4 +29,8 @@ void CliMonitor::FormatMonitorValues() {
     CMonData(ctx_).FormatValues();
 }
 
+void CliMonitor::ShowSilence() {
+    CMonData(ctx_).ShowSilence();
+}
+
 }  // namespace tavro::cli

@@ -21,6 +21,7 @@ class CliMonitor : public MonitorClient {
     void DecodeMonitorReply(std::string_view data) override;
     void DecodeAlarmReply(std::string_view data) override;
     void FormatMonitorValues() override;
+    void ShowSilence() override;
 
   private:
     LinkContext& ctx_;

@@ -4,6 +4,8 @@ namespace tavro {
 
 bool CTimer::StartPoll() {
     StopTimer(kPoll);
+    // The silence of the poll counts from its start.
+    ctx_.trx.lastHeardMs = ctx_.loop.NowMs();
     LinkContext* ctx = &ctx_;
     auto& id = ctx_.timers.ids[kPoll];
     id = ctx_.loop.StartTimer(kPollPeriodMs, true, [ctx] { CTimer(*ctx).Expired(kPoll); });

@@ -15,6 +15,9 @@ constexpr int kVersionMin = 2160;
 constexpr int kVersionLimit = 3000;
 constexpr int kVersionFullHistory = 2500;
 constexpr int kShortAlarmHistory = 4;
+// A poll unanswered this long shows the state as unknown; this long ends as for a command.
+constexpr std::int64_t kPollSilenceShownMs = 1000;
+constexpr std::int64_t kPollGiveUpMs = 4000;
 
 }  // namespace
 
@@ -222,8 +225,36 @@ std::int64_t CTrxData::PollTimeoutMs(int baud) {
     return wireMs + kLongestDelayMs + kMarginMs;
 }
 
+void CTrxData::Heard() {
+    TrxState& t = State();
+    t.lastHeardMs = ctx_.loop.NowMs();
+    t.silenceShown = false;
+}
+
+bool CTrxData::PollSilenceEnds() {
+    TrxState& t = State();
+    if (t.line.kind == LineState::Kind::kCommand) {
+        return false;  // a command has its own resends
+    }
+    const std::int64_t silent = ctx_.loop.NowMs() - t.lastHeardMs;
+    if (silent >= kPollGiveUpMs) {
+        NoResponse();
+        return true;
+    }
+    if (silent >= kPollSilenceShownMs && !t.silenceShown) {
+        t.silenceShown = true;
+        if (ctx_.monitorClient != nullptr) {
+            ctx_.monitorClient->ShowSilence();
+        }
+    }
+    return false;
+}
+
 void CTrxData::Poll() {
     TrxState& t = State();
+    if (PollSilenceEnds()) {
+        return;
+    }
     if (!LineFree() || !t.queue.empty()) {
         return;
     }
@@ -296,6 +327,7 @@ void CTrxData::OnFrame(std::string_view text) {
         // Nothing is awaited. A monitor reply whose poll timed out still tells the state.
         if (monitorReply && IsOk(*parsed) && t.line.kind == LineState::Kind::kFree &&
             ctx_.monitorClient != nullptr) {
+            Heard();
             ctx_.monitorClient->DecodeMonitorReply(parsed->data);
         } else {
             ++t.counters.droppedFrames;
@@ -314,6 +346,7 @@ void CTrxData::OnFrame(std::string_view text) {
         // goes on, and the waiting command goes out now.
         FreeLine();
         if (answer) {
+            Heard();
             t.retryCount = 0;
             t.lastReply = *parsed;
             if (ctx_.monitorClient != nullptr) {
@@ -330,6 +363,7 @@ void CTrxData::OnFrame(std::string_view text) {
     if (monitorReply) {
         // The late reply of a poll that timed out: it answers no command.
         if (IsOk(*parsed) && ctx_.monitorClient != nullptr) {
+            Heard();
             ctx_.monitorClient->DecodeMonitorReply(parsed->data);
         }
         return;
@@ -341,6 +375,13 @@ void CTrxData::OnFrame(std::string_view text) {
     const bool bad = !parsed || !CheckReply(*parsed, expected);
     const bool current = sent.owner == t.generation;
     CountAnswer();
+    if (current && t.currentOp == OP_SEARCH && parsed && AnswersProbe(*parsed)) {
+        // Whatever the probed ID says, a controller is there: one that does not know "VE"
+        // answers with the code "NG", and connecting to it then reports it unsupported.
+        t.search.answered = true;
+        TakeReply(*parsed);
+        return;
+    }
     if (!current) {
         // The answer of an operation that has been replaced: nothing is continued by it.
         ++t.counters.supersededReplies;
@@ -371,8 +412,16 @@ void CTrxData::OnFrame(std::string_view text) {
     OnReplyTimeout();
 }
 
+bool CTrxData::AnswersProbe(const ReplyRecord& reply) const {
+    const LineCommand& sent = ctx_.trx.line.command;
+    return reply.controllerId == sent.expectId &&
+           reply.checksum == static_cast<int>(Checksum(reply.body)) &&
+           (reply.code == sent.code || reply.code == cmd::kStatusNg);
+}
+
 void CTrxData::TakeReply(const ReplyRecord& reply) {
     TrxState& t = State();
+    Heard();
     t.retryCount = 0;
     t.lastReply = reply;
     FreeLine();

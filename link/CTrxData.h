@@ -100,6 +100,12 @@ class CTrxData {
     bool ReleaseStaleLine();
     void HandleRefusal(bool poll);
     void TakeReply(const ReplyRecord& reply);
+    // A well-formed reply from the ID the search probes, "NG" included.
+    bool AnswersProbe(const ReplyRecord& reply) const;
+    void Heard();
+    // A poll tick: after a second without an answer the display shows the state as unknown,
+    // after four the link gives up as for any command. True when it gave up.
+    bool PollSilenceEnds();
     void SetLinkState(int state) { Host().SetLinkState(state); }
     // Sends to the ID of the last request record, where Run puts controllerId.
     void SendCommand(std::string_view commandText);

@@ -169,7 +169,7 @@ int CTrxData::OpSearch(int step, int param, int /*status*/) {
         s.last = param & kByte;
         s.count = 0;
         s.probed = s.first;
-    } else if (IsOk(State().lastReply) && s.count < SearchState::kMaxFound) {
+    } else if (s.answered && s.count < SearchState::kMaxFound) {
         s.found[static_cast<std::size_t>(s.count++)] = s.probed;
     }
     const int total = s.last - s.first + 1;
@@ -186,6 +186,7 @@ int CTrxData::OpSearch(int step, int param, int /*status*/) {
         return kWait;
     }
     State().lastRequest.controllerId = s.probed;
+    s.answered = false;
     Send(cmd::kVersion, s.probed);
     return kWait;
 }

@@ -65,6 +65,8 @@ class LinkHost {
     // The status word on the I/O Setup page's lamps and, when `monitorPage`, on the
     // Monitor/Test page's lamps.
     virtual void ShowStatusLamps(std::uint16_t /*word*/, bool /*monitorPage*/) {}
+    // The controller's state is not known (it has not answered for a while): every lamp off.
+    virtual void ShowStatusUnknown() {}
     // One of the five value texts (controls 1730..1734).
     virtual void ShowMonitorValue(int /*controlId*/, const std::string& /*text*/) {}
     virtual void ShowAlarms(const std::vector<int>& /*codes*/) {}

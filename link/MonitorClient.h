@@ -14,6 +14,9 @@ class MonitorClient {
     virtual void DecodeAlarmReply(std::string_view data) = 0;
     // Rewrites the five value texts from the state last decoded.
     virtual void FormatMonitorValues() = 0;
+    // The controller has not answered a poll for a while: the lamps and values are shown as
+    // unknown until the next monitor reply.
+    virtual void ShowSilence() = 0;
 };
 
 }  // namespace tavro

@@ -17,6 +17,7 @@ struct MonitorState {
     std::uint32_t lastStatusWord = 0;
     bool forceRefresh = true;        // take the next reply over even when unchanged
     bool suppressPageLamps = false;  // the next take-over updates the I/O Setup lamps only
+    bool stale = false;              // no poll was answered for a while: nothing is known
     bool lastOriginBit = false;
     bool lastAlarmClearBit = false;
     std::array<std::int64_t, kValueCount> values{};

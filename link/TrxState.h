@@ -36,6 +36,7 @@ struct SearchState {
     int last = 0;
     int probed = 0;
     int count = 0;
+    bool answered = false;                   // the ID being probed has answered
     std::array<int, kMaxFound + 1> found{};  // 0-terminated
 };
 
@@ -120,6 +121,10 @@ struct TrxState {
     LineState line;
     std::deque<LineCommand> queue;  // commands waiting for the line, at most kQueueLimit
     LineCounters counters;
+    // When the controller was last heard from (or the poll last started): the poll's silence
+    // is measured from here.
+    std::int64_t lastHeardMs = 0;
+    bool silenceShown = false;
 
     bool InFlight() const { return line.kind == LineState::Kind::kCommand; }
     bool PollInFlight() const { return line.kind == LineState::Kind::kPoll; }

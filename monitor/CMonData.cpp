@@ -76,6 +76,12 @@ void CMonData::Parse(std::string_view data) {
     LinkHost& host = ctx_.Host();
     const std::uint16_t word = static_cast<std::uint16_t>(Hex(data.substr(0, kStatusChars)));
     bool redisplay = false;
+    if (m.stale) {
+        // The controller answers again: everything is drawn from this reply.
+        m.stale = false;
+        m.forceRefresh = true;
+        m.lastValues.clear();
+    }
 
     if (status.GetFrontPhase() == kFrontMain && (word != m.lastStatusWord || m.forceRefresh)) {
         host.ShowStatusLamps(word, !m.suppressPageLamps);
@@ -117,6 +123,14 @@ void CMonData::Parse(std::string_view data) {
     if (ParseValues(data.substr(kStatusChars)) || redisplay) {
         FormatValues();
     }
+}
+
+void CMonData::ShowSilence() {
+    ctx_.monitor.stale = true;
+    if (CStatusFlg(ctx_).GetFrontPhase() == kFrontMain) {
+        ctx_.Host().ShowStatusUnknown();
+    }
+    FormatValues();
 }
 
 bool CMonData::ParseValues(std::string_view block) {
@@ -161,7 +175,8 @@ void CMonData::FormatValues() {
     CStatusFlg status(ctx_);
     const MonitorState& m = ctx_.monitor;
     const int link = status.GetLinkState();
-    const bool shown = status.IsOriginDone() && link != kLinkNoController && link != kLinkNoPort;
+    const bool shown =
+        status.IsOriginDone() && link != kLinkNoController && link != kLinkNoPort && !m.stale;
     const bool busy = (m.statusWord & kBitBusy) != 0;
     const int type = status.GetControlType();
     // The target position means something only for the pulse type in monitor mode.

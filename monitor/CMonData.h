@@ -34,6 +34,9 @@ class CMonData {
     void ParseAlarm(std::string_view data);
     // Writes the five value texts into the Monitor/Test page.
     void FormatValues();
+    // No poll has been answered for a while: lamps off and values "-" until the next reply,
+    // which is then shown whatever it holds.
+    void ShowSilence();
 
     std::uint16_t StatusWord() const { return ctx_.monitor.statusWord; }
     std::int64_t Value(std::size_t field) const;

@@ -332,6 +332,12 @@ void CPageDrv::ShowStatusLamps(std::uint16_t word) {
     lastLampAlarm_ = AlarmActive();
 }
 
+void CPageDrv::ShowStatusUnknown() {
+    for (const LampRow& row : kLamps) {
+        form_->SetColours(row.lamp, kLampOff);
+    }
+}
+
 void CPageDrv::RedrawLamps() {
     for (const LampRow& row : kLamps) {
         const bool on = ((statusBits_ >> row.bit) & 1U) != 0;

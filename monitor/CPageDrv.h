@@ -76,6 +76,7 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     void StopContinuous() override;
     bool MotionRunning() const override;
     void ShowStatusLamps(std::uint16_t word) override;
+    void ShowStatusUnknown() override;
     void ShowMonitorValue(int controlId, const std::string& text) override;
     void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
                              int contRunning, int resetTable) override;

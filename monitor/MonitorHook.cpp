@@ -26,4 +26,8 @@ void MonitorHook::FormatMonitorValues() {
     CMonData(ctx_).FormatValues();
 }
 
+void MonitorHook::ShowSilence() {
+    CMonData(ctx_).ShowSilence();
+}
+
 }  // namespace tavro

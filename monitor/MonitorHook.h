@@ -16,6 +16,7 @@ class MonitorHook : public MonitorClient {
     void DecodeMonitorReply(std::string_view data) override;
     void DecodeAlarmReply(std::string_view data) override;
     void FormatMonitorValues() override;
+    void ShowSilence() override;
 
   private:
     LinkContext& ctx_;

@@ -567,6 +567,15 @@ void CMain::ShowStatusLamps(std::uint16_t word, bool monitorPage) {
     }
 }
 
+void CMain::ShowStatusUnknown() {
+    if (io_) {
+        io_->ShowIoWord(0);
+    }
+    if (drive_) {
+        drive_->ShowStatusUnknown();
+    }
+}
+
 void CMain::ShowMonitorValue(int controlId, const std::string& text) {
     if (drive_) {
         drive_->ShowMonitorValue(controlId, text);

@@ -108,6 +108,7 @@ class CMain : public LinkHost,
     void SetSendingBusy(int busy) override;
     void ReleaseDeferredJog() override;
     void ShowStatusLamps(std::uint16_t word, bool monitorPage) override;
+    void ShowStatusUnknown() override;
     void ShowMonitorValue(int controlId, const std::string& text) override;
     void ShowAlarms(const std::vector<int>& codes) override;
     void SetAlarmResetEnable(bool enable) override;

@@ -77,6 +77,8 @@ class DrivePageView : public PageView {
     // own that moves the table.
     virtual bool MotionRunning() const { return false; }
     virtual void ShowStatusLamps(std::uint16_t /*word*/) {}
+    // Every lamp off, the alarm box as it was: the controller's state is not known.
+    virtual void ShowStatusUnknown() {}
     virtual void ShowMonitorValue(int /*controlId*/, const std::string& /*text*/) {}
     virtual void ShowOperationResult(int /*contEnable*/, int /*servoOn*/, int /*originCaption*/,
                                      int /*keepButtons*/, int /*contRunning*/, int /*resetTable*/) {
