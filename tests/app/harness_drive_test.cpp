@@ -13,7 +13,7 @@ namespace {
 class DriveFixtureTest : public DrivePageTest {};
 
 TEST_F(DriveFixtureTest, AMainWindowEndedEarlyFailsRunOnPage) {
-    h.BeforeStart([](CMain& window) { window.GetForm()->EndModal(ui::kIdCancel); });
+    h.EndMainWindowEarly();
     bool bodyRan = false;
     EXPECT_NONFATAL_FAILURE(RunOnPage([&](FakeForm&, CPageDrv&) { bodyRan = true; }),
                             "the main window never ran");

@@ -17,12 +17,6 @@ namespace {
 constexpr int kComSelect = 200;
 constexpr int kTypeDialog = 214;
 
-// A regression that ends the main window before it runs, as its start-up does when the user
-// gives up: the start-up itself still runs.
-void EndTheMainWindowAtOnce(AppHarness& h) {
-    h.BeforeStart([](CMain& window) { window.GetForm()->EndModal(ui::kIdCancel); });
-}
-
 struct EarlyEndCase {
     const char* name;
     void (*arrange)(AppHarness& h);
@@ -33,7 +27,7 @@ constexpr EarlyEndCase kEarlyEndCases[] = {
      [](AppHarness& h) {
          h.WriteSettings(AppSettings().Auto(1).SearchAuto(1));
          h.OnModal(kIdSearchTemplate, h.ConnectFirstFound());
-         EndTheMainWindowAtOnce(h);
+         h.EndMainWindowEarly();
      }},
     {"ComSelectionCancelled",
      [](AppHarness& h) {
@@ -93,7 +87,7 @@ TEST(Harness, MisuseOfAFormDuringTheRunFailsTheTest) {
 class ConnectedFixtureTest : public ConnectedProgramTest {};
 
 TEST_F(ConnectedFixtureTest, AMainWindowEndedEarlyFailsRunConnected) {
-    EndTheMainWindowAtOnce(h);
+    h.EndMainWindowEarly();
     bool bodyRan = false;
     EXPECT_NONFATAL_FAILURE(RunConnected([&](FakeForm&, CMain&) { bodyRan = true; }),
                             "the main window never ran");

@@ -11,13 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "link/CTrxData.h"
-#include "link/LinkEngine.h"
 #include "link/Operations.h"
 #include "monitor/CPageDrv.h"
 #include "monitor/MonitorHook.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/SimHarness.h"
+#include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/FormPalette.h"
 #include "ui/qt/QtForm.h"
@@ -47,11 +44,10 @@ QImage Shot(QWidget& window, const std::string& name) {
 }
 
 // The main window's part around the page: the enable table, the forwarders of the link.
-class QtDrivePage : public LinkHost {
+class QtDrivePage : public StandInMain {
   public:
     QtDrivePage(Language language, int type)
-        : sim(Options(type)), strings(language), factory(FormOptions(language)) {
-        ctx.host = this;
+        : StandInMain(Options(type), language), factory(FormOptions(language)) {
         auto owned =
             factory.CreateFromFile(FormFile(kTemplateDrivePage), nullptr, ui::FormKind::kModeless);
         if (owned == nullptr) {
@@ -75,11 +71,7 @@ class QtDrivePage : public LinkHost {
     }
 
     void Start() {
-        ASSERT_EQ(sim.OpenPort(), 0);
-        ctx.status.controllerId = 1;
-        ctx.status.frontPhase = kFrontMain;
-        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
-        sim.loop.Advance(1000);
+        Connect();
         const int type = ctx.status.controlType;
         form->SetTitle(strings.Text(700));
         ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::PageRows(), kTemplateDrivePage, *form, type,
@@ -91,20 +83,17 @@ class QtDrivePage : public LinkHost {
         form->SetWindowVisible(true);
         built = true;
         Run(OP_UPLOAD_ALL);
+        Idle();
         ASSERT_EQ(ctx.status.linkState, kLinkOnline);
     }
 
-    void Run(int op) {
-        CTrxData(ctx).Run(op, 0, 0);
-        Idle();
-    }
+    // Until the link is idle and the poll has brought the page up to date.
     void Idle() {
-        for (int i = 0; i < 300 && ctx.status.linkState == kLinkBusy; ++i) {
-            sim.loop.Advance(100);
-        }
+        Settle();
         sim.loop.Advance(500);
     }
 
+    ui::Form* View(int /*view*/) override { return nullptr; }  // the page binds no cells
     void SetLinkState(int state) override {
         ctx.status.linkState = state;
         if (!built) {
@@ -141,12 +130,7 @@ class QtDrivePage : public LinkHost {
     void SetAlarmResetEnable(bool enable) override { page->SetAlarmResetEnable(enable); }
     void NextContinuousStep() override { page->NextContinuousStep(); }
 
-    SimHarness sim;
-    LinkContext& ctx = sim.ctx;
-    LinkEngine engine{sim.ctx};
     MonitorHook monitor{sim.ctx};
-    StringTable strings;
-    ScriptedPrompter prompter;
     qt::QtFormFactory factory;
     ui::DialogServices services{factory, prompter, strings};
     std::unique_ptr<CPageDrv> page;

@@ -10,15 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "link/CTrxData.h"
-#include "link/LinkEngine.h"
 #include "link/Operations.h"
-#include "params/CBinding.h"
 #include "stepdata/CDlgRef.h"
 #include "stepdata/CPageStp.h"
-#include "tests/support/ScriptedFileChooser.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/SimHarness.h"
+#include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
 #include "ui/qt/QtForm.h"
@@ -47,10 +42,9 @@ QImage Shot(QWidget& window, const char* name) {
 }
 
 // The page and the browser on Qt forms with the main window's part played by the test.
-class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, public BrowserHost {
+class QtStepPage : public StandInMain, public StepPageHost, public BrowserHost {
   public:
-    explicit QtStepPage(Language language) : strings(language), factory(Options(language)) {
-        ctx.host = this;
+    explicit QtStepPage(Language language) : StandInMain({}, language), factory(Options(language)) {
         pageForm =
             factory.CreateFromFile(FormFile(kTemplateStepPage), nullptr, ui::FormKind::kModeless);
         browserForm =
@@ -73,11 +67,7 @@ class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, pub
 
     // Connects to the simulator, builds the lists, uploads everything and enters the tab.
     void Start() {
-        ASSERT_EQ(sim.OpenPort(), 0);
-        ctx.status.controllerId = 1;
-        ctx.status.frontPhase = kFrontMain;
-        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
-        sim.loop.Advance(1000);
+        Connect();
         const int type = ctx.status.controlType;
         pageForm->SetTitle(strings.Text(600));
         ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::PageRows(), kTemplateStepPage, *pageForm,
@@ -92,13 +82,6 @@ class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, pub
         Run(OP_STEP_UPLOAD);
         ASSERT_EQ(ctx.status.linkState, kLinkOnline);
         page->Refresh();
-    }
-
-    void Run(int op) {
-        CTrxData(ctx).Run(op, 0, 0);
-        for (int i = 0; i < 200 && ctx.status.linkState == kLinkBusy; ++i) {
-            sim.loop.Advance(100);
-        }
     }
 
     ui::Form* View(int view) override { return view == kViewStep ? pageForm.get() : nullptr; }
@@ -117,23 +100,15 @@ class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, pub
             page->Refresh();
         }
     }
-    void RedisplayViews(int what, int copy) override { binding.RedisplayViews(what, copy); }
     void ShowStepsFromEditCopies() override {
         binding.RedisplayViews(kViewsStepLists, ParameterImage::kEditCopy);
     }
     void EnableMainWindow(bool /*enable*/) override {}
     void SelectBrowsedStep(int /*comboId*/, int /*item*/) override {}
 
-    SimHarness sim;
-    LinkContext& ctx = sim.ctx;
-    LinkEngine engine{sim.ctx};
-    StringTable strings;
-    ScriptedPrompter prompter;
-    ScriptedFileChooser chooser;
     qt::QtFormFactory factory;
     std::unique_ptr<qt::QtForm> pageForm;
     std::unique_ptr<qt::QtForm> browserForm;
-    CBinding binding{sim.ctx, *this};
     std::unique_ptr<CPageStp> page;
     std::unique_ptr<CDlgRef> browser;
     bool built = false;

@@ -82,7 +82,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, AMainWindowEndedEarlyFailsRunConnected) {
-    h.BeforeStart([](CMain& window) { window.GetForm()->EndModal(ui::kIdCancel); });
+    h.EndMainWindowEarly();
     bool bodyRan = false;
     EXPECT_NONFATAL_FAILURE(RunConnected([&](FakeForm&, CMain&) { bodyRan = true; }),
                             "the main window never ran");

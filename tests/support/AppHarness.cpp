@@ -80,6 +80,10 @@ int AppHarness::Created(int templateId) const {
     return forms_->Created(templateId);
 }
 
+void AppHarness::EndMainWindowEarly() {
+    BeforeStart([](CMain& window) { window.GetForm()->EndModal(ui::kIdCancel); });
+}
+
 int AppHarness::Run(MainScript script) {
     return RunProgram(MainWindow::kMustRun, script);
 }

@@ -92,6 +92,9 @@ class AppHarness {
     }
     // Runs once the main window exists and before it starts (a test attaches its views).
     void BeforeStart(std::function<void(CMain&)> hook) { beforeStart_ = std::move(hook); }
+    // For tests of the harness: the main window ends before it runs, as it does when the
+    // user gives up during its start-up, which itself still runs.
+    void EndMainWindowEarly();
 
     // Runs the program. `script` plays the user while the main window runs; a main window
     // that the script leaves open is ended afterwards. A main window that never runs (so
