@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QFile>
-#include <QImage>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -14,6 +11,7 @@
 #include "link/Operations.h"
 #include "monitor/CPageDrv.h"
 #include "monitor/MonitorHook.h"
+#include "tests/qt/PageShots.h"
 #include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/FormPalette.h"
@@ -23,33 +21,13 @@
 namespace tavro::test {
 namespace {
 
-QString FormFile(int templateId) {
-    return QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
-}
-
-void Settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-    }
-}
-
-QImage Shot(QWidget& window, const std::string& name) {
-    Settle();
-    const QImage image = window.grab().toImage();
-    const QString path =
-        QStringLiteral(TAVRO_TEST_OUTPUT_DIR "/%1.png").arg(QString::fromStdString(name));
-    QFile::remove(path);
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-    return image;
-}
-
 // The main window's part around the page: the enable table, the forwarders of the link.
 class QtDrivePage : public StandInMain {
   public:
     QtDrivePage(Language language, int type)
-        : StandInMain(Options(type), language), factory(FormOptions(language)) {
-        auto owned =
-            factory.CreateFromFile(FormFile(kTemplateDrivePage), nullptr, ui::FormKind::kModeless);
+        : StandInMain(Options(type), language), factory(PageFormOptions(language)) {
+        auto owned = factory.CreateFromFile(PageFormFile(kTemplateDrivePage), nullptr,
+                                            ui::FormKind::kModeless);
         if (owned == nullptr) {
             ADD_FAILURE() << "the form cannot be built";
             return;
@@ -61,12 +39,6 @@ class QtDrivePage : public StandInMain {
     static sim::ControllerOptions Options(int type) {
         sim::ControllerOptions options;
         options.controlType = type;
-        return options;
-    }
-    static qt::QtFormOptions FormOptions(Language language) {
-        qt::QtFormOptions options;
-        options.pictureFolders << QStringLiteral(TAVRO_RESOURCE_PICTURES_DIR);
-        options.japanese = language == Language::kJapanese;
         return options;
     }
 

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QFile>
-#include <QImage>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -13,6 +10,7 @@
 #include "link/Operations.h"
 #include "stepdata/CDlgRef.h"
 #include "stepdata/CPageStp.h"
+#include "tests/qt/PageShots.h"
 #include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
@@ -22,33 +20,15 @@
 namespace tavro::test {
 namespace {
 
-QString FormFile(int templateId) {
-    return QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
-}
-
-void Settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-    }
-}
-
-QImage Shot(QWidget& window, const char* name) {
-    Settle();
-    const QImage image = window.grab().toImage();
-    const QString path = QStringLiteral(TAVRO_TEST_OUTPUT_DIR "/%1.png").arg(name);
-    QFile::remove(path);
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-    return image;
-}
-
 // The page and the browser on Qt forms with the main window's part played by the test.
 class QtStepPage : public StandInMain, public StepPageHost, public BrowserHost {
   public:
-    explicit QtStepPage(Language language) : StandInMain({}, language), factory(Options(language)) {
-        pageForm =
-            factory.CreateFromFile(FormFile(kTemplateStepPage), nullptr, ui::FormKind::kModeless);
-        browserForm =
-            factory.CreateFromFile(FormFile(kTemplateBrowser), nullptr, ui::FormKind::kModeless);
+    explicit QtStepPage(Language language)
+        : StandInMain({}, language), factory(PageFormOptions(language)) {
+        pageForm = factory.CreateFromFile(PageFormFile(kTemplateStepPage), nullptr,
+                                          ui::FormKind::kModeless);
+        browserForm = factory.CreateFromFile(PageFormFile(kTemplateBrowser), nullptr,
+                                             ui::FormKind::kModeless);
         if (pageForm == nullptr || browserForm == nullptr) {
             ADD_FAILURE() << "the forms cannot be built";
             return;
@@ -56,13 +36,6 @@ class QtStepPage : public StandInMain, public StepPageHost, public BrowserHost {
         page = std::make_unique<CPageStp>(*pageForm, ctx, binding,
                                           CPageStp::Services{prompter, chooser, strings}, *this);
         browser = std::make_unique<CDlgRef>(*browserForm, ctx, strings, *this);
-    }
-
-    static qt::QtFormOptions Options(Language language) {
-        qt::QtFormOptions options;
-        options.pictureFolders << QStringLiteral(TAVRO_RESOURCE_PICTURES_DIR);
-        options.japanese = language == Language::kJapanese;
-        return options;
     }
 
     // Connects to the simulator, builds the lists, uploads everything and enters the tab.
