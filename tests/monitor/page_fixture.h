@@ -60,7 +60,7 @@ class DrivePageTest : public ::testing::Test {
     }
 
     std::size_t Mark() const { return h.bus.Log().size(); }
-    // Commands sent since the mark, the monitor poll and alarm reads left out.
+    // Commands sent since the mark, the monitor poll left out.
     std::vector<std::string> CommandsSince(std::size_t mark) const {
         return CommandsSent(h.bus, mark);
     }
