@@ -261,8 +261,9 @@ TEST_F(Cli, DumpTableHasOneLinePerParameter) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "g/p\tvalue");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "0/19\t2.5"), lines.end());
-    // The detail upload's 64 + 15 x 15 + 18 reads and those of the initial upload.
-    EXPECT_GT(lines.size(), 300U);
+    // The header, then every cell the two uploads read: 21 of group 0, 5 of group 1, 45 of
+    // group 2 and 16 of each of the 15 steps.
+    EXPECT_EQ(lines.size(), 1U + 21U + 5U + 45U + 15U * 16U);
 }
 
 TEST_F(Cli, SaveStepsWritesThePageFileFromTheController) {

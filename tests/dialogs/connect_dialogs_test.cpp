@@ -127,7 +127,7 @@ class SearchTest : public ::testing::Test {
   protected:
     explicit SearchTest(std::vector<sim::ControllerOptions> controllers = {WithId(1)})
         : h(std::move(controllers)) {
-        h.OnModal(kTypeDialog, h.ChooseType(false));
+        h.OnModalIfShown(kTypeDialog, h.ChooseType(false));  // after a search given up
     }
 
     void Search(const AppSettings& settings, const AppHarness::Player& player) {

@@ -83,9 +83,7 @@ TEST_F(OnlineTypeDialogTest, DecliningTheQuestionSendsNothingAndCancelEndsThePro
         form.Click(2);
         EXPECT_TRUE(form.Ended());
     });
-    bool mainWindowRan = false;
-    h.Run([&](FakeForm&, CMain&) { mainWindowRan = true; });
-    EXPECT_FALSE(mainWindowRan);
+    h.RunWithoutMainWindow();
     EXPECT_EQ(h.Created(kTemplateBasicPage), 0);
 }
 

@@ -7,6 +7,7 @@
 
 #include "link/CTrxData.h"
 #include "link/LinkEngine.h"
+#include "tests/support/LineLog.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/SimHarness.h"
 
@@ -37,13 +38,7 @@ class SimLinkFixture : public ::testing::Test {
     }
     // When the requests with this command text ("EE 0 0") reached the controllers.
     std::vector<std::int64_t> TimesOf(const std::string& command) const {
-        std::vector<std::int64_t> out;
-        for (const auto& r : bus.Log()) {
-            if (r.direction == sim::Direction::kRequest && r.command == command) {
-                out.push_back(r.timeMs);
-            }
-        }
-        return out;
+        return test::TimesOf(bus, command);
     }
     std::size_t Polls() const { return bus.Requests("MO").size(); }
 

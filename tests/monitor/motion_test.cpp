@@ -34,16 +34,7 @@ class MotionTest : public SimLinkFixture {
         loop.Advance(200);
     }
     // Commands since `from` entries of the log, polls left out.
-    Bodies CommandsSince(std::size_t from) const {
-        Bodies out;
-        for (std::size_t i = from; i < bus.Log().size(); ++i) {
-            const auto& r = bus.Log()[i];
-            if (r.direction == sim::Direction::kRequest && r.code != "MO") {
-                out.push_back(r.command);
-            }
-        }
-        return out;
-    }
+    Bodies CommandsSince(std::size_t from) const { return CommandsSent(bus, from); }
     std::int64_t LastPollBefore(std::int64_t t) const {
         std::int64_t last = -1;
         for (const auto& r : bus.Requests("MO")) {

@@ -155,6 +155,14 @@ class Binding : public ::testing::Test {
             Form(kViewStep).ListInsertRow(kListStepPage, -1);
         }
     }
+    // A binding row that a view cannot take fails the test.
+    void TearDown() override {
+        for (std::size_t view = 0; view < forms.size(); ++view) {
+            if (forms[view]) {
+                forms[view]->FailOnProblems("view " + std::to_string(view));
+            }
+        }
+    }
 
     FakeForm& Form(int view) { return *forms[static_cast<std::size_t>(view)]; }
     void SetBoth(int group, int parameter, float value) {

@@ -11,6 +11,7 @@
 #include "shell/CMain.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/FakeForm.h"
+#include "tests/support/LineLog.h"
 
 namespace tavro::test {
 namespace {
@@ -35,13 +36,6 @@ class DetailAppTest : public ::testing::TestWithParam<AccessCase> {
         h.WriteSettings(AppSettings().Auto(1).SearchAuto(1));
         h.OnModal(kIdSearch, h.ConnectFirstFound());
     }
-    std::size_t Requests() const {
-        std::size_t n = 0;
-        for (const sim::LineRecord& r : h.bus.Log()) {
-            n += r.direction == sim::Direction::kRequest ? 1U : 0U;
-        }
-        return n;
-    }
     AppHarness h;
 };
 
@@ -53,12 +47,13 @@ TEST_P(DetailAppTest, OpensWithItsOwnUploadAndClosesWithoutAQuestion) {
     });
     h.Run([&](FakeForm& main, CMain& window) {
         ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagUploadDone) != 0; }));
-        const std::size_t before = Requests();
+        const std::size_t before = CountRequests(h.bus);
         ASSERT_TRUE(main.ChooseSystemCommand(CMain::kMenuPassword));
         FakeForm* detail = h.Form(kTemplateDetailDialog);
         ASSERT_NE(detail, nullptr);
         ASSERT_TRUE(h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; }));
-        EXPECT_GT(Requests(), before);
+        // Its own upload: the 64 detail cells, 15 cells of each of the 15 steps, 18 basic cells.
+        EXPECT_EQ(CountRequests(h.bus) - before, 64U + 15U * 15U + 18U);
         EXPECT_EQ(window.Detail().PidAccessLevel(), c.pidLevel);
         EXPECT_EQ(detail->IsVisible(IDC_DTL_PID_GROUP), c.pidLevel == 1);
         EXPECT_TRUE(detail->IsEnabled(IDC_DTL_UPLOAD));

@@ -72,7 +72,7 @@ TEST_F(OnlineDetailTest, OpeningShowsTheControllerValues) {
     // The in-position spin of a series F actuator with stroke 20.
     EXPECT_EQ(dialog.Spins().step, 5);
     EXPECT_EQ(form.GetRange(1050).max, 20000);
-    EXPECT_GE(h.Requests("RE"), 1U);
+    EXPECT_EQ(h.Requests("RE"), 1U);  // the alarm history, once
 }
 
 TEST_F(OnlineDetailTest, InPositionSnapsToTheResolutionWhenLeft) {
@@ -465,7 +465,7 @@ TEST_F(OnlineDetailTest, InitializeAnsweredNoChangesNothing) {
     ASSERT_TRUE(form.Click(IDC_DTL_INITIALIZE));
     h.Settle();
     EXPECT_FLOAT_EQ(h.Edit(4, 15), 0.0F);
-    EXPECT_GT(h.Requests("EE"), before);
+    EXPECT_EQ(h.Requests("EE") - before, 15U * 3U);  // the three gains of the 15 PID sets
 }
 
 // --- download, upload, close ---
@@ -521,7 +521,9 @@ TEST_F(OnlineDetailTest, UploadAsksAboutChangesFirst) {
     h.prompter.AnswerYes();
     ASSERT_TRUE(form.Click(IDC_DTL_UPLOAD));
     h.Settle();
-    EXPECT_GT(h.Requests(""), before);
+    // The 64 detail cells, 15 cells of each of the 15 steps, 18 basic cells, and the poll
+    // that resumes after them.
+    EXPECT_EQ(h.Requests("") - before, 64U + 15U * 15U + 18U + 1U);
     EXPECT_NE(form.Text(IDC_DTL_TEMPERATURE), "44");
 }
 

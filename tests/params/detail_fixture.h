@@ -7,45 +7,31 @@
 #include <vector>
 
 #include "link/CEepData.h"
-#include "link/CTrxData.h"
-#include "link/LinkEngine.h"
 #include "link/Operations.h"
-#include "params/CBinding.h"
 #include "params/CDlgDtl.h"
 #include "shell/PageViews.h"
 #include "tests/support/FakeForm.h"
 #include "tests/support/FakeFormFactory.h"
-#include "tests/support/ScriptedFileChooser.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/SimHarness.h"
+#include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
-#include "ui/StringTable.h"
 
 namespace tavro::test {
 
 // What the main window does around the Detail Parameter Setup dialog: it keeps the view for
 // the binding engine, rebuilds the dialog's lists, stores the link state and shows the
 // controller's values again after every state but busy while the dialog is open.
-class DetailHarness : public BindingHost, public LinkHost, public DetailHost {
+class DetailHarness : public StandInMain, public DetailHost {
   public:
     explicit DetailHarness(const sim::ControllerOptions& options = {},
                            Language language = Language::kEnglish)
-        : sim(options),
-          strings(language),
+        : StandInMain(options, language),
           owned(factory.Create(kTemplateDetailDialog, nullptr, ui::FormKind::kModeless)),
           form(static_cast<FakeForm&>(*owned)) {
-        ctx.host = this;
         dialog = std::make_unique<CDlgDtl>(form, ctx, binding,
                                            CDlgDtl::Services{prompter, chooser, strings}, *this);
         prompter.StealFocusFrom(&form);
     }
 
-    // A presenter mistake that a window would silently ignore fails the test.
-    ~DetailHarness() override {
-        for (const std::string& problem : form.Problems()) {
-            ADD_FAILURE() << problem;
-        }
-    }
     DetailHarness(const DetailHarness&) = delete;
     DetailHarness& operator=(const DetailHarness&) = delete;
 
@@ -64,11 +50,7 @@ class DetailHarness : public BindingHost, public LinkHost, public DetailHost {
     // On the simulated controller: connected, everything read, the dialog opened and its
     // own upload finished.
     void OpenOnline(int pidLevel = 1) {
-        ASSERT_EQ(sim.OpenPort(), 0);
-        ctx.status.controllerId = 1;
-        ctx.status.frontPhase = kFrontMain;
-        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
-        sim.loop.Advance(1000);
+        Connect();
         BuildLists();
         Run(OP_UPLOAD_ALL);
         Open(pidLevel);
@@ -82,16 +64,6 @@ class DetailHarness : public BindingHost, public LinkHost, public DetailHost {
         ctx.status.detailOpen = 1;
         dialog->ShowState(0);
         form.SetWindowVisible(true);
-    }
-
-    void Run(int op, int param = 0) {
-        CTrxData(ctx).Run(op, param, 0);
-        Settle();
-    }
-    void Settle() {
-        for (int i = 0; i < 400 && ctx.status.linkState == kLinkBusy; ++i) {
-            sim.loop.Advance(100);
-        }
     }
 
     float Edit(int group, int parameter) {
@@ -117,27 +89,12 @@ class DetailHarness : public BindingHost, public LinkHost, public DetailHost {
             }
         }
     }
-    void RedisplayViews(int what, int copy) override { binding.RedisplayViews(what, copy); }
-    void ShowMessage(int stringId, MessageIcon icon, bool topmost) override {
-        prompter.Show(
-            {stringId, std::string(strings.Text(stringId)),
-             icon == MessageIcon::kInformation ? ui::Icon::kInformation : ui::Icon::kExclamation,
-             ui::Buttons::kOk, topmost});
-    }
-
     // --- DetailHost and the main window ---
     void EnableMainWindow(bool enable) override { mainEnabled = enable; }
 
-    SimHarness sim;
-    LinkContext& ctx = sim.ctx;
-    LinkEngine engine{sim.ctx};
-    StringTable strings;
-    ScriptedPrompter prompter;
-    ScriptedFileChooser chooser;
     FakeFormFactory factory{TAVRO_FORMS_DIR};
     std::unique_ptr<ui::Form> owned;
     FakeForm& form;
-    CBinding binding{sim.ctx, *this};
     std::unique_ptr<CDlgDtl> dialog;
 
     std::vector<int> linkStates;

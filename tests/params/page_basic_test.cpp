@@ -178,7 +178,9 @@ TEST_F(BasicPageTest, OrientationOnlyResetsPidGainsButNotTheStepDefaults) {
         const auto pidWrites = std::count_if(writes.begin(), writes.end(), [](const auto& w) {
             return w.rfind("EE 1 ", 0) == 0 || w.rfind("EE 2 ", 0) == 0;
         });
-        EXPECT_GT(pidWrites, 0);
+        // Every PID default that differs from the controller's: 16 cells of group 1, 57 of
+        // group 2 (the 15 step gain sets among them).
+        EXPECT_EQ(pidWrites, 16 + 57);
         for (int g = kFirstStep; g <= kLastStep; ++g) {
             EXPECT_FLOAT_EQ(Controller().Parameter(g, 9), 1.2F) << g;
             EXPECT_FLOAT_EQ(Controller().Parameter(g, 10), 123.0F) << g;
@@ -296,7 +298,9 @@ TEST_F(BasicPageTest, CommReconnectsOnceTheUploadIsDone) {
         ASSERT_TRUE(page.Click(CPageBsc::IDC_COMM));
         ASSERT_TRUE(h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; }));
         h.Advance(1000);
-        EXPECT_FALSE(CommandsSent(h).empty());
+        // The connection alone: test mode and the product cells, no upload.
+        EXPECT_EQ(CommandsSent(h), (std::vector<std::string>{"OE 0 0 0", "MD 1", "EE 0 0", "EE 0 1",
+                                                             "EE 0 12", "EE 0 3"}));
         EXPECT_EQ(h.Created(kIdSearchTemplate), 1);  // no new start-up
         EXPECT_TRUE(page.IsEnabled(kSetup));
     });

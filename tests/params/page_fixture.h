@@ -13,6 +13,7 @@
 #include "shell/CMain.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/FakeForm.h"
+#include "tests/support/LineLog.h"
 
 namespace tavro::test {
 
@@ -32,13 +33,7 @@ inline std::vector<std::string> ParameterWrites(const AppHarness& h) {
 
 // Requests other than the monitor poll since the log was cleared.
 inline std::vector<std::string> CommandsSent(const AppHarness& h) {
-    std::vector<std::string> sent;
-    for (const sim::LineRecord& r : h.bus.Requests()) {
-        if (r.code != "MO") {
-            sent.push_back(r.command);
-        }
-    }
-    return sent;
+    return CommandsSent(h.bus);
 }
 
 // The whole program connected to one simulated controller; a test plays the user on the

@@ -3,21 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QFile>
-#include <QImage>
 #include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "link/CTrxData.h"
-#include "link/LinkEngine.h"
 #include "link/Operations.h"
 #include "monitor/CPageDrv.h"
 #include "monitor/MonitorHook.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/SimHarness.h"
+#include "tests/qt/PageShots.h"
+#include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/FormPalette.h"
 #include "ui/qt/QtForm.h"
@@ -26,34 +21,13 @@
 namespace tavro::test {
 namespace {
 
-QString FormFile(int templateId) {
-    return QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
-}
-
-void Settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-    }
-}
-
-QImage Shot(QWidget& window, const std::string& name) {
-    Settle();
-    const QImage image = window.grab().toImage();
-    const QString path =
-        QStringLiteral(TAVRO_TEST_OUTPUT_DIR "/%1.png").arg(QString::fromStdString(name));
-    QFile::remove(path);
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-    return image;
-}
-
 // The main window's part around the page: the enable table, the forwarders of the link.
-class QtDrivePage : public LinkHost {
+class QtDrivePage : public StandInMain {
   public:
     QtDrivePage(Language language, int type)
-        : sim(Options(type)), strings(language), factory(FormOptions(language)) {
-        ctx.host = this;
-        auto owned =
-            factory.CreateFromFile(FormFile(kTemplateDrivePage), nullptr, ui::FormKind::kModeless);
+        : StandInMain(Options(type), language), factory(PageFormOptions(language)) {
+        auto owned = factory.CreateFromFile(PageFormFile(kTemplateDrivePage), nullptr,
+                                            ui::FormKind::kModeless);
         if (owned == nullptr) {
             ADD_FAILURE() << "the form cannot be built";
             return;
@@ -67,19 +41,9 @@ class QtDrivePage : public LinkHost {
         options.controlType = type;
         return options;
     }
-    static qt::QtFormOptions FormOptions(Language language) {
-        qt::QtFormOptions options;
-        options.pictureFolders << QStringLiteral(TAVRO_RESOURCE_PICTURES_DIR);
-        options.japanese = language == Language::kJapanese;
-        return options;
-    }
 
     void Start() {
-        ASSERT_EQ(sim.OpenPort(), 0);
-        ctx.status.controllerId = 1;
-        ctx.status.frontPhase = kFrontMain;
-        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
-        sim.loop.Advance(1000);
+        Connect();
         const int type = ctx.status.controlType;
         form->SetTitle(strings.Text(700));
         ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::PageRows(), kTemplateDrivePage, *form, type,
@@ -91,20 +55,17 @@ class QtDrivePage : public LinkHost {
         form->SetWindowVisible(true);
         built = true;
         Run(OP_UPLOAD_ALL);
+        Idle();
         ASSERT_EQ(ctx.status.linkState, kLinkOnline);
     }
 
-    void Run(int op) {
-        CTrxData(ctx).Run(op, 0, 0);
-        Idle();
-    }
+    // Until the link is idle and the poll has brought the page up to date.
     void Idle() {
-        for (int i = 0; i < 300 && ctx.status.linkState == kLinkBusy; ++i) {
-            sim.loop.Advance(100);
-        }
+        Settle();
         sim.loop.Advance(500);
     }
 
+    ui::Form* View(int /*view*/) override { return nullptr; }  // the page binds no cells
     void SetLinkState(int state) override {
         ctx.status.linkState = state;
         if (!built) {
@@ -141,12 +102,7 @@ class QtDrivePage : public LinkHost {
     void SetAlarmResetEnable(bool enable) override { page->SetAlarmResetEnable(enable); }
     void NextContinuousStep() override { page->NextContinuousStep(); }
 
-    SimHarness sim;
-    LinkContext& ctx = sim.ctx;
-    LinkEngine engine{sim.ctx};
     MonitorHook monitor{sim.ctx};
-    StringTable strings;
-    ScriptedPrompter prompter;
     qt::QtFormFactory factory;
     ui::DialogServices services{factory, prompter, strings};
     std::unique_ptr<CPageDrv> page;

@@ -3,22 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QFile>
-#include <QImage>
 #include <QWidget>
 #include <memory>
 #include <string>
 
-#include "link/CTrxData.h"
-#include "link/LinkEngine.h"
 #include "link/Operations.h"
-#include "params/CBinding.h"
 #include "stepdata/CDlgRef.h"
 #include "stepdata/CPageStp.h"
-#include "tests/support/ScriptedFileChooser.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/SimHarness.h"
+#include "tests/qt/PageShots.h"
+#include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
 #include "ui/qt/QtForm.h"
@@ -27,34 +20,15 @@
 namespace tavro::test {
 namespace {
 
-QString FormFile(int templateId) {
-    return QStringLiteral(TAVRO_RESOURCE_FORMS_DIR "/%1.ui").arg(templateId);
-}
-
-void Settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-    }
-}
-
-QImage Shot(QWidget& window, const char* name) {
-    Settle();
-    const QImage image = window.grab().toImage();
-    const QString path = QStringLiteral(TAVRO_TEST_OUTPUT_DIR "/%1.png").arg(name);
-    QFile::remove(path);
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-    return image;
-}
-
 // The page and the browser on Qt forms with the main window's part played by the test.
-class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, public BrowserHost {
+class QtStepPage : public StandInMain, public StepPageHost, public BrowserHost {
   public:
-    explicit QtStepPage(Language language) : strings(language), factory(Options(language)) {
-        ctx.host = this;
-        pageForm =
-            factory.CreateFromFile(FormFile(kTemplateStepPage), nullptr, ui::FormKind::kModeless);
-        browserForm =
-            factory.CreateFromFile(FormFile(kTemplateBrowser), nullptr, ui::FormKind::kModeless);
+    explicit QtStepPage(Language language)
+        : StandInMain({}, language), factory(PageFormOptions(language)) {
+        pageForm = factory.CreateFromFile(PageFormFile(kTemplateStepPage), nullptr,
+                                          ui::FormKind::kModeless);
+        browserForm = factory.CreateFromFile(PageFormFile(kTemplateBrowser), nullptr,
+                                             ui::FormKind::kModeless);
         if (pageForm == nullptr || browserForm == nullptr) {
             ADD_FAILURE() << "the forms cannot be built";
             return;
@@ -64,20 +38,9 @@ class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, pub
         browser = std::make_unique<CDlgRef>(*browserForm, ctx, strings, *this);
     }
 
-    static qt::QtFormOptions Options(Language language) {
-        qt::QtFormOptions options;
-        options.pictureFolders << QStringLiteral(TAVRO_RESOURCE_PICTURES_DIR);
-        options.japanese = language == Language::kJapanese;
-        return options;
-    }
-
     // Connects to the simulator, builds the lists, uploads everything and enters the tab.
     void Start() {
-        ASSERT_EQ(sim.OpenPort(), 0);
-        ctx.status.controllerId = 1;
-        ctx.status.frontPhase = kFrontMain;
-        CTrxData(ctx).Run(OP_CONNECT, 0, 0);
-        sim.loop.Advance(1000);
+        Connect();
         const int type = ctx.status.controlType;
         pageForm->SetTitle(strings.Text(600));
         ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::PageRows(), kTemplateStepPage, *pageForm,
@@ -92,13 +55,6 @@ class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, pub
         Run(OP_STEP_UPLOAD);
         ASSERT_EQ(ctx.status.linkState, kLinkOnline);
         page->Refresh();
-    }
-
-    void Run(int op) {
-        CTrxData(ctx).Run(op, 0, 0);
-        for (int i = 0; i < 200 && ctx.status.linkState == kLinkBusy; ++i) {
-            sim.loop.Advance(100);
-        }
     }
 
     ui::Form* View(int view) override { return view == kViewStep ? pageForm.get() : nullptr; }
@@ -117,23 +73,15 @@ class QtStepPage : public BindingHost, public LinkHost, public StepPageHost, pub
             page->Refresh();
         }
     }
-    void RedisplayViews(int what, int copy) override { binding.RedisplayViews(what, copy); }
     void ShowStepsFromEditCopies() override {
         binding.RedisplayViews(kViewsStepLists, ParameterImage::kEditCopy);
     }
     void EnableMainWindow(bool /*enable*/) override {}
     void SelectBrowsedStep(int /*comboId*/, int /*item*/) override {}
 
-    SimHarness sim;
-    LinkContext& ctx = sim.ctx;
-    LinkEngine engine{sim.ctx};
-    StringTable strings;
-    ScriptedPrompter prompter;
-    ScriptedFileChooser chooser;
     qt::QtFormFactory factory;
     std::unique_ptr<qt::QtForm> pageForm;
     std::unique_ptr<qt::QtForm> browserForm;
-    CBinding binding{sim.ctx, *this};
     std::unique_ptr<CPageStp> page;
     std::unique_ptr<CDlgRef> browser;
     bool built = false;

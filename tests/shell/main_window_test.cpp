@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +10,7 @@
 #include "shell/CMain.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/FakeForm.h"
+#include "tests/support/LineLog.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
 
@@ -50,16 +52,6 @@ class RecordingBrowser : public BrowserView {
     std::unique_ptr<ui::Form> form_;
 };
 
-std::size_t CountCommands(const AppHarness& h, const std::string& command) {
-    std::size_t n = 0;
-    for (const sim::LineRecord& r : h.bus.Log()) {
-        if (r.direction == sim::Direction::kRequest && r.command == command) {
-            ++n;
-        }
-    }
-    return n;
-}
-
 // A program connected to one controller, with the step views recorded.
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -88,6 +80,14 @@ class MainWindowTest : public ::testing::Test {
     std::unique_ptr<RecordingStepPage> step;
     std::unique_ptr<RecordingBrowser> browser;
 };
+
+TEST_F(MainWindowTest, AMainWindowEndedEarlyFailsRunConnected) {
+    h.EndMainWindowEarly();
+    bool bodyRan = false;
+    EXPECT_NONFATAL_FAILURE(RunConnected([&](FakeForm&, CMain&) { bodyRan = true; }),
+                            "the main window never ran");
+    EXPECT_FALSE(bodyRan);
+}
 
 TEST_F(MainWindowTest, ReturnAndEscapeAreSwallowed) {
     RunConnected([&](FakeForm& main, CMain&) {
@@ -239,7 +239,7 @@ TEST_P(ClosingWithChangesTest, AsksPageByPage) {
 
         EXPECT_EQ(pagesAsked, (std::vector<int>{kPageIo, kPageBasic}));
         EXPECT_EQ(main.Ended(), c.closes);
-        EXPECT_EQ(CountCommands(h, "MD 0"), c.closes ? 1U : 0U);  // the exit sequence
+        EXPECT_EQ(CountRequests(h.bus, "MD 0"), c.closes ? 1U : 0U);  // the exit sequence
         h.prompter.SetOnShow({});
     });
 }
@@ -249,11 +249,12 @@ INSTANTIATE_TEST_SUITE_P(Answers, ClosingWithChangesTest, ::testing::ValuesIn(kC
 
 TEST_F(MainWindowTest, ClosingWithoutChangesRunsTheExitSequence) {
     RunConnected([&](FakeForm& main, CMain&) {
+        const std::size_t mark = h.bus.Log().size();
         EXPECT_TRUE(h.CloseMainWindow(main));
         EXPECT_TRUE(h.prompter.Shown().empty());
-        EXPECT_EQ(CountCommands(h, "OE 0 0 0") >= 1, true);
-        EXPECT_EQ(CountCommands(h, "SW 4 1"), 1U);
-        EXPECT_EQ(CountCommands(h, "MD 0"), 1U);
+        EXPECT_EQ(CountRequests(h.bus, "OE 0 0 0", mark), 1U);
+        EXPECT_EQ(CountRequests(h.bus, "SW 4 1"), 1U);
+        EXPECT_EQ(CountRequests(h.bus, "MD 0"), 1U);
         EXPECT_FALSE(h.ctx.port.transport);
     });
 }
@@ -265,7 +266,7 @@ TEST_F(MainWindowTest, ClosingBeforeTheUploadEndsClosesAtOnce) {
         main.Close();
         EXPECT_TRUE(h.RunUntil([&] { return main.Ended(); }, 10));
         EXPECT_TRUE(h.prompter.Shown().empty());
-        EXPECT_EQ(CountCommands(h, "MD 0"), 0U);
+        EXPECT_EQ(CountRequests(h.bus, "MD 0"), 0U);
         EXPECT_FALSE(h.ctx.port.transport);
     });
 }
@@ -335,16 +336,16 @@ TEST_F(MainWindowTest, LeavingIoSetupReleasesTheOutputsAndLeavingMonitorTestStop
         main.Choose(CMain::IDC_TABS, kPageIo);
         ASSERT_TRUE(h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; }));
         EXPECT_FALSE(window.IoPage()->InputLocked());
-        const std::size_t released = CountCommands(h, "SW 4 1");
+        const std::size_t released = CountRequests(h.bus, "SW 4 1");
         main.Choose(CMain::IDC_TABS, kPageDrive);
         h.Advance(500);
-        EXPECT_EQ(CountCommands(h, "SW 4 1"), released + 1);
+        EXPECT_EQ(CountRequests(h.bus, "SW 4 1"), released + 1);
         EXPECT_TRUE(window.IoPage()->InputLocked());
 
-        const std::size_t stops = CountCommands(h, "OE 0 0 0");
+        const std::size_t stops = CountRequests(h.bus, "OE 0 0 0");
         main.Choose(CMain::IDC_TABS, kPageBasic);
         h.Advance(500);
-        EXPECT_GT(CountCommands(h, "OE 0 0 0"), stops);
+        EXPECT_EQ(CountRequests(h.bus, "OE 0 0 0"), stops + 1);
     });
 }
 
@@ -352,12 +353,12 @@ TEST_F(MainWindowTest, EnteringIoSetupReadsTheDetailSettingsOnce) {
     RunConnected([&](FakeForm& main, CMain&) {
         main.Choose(CMain::IDC_TABS, kPageIo);
         ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagDetailRead) != 0; }));
-        const std::size_t areaReads = CountCommands(h, "EE 3 11");
+        const std::size_t areaReads = CountRequests(h.bus, "EE 3 11");
         EXPECT_EQ(areaReads, 1U);
         main.Choose(CMain::IDC_TABS, kPageBasic);
         main.Choose(CMain::IDC_TABS, kPageIo);
         h.Advance(3000);
-        EXPECT_EQ(CountCommands(h, "EE 3 11"), areaReads);
+        EXPECT_EQ(CountRequests(h.bus, "EE 3 11"), areaReads);
     });
 }
 
@@ -428,8 +429,8 @@ TEST_F(MainWindowTest, InitializeEndsTheProgramThroughTheClosingSequence) {
         ASSERT_TRUE(main.ChooseSystemCommand(CMain::kMenuAbout));
         EXPECT_TRUE(h.RunUntil([&] { return main.Ended(); }));
     });
-    EXPECT_EQ(CountCommands(h, "ED"), 1U);
-    EXPECT_EQ(CountCommands(h, "MD 0"), 1U);
+    EXPECT_EQ(CountRequests(h.bus, "ED"), 1U);
+    EXPECT_EQ(CountRequests(h.bus, "MD 0"), 1U);
     EXPECT_EQ(h.prompter.ShownIds(), (std::vector<int>{350, 351}));
 }
 

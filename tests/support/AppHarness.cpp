@@ -10,6 +10,7 @@
 #include "shell/CApp.h"
 #include "shell/CMain.h"
 #include "sim/InMemoryLine.h"
+#include "tests/support/KnownMisuse.h"
 
 namespace tavro::test {
 
@@ -51,6 +52,7 @@ AppHarness::AppHarness(std::vector<sim::ControllerOptions> controllers, Language
     ctx.port.scan.registryDir = dir.File("ports");
     simPortPath_ = AddDeadPort(kSimPortName);
     ctx.openPort = sim::MakeSimPortOpener(loop, bus, simPortPath_);
+    ExcuseKnownMisuse(fakeForms, ctx.status);
 }
 
 AppHarness::~AppHarness() = default;
@@ -78,8 +80,28 @@ int AppHarness::Created(int templateId) const {
     return forms_->Created(templateId);
 }
 
+void AppHarness::EndMainWindowEarly() {
+    BeforeStart([](CMain& window) { window.GetForm()->EndModal(ui::kIdCancel); });
+}
+
 int AppHarness::Run(MainScript script) {
-    fakeForms.OnModal(CMain::kTemplate, [this, script](FakeForm& mainForm) {
+    return RunProgram(MainWindow::kMustRun, script);
+}
+
+int AppHarness::Run() {
+    return RunProgram(MainWindow::kMayRun, {});
+}
+
+int AppHarness::RunWithoutMainWindow() {
+    return RunProgram(MainWindow::kMustNotRun, {});
+}
+
+int AppHarness::RunProgram(MainWindow expected, const MainScript& script) {
+    // RunModal skips the player of a window ended before it runs, as a program that ends
+    // during its start-up does; the run is counted, not assumed.
+    bool ran = false;
+    fakeForms.OnModalIfShown(CMain::kTemplate, [this, &ran, &script](FakeForm& mainForm) {
+        ran = true;
         if (script && main_ != nullptr) {
             script(mainForm, *main_);
         }
@@ -87,7 +109,7 @@ int AppHarness::Run(MainScript script) {
             mainForm.EndModal(ui::kIdCancel);
         }
     });
-    return CApp::Run(LockPath(), [this] {
+    const int status = CApp::Run(LockPath(), [this] {
         CMain window(ctx, services, chooser);
         main_ = &window;
         if (beforeStart_) {
@@ -96,6 +118,14 @@ int AppHarness::Run(MainScript script) {
         window.Run();
         main_ = nullptr;
     });
+    fakeForms.OnModalIfShown(CMain::kTemplate, {});
+    if (expected == MainWindow::kMustRun && !ran) {
+        ADD_FAILURE() << "the main window never ran, so the test's script did not run";
+    } else if (expected == MainWindow::kMustNotRun && ran) {
+        ADD_FAILURE() << "the main window ran, but the program was to end before it";
+    }
+    fakeForms.CheckPlayers();
+    return status;
 }
 
 bool AppHarness::RunUntil(const std::function<bool()>& done, std::int64_t limitMs) {

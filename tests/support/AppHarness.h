@@ -81,15 +81,31 @@ class AppHarness {
     std::string SettingsFolder() const { return dir.Path(); }
     std::string LockPath() const { return dir.File("tavro-config.lock"); }
 
+    // The user's part in a dialog of this template; the dialog must run with it during the
+    // next Run (or before the harness goes), else the test fails.
     void OnModal(int templateId, Player player) {
         fakeForms.OnModal(templateId, std::move(player));
     }
+    // The same for a dialog that this test may or may not see.
+    void OnModalIfShown(int templateId, Player player) {
+        fakeForms.OnModalIfShown(templateId, std::move(player));
+    }
     // Runs once the main window exists and before it starts (a test attaches its views).
     void BeforeStart(std::function<void(CMain&)> hook) { beforeStart_ = std::move(hook); }
+    // For tests of the harness: the main window ends before it runs, as it does when the
+    // user gives up during its start-up, which itself still runs.
+    void EndMainWindowEarly();
 
     // Runs the program. `script` plays the user while the main window runs; a main window
-    // that the script leaves open is ended afterwards. Returns the exit status.
-    int Run(MainScript script = {});
+    // that the script leaves open is ended afterwards. A main window that never runs (so
+    // the script does not either) fails the test. Returns the exit status.
+    int Run(MainScript script);
+    // Runs the program for a test that plays the user in its dialogs alone: a main window
+    // that opens is ended at once, and whether it opens is the test's own question.
+    int Run();
+    // Runs the program when it must end before its main window runs; one that runs fails
+    // the test.
+    int RunWithoutMainWindow();
     // The main window while Run runs, else nullptr.
     CMain* Main() const { return main_; }
 
@@ -130,6 +146,9 @@ class AppHarness {
     ui::DialogServices services;
 
   private:
+    enum class MainWindow { kMustRun, kMayRun, kMustNotRun };
+    int RunProgram(MainWindow expected, const MainScript& script);
+
     std::string simPortPath_;
     CMain* main_ = nullptr;
     std::function<void(CMain&)> beforeStart_;

@@ -114,6 +114,27 @@ void FakeForm::Problem(std::string text) const {
     problems_.push_back(std::move(text));
 }
 
+void FakeForm::FailOnProblems(const std::string& origin,
+                              const std::function<bool(const std::string&)>& excused) const {
+    // Each distinct problem once, with how often it came: a refresh that repeats a mistake
+    // would otherwise bury the others.
+    std::map<std::string, int> counts;
+    std::vector<const std::string*> order;
+    for (const std::string& problem : problems_) {
+        if (excused && excused(problem)) {
+            continue;
+        }
+        if (counts[problem]++ == 0) {
+            order.push_back(&problem);
+        }
+    }
+    for (const std::string* problem : order) {
+        const int times = counts[*problem];
+        ADD_FAILURE() << origin << ": " << *problem
+                      << (times > 1 ? " (" + std::to_string(times) + " times)" : std::string());
+    }
+}
+
 FakeControl* FakeForm::Lookup(ControlId id, const char* operation) const {
     const auto it = controls_.find(id);
     if (it == controls_.end()) {

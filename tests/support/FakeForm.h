@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/UiFile.h"
@@ -204,6 +205,13 @@ class FakeForm : public ui::Form {
     bool Ended() const { return ended_; }
     int Result() const { return result_; }
     const std::vector<std::string>& Problems() const { return problems_; }
+    // Hands the problems recorded so far to a test that expects them; a form from the
+    // factory fails the test with those it still holds when it goes.
+    std::vector<std::string> TakeProblems() { return std::exchange(problems_, {}); }
+    // Fails the test once for each distinct problem, `origin` first, leaving out those that
+    // `excused` accepts.
+    void FailOnProblems(const std::string& origin,
+                        const std::function<bool(const std::string&)>& excused = {}) const;
 
     // What a modal form does while it runs: the test plays the user's part here.
     void OnModal(std::function<void(FakeForm&)> player) { modalPlayer_ = std::move(player); }

@@ -3,19 +3,61 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 namespace tavro::test {
 
+bool FakeFormFactory::Registry::Excused(int templateId, const std::string& problem) const {
+    const auto [first, last] = excused.equal_range(templateId);
+    return std::any_of(first, last, [&](const auto& entry) { return entry.second(problem); });
+}
+
 FakeFormFactory::FakeFormFactory(std::string formsFolder) : formsFolder_(std::move(formsFolder)) {}
 
-FakeFormFactory::~FakeFormFactory() = default;
+FakeFormFactory::~FakeFormFactory() {
+    CheckPlayers();
+}
 
 void FakeFormFactory::Declare(int templateId, std::vector<ControlDecl> controls) {
     declared_[templateId] = std::move(controls);
 }
 
-void FakeFormFactory::OnModal(int templateId, std::function<void(FakeForm&)> player) {
-    players_[templateId] = std::move(player);
+void FakeFormFactory::OnModal(int templateId, Player player) {
+    Register(templateId, std::move(player), true);
+}
+
+void FakeFormFactory::OnModalIfShown(int templateId, Player player) {
+    Register(templateId, std::move(player), false);
+}
+
+void FakeFormFactory::Register(int templateId, Player player, bool required) {
+    if (!player) {
+        players_.erase(templateId);
+        return;
+    }
+    auto slot = std::make_shared<PlayerSlot>();
+    slot->player = std::move(player);
+    slot->required = required;
+    players_[templateId] = std::move(slot);
+}
+
+void FakeFormFactory::CheckPlayers() {
+    for (auto& [templateId, slot] : players_) {
+        if (slot->required && !slot->played) {
+            ADD_FAILURE() << "the script for dialog template " << templateId << " never ran: "
+                          << (slot->formsMade == 0
+                                  ? std::string("the dialog never opened")
+                                  : "the dialog was made " + std::to_string(slot->formsMade) +
+                                        " time(s) but ended before it ran")
+                          << " (a script that may stay unused is registered with OnModalIfShown)";
+            slot->required = false;  // reported once
+        }
+    }
+}
+
+void FakeFormFactory::Excuse(int templateId,
+                             std::function<bool(const std::string& problem)> known) {
+    registry_->excused.emplace(templateId, std::move(known));
 }
 
 std::unique_ptr<ui::Form> FakeFormFactory::Create(int templateId, ui::Form* parent,
@@ -38,15 +80,25 @@ std::unique_ptr<ui::Form> FakeFormFactory::Create(int templateId, ui::Form* pare
         return nullptr;
     }
     if (auto it = players_.find(templateId); it != players_.end()) {
-        form->OnModal(it->second);
+        std::shared_ptr<PlayerSlot> slot = it->second;
+        ++slot->formsMade;
+        form->OnModal([slot](FakeForm& running) {
+            slot->played = true;
+            slot->player(running);
+        });
     }
     FakeForm* raw = form.get();
     registry_->alive[templateId].push_back(raw);
     std::weak_ptr<Registry> registry = registry_;
     form->SetOnDestroy([registry, templateId, raw] {
+        const std::string origin = "dialog template " + std::to_string(templateId);
         if (auto r = registry.lock()) {
+            raw->FailOnProblems(origin,
+                                [&](const std::string& p) { return r->Excused(templateId, p); });
             auto& forms = r->alive[templateId];
             forms.erase(std::remove(forms.begin(), forms.end(), raw), forms.end());
+        } else {
+            raw->FailOnProblems(origin);  // it outlived the factory and its excuses
         }
     });
     history_.push_back({templateId, kind, parent});

@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -487,6 +488,75 @@ TEST(FakeFormFactoryTest, PagesNeedAParentAndUnknownTemplatesGiveNothing) {
     auto form = factory.Create(210, nullptr, ui::FormKind::kModal);
     EXPECT_EQ(form->RunModal(), 1);
     EXPECT_EQ(seen, form.get());
+}
+
+// --- scripts that never ran, misuse nobody read ---
+
+class FactoryChecksTest : public testing::Test {
+  protected:
+    FactoryChecksTest() { factory.Declare(210, {{10, ui::ControlKind::kEdit}}); }
+
+    std::unique_ptr<ui::Form> Make() { return factory.Create(210, nullptr, ui::FormKind::kModal); }
+    static FakeFormFactory::Player Ends() {
+        return [](FakeForm& f) { f.EndModal(ui::kIdOk); };
+    }
+
+    FakeFormFactory factory;
+};
+
+TEST_F(FactoryChecksTest, AScriptWhoseDialogNeverOpenedFails) {
+    factory.OnModal(210, Ends());
+    EXPECT_NONFATAL_FAILURE(
+        factory.CheckPlayers(),
+        "the script for dialog template 210 never ran: the dialog never opened");
+    factory.CheckPlayers();  // reported once
+}
+
+TEST_F(FactoryChecksTest, AScriptWhoseDialogEndedBeforeItRanFails) {
+    factory.OnModal(210, Ends());
+    auto form = Make();
+    form->EndModal(ui::kIdCancel);
+    EXPECT_EQ(form->RunModal(), ui::kIdCancel);
+    EXPECT_NONFATAL_FAILURE(factory.CheckPlayers(), "was made 1 time(s) but ended before it ran");
+}
+
+TEST_F(FactoryChecksTest, ScriptsThatRanOptionalOnesAndReplacedOnesPass) {
+    factory.OnModal(210, Ends());
+    EXPECT_EQ(Make()->RunModal(), ui::kIdOk);
+    factory.OnModalIfShown(211, Ends());
+    factory.OnModal(212, Ends());
+    factory.OnModal(212, {});  // removed again
+    factory.OnModal(213, Ends());
+    factory.OnModalIfShown(213, Ends());  // the test's own replaces a default
+    factory.CheckPlayers();
+}
+
+TEST_F(FactoryChecksTest, TheFactoryChecksItsScriptsWhenItGoes) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            FakeFormFactory own;
+            own.OnModal(157, Ends());
+        },
+        "dialog template 157 never ran");
+}
+
+TEST_F(FactoryChecksTest, MisuseFailsTheTestWhenTheFormGoesEachDistinctProblemOnce) {
+    auto form = Make();
+    form->SetText(4242, "x");
+    form->SetText(4242, "y");
+    EXPECT_NONFATAL_FAILURE(form.reset(),
+                            "dialog template 210: SetText: no control 4242 (2 times)");
+}
+
+TEST_F(FactoryChecksTest, ExcusedAndTakenProblemsDoNotFail) {
+    factory.Excuse(210, [](const std::string& p) { return p.rfind("ItemCount", 0) == 0; });
+    auto form = Make();
+    form->SetFont(4242, 1);
+    auto& fake = static_cast<FakeForm&>(*form);
+    EXPECT_EQ(fake.TakeProblems(), std::vector<std::string>{"SetFont: no control 4242"});
+    EXPECT_EQ(form->ItemCount(10), 0);  // excused
+    form->SetFont(4243, 1);             // the only failure
+    EXPECT_NONFATAL_FAILURE(form.reset(), "SetFont: no control 4243");
 }
 
 }  // namespace
