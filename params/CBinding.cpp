@@ -261,30 +261,90 @@ bool CBinding::Pulse() const {
     return ctx_.status.controlType == kControlTypePulse;
 }
 
-double CBinding::Collected(const BindingDescriptor& d, const ui::Form& form, CellAddress cell,
-                           bool pulse) {
-    const double s = ui::CCtrlBatch::Scale(d.scale);
-    double value = 0.0;
+ControlState CBinding::Read(const BindingDescriptor& d, const ui::Form& form) {
+    ControlState state;
     switch (d.kind) {
-        case kBindEdit: {
-            // Kept as the image keeps it, without rounding; text that overflows a float
-            // collects as 0 rather than as infinity.
-            const auto f = static_cast<float>(Atof(form.Text(d.control)) * s);
-            value = std::isfinite(f) ? f : 0.0F;
+        case kBindEdit:
+            state.text = form.Text(d.control);
             break;
-        }
         case kBindList:
-            value = TruncToInt(form.CurrentItem(d.control) * s);
+            state.index = form.CurrentItem(d.control);
             break;
         case kBindRadio: {
             const ui::ControlId checked = form.CheckedRadio(d.control, d.lastControl);
-            const int offset = checked == ui::kNoControl ? 0 : checked - d.control;
-            value = std::max(0, TruncToInt(offset * s));
+            state.index = checked == ui::kNoControl ? -1 : checked - d.control;
             break;
         }
         default:
             break;
     }
+    return state;
+}
+
+ControlState CBinding::Shown(const BindingDescriptor& d, const ui::Form& form, double value) {
+    ControlState state;
+    switch (d.kind) {
+        case kBindEdit:
+            state.text = ui::CCtrlBatch::FormatScaled(value, d.scale, d.decimals);
+            break;
+        case kBindList: {
+            const int index = TruncToInt(value / ui::CCtrlBatch::Scale(d.scale));
+            state.index = index >= 0 && index < form.ItemCount(d.control) ? index : -1;
+            break;
+        }
+        case kBindRadio: {
+            const int offset = TruncToInt(value);
+            state.index = offset >= 0 && offset <= d.lastControl - d.control ? offset : -1;
+            break;
+        }
+        default:
+            break;
+    }
+    return state;
+}
+
+double CBinding::Raw(const BindingDescriptor& d, const ControlState& state) {
+    const double s = ui::CCtrlBatch::Scale(d.scale);
+    switch (d.kind) {
+        case kBindEdit: {
+            // Kept as the image keeps it, without rounding; text that overflows a float
+            // collects as 0 rather than as infinity.
+            const auto f = static_cast<float>(Atof(state.text) * s);
+            return std::isfinite(f) ? f : 0.0F;
+        }
+        case kBindList:
+            return TruncToInt(state.index * s);
+        case kBindRadio:
+            return std::max(0, TruncToInt(std::max(0, state.index) * s));
+        default:
+            return 0.0;
+    }
+}
+
+double CBinding::ShownValue(const BindingDescriptor& d, double v, bool pulse) {
+    switch (d.conversion) {
+        case kConvIndexPlusOne:
+            return v - 1.0;
+        case kConvValueList:
+            if (const ValueList* list = ListFor(d, pulse)) {
+                return IndexOfValue(*list, v);
+            }
+            return v;
+        case kConvOperation:
+            return pulse ? 0 : ((TruncToInt(v) & kPushingBit) != 0 ? 1 : 0);
+        case kConvPushingSpeed:
+            return pulse ? v : TruncToInt(v) & kPushingSpeedMask;
+        case kConvLogicLatch:
+            return TruncToInt(v) & 1;
+        case kConvDirectionWord:
+            return TruncToInt(v) >> 1;
+        default:
+            return v;
+    }
+}
+
+double CBinding::Converted(const BindingDescriptor& d, double value, CellAddress cell, bool pulse,
+                           BindingLatches& latches) {
     switch (d.conversion) {
         case kConvIndexPlusOne:
             value += 1.0;
@@ -295,29 +355,29 @@ double CBinding::Collected(const BindingDescriptor& d, const ui::Form& form, Cel
             }
             break;
         case kConvOperation:
-            state_.operationLatch = TruncToInt(value);
+            latches.operationLatch = TruncToInt(value);
             if (pulse) {
                 value = CEepData(ctx_).GetCell(cell.group, cell.parameter,
                                                ParameterImage::kControllerCopy);
             } else {
-                value = state_.operationLatch == 1 ? kPushingWord : kPositioningWord;
+                value = latches.operationLatch == 1 ? kPushingWord : kPositioningWord;
             }
             break;
         case kConvPushingSpeed: {
             int word = TruncToInt(value);
-            if (state_.operationLatch == 1) {
+            if (latches.operationLatch == 1) {
                 word |= kPushingBit;
             }
-            state_.operationLatch = 0;
+            latches.operationLatch = 0;
             value = word;
             break;
         }
         case kConvLogicLatch:
-            state_.logicLatch = TruncToInt(value);
+            latches.logicLatch = TruncToInt(value);
             break;
         case kConvDirectionWord:
-            value = (TruncToInt(value) * 2) | state_.logicLatch;
-            state_.logicLatch = 0;
+            value = (TruncToInt(value) * 2) | latches.logicLatch;
+            latches.logicLatch = 0;
             break;
         default:
             break;
@@ -348,14 +408,13 @@ bool CBinding::Skipped(int view, const BindingDescriptor& d, CellAddress cell) c
     return false;
 }
 
-void CBinding::Store(CellAddress cell, double value) {
-    CEepData(ctx_).SetCell(cell.group, cell.parameter, static_cast<float>(value),
-                           ParameterImage::kEditCopy);
+void CBinding::FollowInStatus(CellAddress cell) {
     if (cell.group != 0) {
         return;
     }
     CStatusFlg status(ctx_);
-    const int whole = TruncToInt(value);
+    const int whole = TruncToInt(
+        static_cast<double>(CEepData(ctx_).GetCell(0, cell.parameter, ParameterImage::kEditCopy)));
     switch (cell.parameter) {
         case kStrokeParameter:
             status.SetStroke(1, whole);
@@ -377,7 +436,11 @@ bool CBinding::CollectView(int view, int listControl, int row) {
         return false;
     }
     const bool pulse = Pulse();
-    std::vector<CellAddress> stored;
+    CEepData image(ctx_);
+    // The latches of the two copies as the control would have shown them.
+    BindingLatches asEdit;
+    BindingLatches asController;
+    std::vector<CellAddress> collected;
     for (const BindingDescriptor& d : Table(view)) {
         if (!InScope(d, listControl, false)) {
             continue;
@@ -386,39 +449,88 @@ bool CBinding::CollectView(int view, int listControl, int row) {
         if (!cell) {
             continue;
         }
-        const double value = Collected(d, *form, *cell, pulse);
+        const auto seen = [&](int copy, BindingLatches& latches) {
+            const float v = image.GetCell(cell->group, cell->parameter, copy);
+            return static_cast<float>(Converted(d, Raw(d, Shown(d, *form, ShownValue(d, v, pulse))),
+                                                *cell, pulse, latches));
+        };
+        const auto now =
+            static_cast<float>(Converted(d, Raw(d, Read(d, *form)), *cell, pulse, state_));
+        const float keepsEdit = seen(ParameterImage::kEditCopy, asEdit);
+        const float keepsController = seen(ParameterImage::kControllerCopy, asController);
         if (Skipped(view, d, *cell)) {
             continue;
         }
-        Store(*cell, value);
-        stored.push_back(*cell);
+        // A control that still shows what it was shown changes nothing: no rounding, no
+        // snapping, no value of the control's own grid replaces the one the image holds.
+        if (now == keepsController && now != keepsEdit) {
+            image.Discard(cell->group, cell->parameter);
+        } else if (now != keepsEdit) {
+            image.SetCell(cell->group, cell->parameter, now, ParameterImage::kEditCopy);
+        }
+        FollowInStatus(*cell);
+        collected.push_back(*cell);
     }
     // Judged once the pass is over: the operation word is stored twice, and only its final
     // value says whether the step changed.
-    CEepData image(ctx_);
-    return std::any_of(stored.begin(), stored.end(), [&image](CellAddress cell) {
+    return std::any_of(collected.begin(), collected.end(), [&image](CellAddress cell) {
         return image.IsModified(cell.group, cell.parameter);
     });
 }
 
+bool CBinding::Untouched(int view, ui::ControlId listControl, int row, ui::ControlId control) {
+    const ui::Form* form = host_.View(view);
+    if (form == nullptr) {
+        return true;
+    }
+    const bool pulse = Pulse();
+    CEepData image(ctx_);
+    for (const BindingDescriptor& d : Table(view)) {
+        if (d.control != control || !InScope(d, listControl, false)) {
+            continue;
+        }
+        const std::optional<CellAddress> cell = CellOf(d, listControl, row, pulse);
+        if (!cell) {
+            continue;
+        }
+        const auto now = static_cast<float>(Raw(d, Read(d, *form)));
+        for (const int copy : {ParameterImage::kEditCopy, ParameterImage::kControllerCopy}) {
+            const float v = image.GetCell(cell->group, cell->parameter, copy);
+            if (now == static_cast<float>(Raw(d, Shown(d, *form, ShownValue(d, v, pulse))))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+void CBinding::DiscardRow(int view, ui::ControlId listControl, int row) {
+    const bool pulse = Pulse();
+    CEepData image(ctx_);
+    for (const BindingDescriptor& d : Table(view)) {
+        if (!InScope(d, listControl, true)) {
+            continue;
+        }
+        if (const std::optional<CellAddress> cell = CellOf(d, listControl, row, pulse)) {
+            image.Discard(cell->group, cell->parameter);
+        }
+    }
+}
+
 void CBinding::Show(const BindingDescriptor& d, ui::Form& form, double value) const {
+    const ControlState state = Shown(d, form, value);
     switch (d.kind) {
         case kBindEdit:
-            form.SetText(d.control, ui::CCtrlBatch::FormatScaled(value, d.scale, d.decimals));
+            form.SetText(d.control, state.text);
             break;
-        case kBindList: {
-            const int index = TruncToInt(value / ui::CCtrlBatch::Scale(d.scale));
-            form.SetCurrentItem(d.control,
-                                index >= 0 && index < form.ItemCount(d.control) ? index : -1);
+        case kBindList:
+            form.SetCurrentItem(d.control, state.index);
             break;
-        }
-        case kBindRadio: {
-            const int offset = TruncToInt(value);
-            const bool inGroup = offset >= 0 && offset <= d.lastControl - d.control;
+        case kBindRadio:
             form.CheckRadio(d.control, d.lastControl,
-                            inGroup ? d.control + offset : ui::kNoControl);
+                            state.index >= 0 ? d.control + state.index : ui::kNoControl);
             break;
-        }
         default:
             break;
     }
@@ -437,36 +549,16 @@ bool CBinding::DisplayView(int view, int listControl, int row, int copy) {
         if (!cell) {
             continue;
         }
-        const double v = image.GetCell(cell->group, cell->parameter, CopyIndex(copy));
         differ = image.IsModified(cell->group, cell->parameter) || differ;
-        double shown = v;
-        switch (d.conversion) {
-            case kConvIndexPlusOne:
-                shown = v - 1.0;
-                break;
-            case kConvValueList:
-                if (const ValueList* list = ListFor(d, pulse)) {
-                    shown = IndexOfValue(*list, v);
-                }
-                break;
-            case kConvOperation:
-                shown = pulse ? 0 : ((TruncToInt(v) & kPushingBit) != 0 ? 1 : 0);
-                break;
-            case kConvPushingSpeed:
-                shown = pulse ? v : TruncToInt(v) & kPushingSpeedMask;
-                break;
-            case kConvLogicLatch:
-                shown = TruncToInt(v) & 1;
-                break;
-            case kConvDirectionWord:
-                shown = TruncToInt(v) >> 1;
-                break;
-            default:
-                break;
-        }
+        const double v = image.GetCell(cell->group, cell->parameter, CopyIndex(copy));
         if (form != nullptr) {
-            Show(d, *form, shown);
+            Show(d, *form, ShownValue(d, v, pulse));
         }
+    }
+    // A list row rebuilt from the controller's values drops its edits, exactly: the row
+    // committed afterwards then finds nothing changed.
+    if (listControl != kNoList && CopyIndex(copy) == ParameterImage::kControllerCopy) {
+        DiscardRow(view, listControl, row);
     }
     return differ;
 }
