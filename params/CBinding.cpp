@@ -518,6 +518,13 @@ void CBinding::DiscardRow(int view, ui::ControlId listControl, int row) {
     }
 }
 
+void CBinding::DiscardAll() {
+    ctx_.image.DiscardAll();
+    for (const int p : {kStrokeParameter, kSeriesParameter, kInputMethodParameter}) {
+        FollowInStatus({0, p});
+    }
+}
+
 void CBinding::Show(const BindingDescriptor& d, ui::Form& form, double value) const {
     const ControlState state = Shown(d, form, value);
     switch (d.kind) {

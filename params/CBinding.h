@@ -56,6 +56,8 @@ class CBinding {
     // The edit copies of one list row (listControl 0: the plain controls) become the
     // controller copies again.
     void DiscardRow(int view, ui::ControlId listControl, int row);
+    // Every edit copy becomes its controller copy again; the status block follows.
+    void DiscardAll();
     // listControl 0 displays every control at its base cell. True when any cell in scope
     // has differing copies. copy: 0 controller, 1 edit.
     bool DisplayView(int view, int listControl, int row, int copy);

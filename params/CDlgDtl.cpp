@@ -306,7 +306,7 @@ bool CDlgDtl::Close() {
         }
     }
     // Every edit of every view goes, those no view shows now included.
-    ctx_.image.DiscardAll();
+    binding_.DiscardAll();
     binding_.RedisplayViews(kRedisplayAll, kController);
     ctx_.status.detailOpen = 0;
     host_.EnableMainWindow(true);

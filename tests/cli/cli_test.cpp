@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -261,7 +262,7 @@ TEST_F(Cli, DumpTableHasOneLinePerParameter) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "g/p\tvalue");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "0/19\t2.5"), lines.end());
-    // The detail upload's 64 + 15 x 15 + 18 reads and those of the initial upload.
+    // The detail upload's 88 + 15 x 15 + 18 reads and those of the initial upload.
     EXPECT_GT(lines.size(), 300U);
 }
 
@@ -437,6 +438,32 @@ TEST_F(Cli, DetailLoadOfAnotherStrokeResetsThePidSetsAndSendsThemAll) {
     EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
                             [](const std::string& w) { return w.rfind("EE 2 ", 0) == 0; }),
               57);
+}
+
+// The product change of a detail file: the forced detail block writes the servo constants,
+// which no file and no default holds, back as the controller holds them, never as 0.
+TEST_F(Cli, DetailLoadOfAnotherStrokeWritesNoValueTheToolDoesNotKnow) {
+    ControllerOptions options;
+    std::vector<std::pair<std::string, float>> held;
+    for (int g = 1; g <= 2; ++g) {
+        for (int p = g == 1 ? 1 : 0; p <= (g == 1 ? 12 : 11); ++p) {
+            const float v = 10.0F * static_cast<float>(g) + 0.25F * static_cast<float>(p + 1);
+            options.presets.push_back({g, p, v});
+            held.emplace_back("EE " + std::to_string(g) + " " + std::to_string(p) + " ", v);
+        }
+    }
+    sim::SimController& ctl = AddController(options);
+    files.Write("d.dat", WithField(Saved("d.dat", true), 3, 0, "10"));
+    ASSERT_EQ(Run({"load-steps", files.File("d.dat"), "--detail", "--yes"}), 0) << err.str();
+    const auto writes = Writes();
+    for (const auto& [prefix, value] : held) {
+        const auto it = std::find_if(writes.begin(), writes.end(),
+                                     [&](const std::string& w) { return w.rfind(prefix, 0) == 0; });
+        ASSERT_NE(it, writes.end()) << prefix;
+        EXPECT_FLOAT_EQ(static_cast<float>(std::atof(it->c_str() + prefix.size())), value) << *it;
+    }
+    EXPECT_FLOAT_EQ(ctl.StoredParameter(1, 12), 10.0F + 0.25F * 13.0F);
+    EXPECT_EQ(ctl.Parameter(0, 0), 10.0F);
 }
 
 TEST_F(Cli, MonitorPrintsOneLinePerChange) {
