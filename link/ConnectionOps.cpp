@@ -259,6 +259,7 @@ int CTrxData::OpSetControlType(int step, int param, int /*status*/) {
     switch (step) {
         case 0:
             v.controlType = param;
+            State().unsent.clear();
             SendCommand(Format(cmd::kWriteParameter.data(), 0, kControlTypeParameter,
                                static_cast<double>(v.controlType)));
             return kWait;
@@ -454,6 +455,8 @@ int CTrxData::OpPidDefault(int step, int /*param*/, int /*status*/) {
     if (step < kPidDefaultRows) {
         return r;
     }
+    // No replies are stored: what the table passed over concerns nobody after it.
+    State().unsent.clear();
     HideProgress();
     SetLinkState(kLinkOnline);
     End();

@@ -39,7 +39,8 @@ bool MayWrite(CEepData& eep, int group, int parameter, double value) {
         case CellOrigin::kUnknown:
             return false;
         case CellOrigin::kController:
-            return static_cast<float>(value) ==
+            // As the command will print it.
+            return static_cast<float>(Atof(Format("%.5f", value))) ==
                    eep.GetCell(group, parameter, ParameterImage::kEditCopy);
         case CellOrigin::kDefault:
         case CellOrigin::kUser:
@@ -104,6 +105,7 @@ int CTrxData::ReadTable(int step, int repeats, int count, CommandTable table) {
     count = std::min<int>(count, static_cast<int>(table.size()));
     if (step == 0) {
         c = TableCursor{};
+        t.unsent.clear();
     } else if (step <= repeats * count) {
         const int slot = SlotOfReply(table, step, repeats);
         if (slot != kSlotNone) {

@@ -193,6 +193,15 @@ TEST_F(KnownWritesTest, AfterTheDetailUploadTheForcedBlockWritesBackWhatTheContr
     EXPECT_FLOAT_EQ(sim.Controller().StoredParameter(1, 1), 21.5F);
 }
 
+TEST_F(KnownWritesTest, WhatAWritePassedOverDoesNotOutliveIt) {
+    sim.Controller().SetParameter(1, 4, 300.0F);
+    RunOp(OP_UPLOAD_ALL);
+    RunOp(OP_PID_DEFAULT);  // nothing changed: every row passed over, no replies stored
+    RunOp(OP_DETAIL_UPLOAD);
+    EXPECT_FLOAT_EQ(eep.GetCell(1, 4, ParameterImage::kEditCopy), 300.0F);
+    EXPECT_EQ(eep.Origin(1, 4), CellOrigin::kController);
+}
+
 TEST_F(KnownWritesTest, AReconnectionForgetsWhatWasRead) {
     RunOp(OP_UPLOAD_ALL);
     RunOp(OP_DETAIL_UPLOAD);
