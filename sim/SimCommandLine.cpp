@@ -128,7 +128,7 @@ bool Preset(std::string_view text, PresetParameter& out) {
     if (negative) {
         value.remove_prefix(1);
     }
-    if (!Integer(text.substr(0, slash), 0, 21, g) ||
+    if (!Integer(text.substr(0, slash), 0, ParameterImage::kJogAliasGroup, g) ||
         !Integer(text.substr(slash + 1, equals - slash - 1), 0, 56, p) ||
         !ParameterBank::IsValid(g, p) || !Decimal(value, 0.0, 1.0e9, v)) {
         return false;

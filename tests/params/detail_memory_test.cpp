@@ -59,12 +59,13 @@ struct ShownCase {
     const char* name;
     int series;
     int type;
+    int pidLevel;
 };
 
 constexpr ShownCase kShownCases[] = {
-    {"StandardSteps", sim::kSeriesStandard, sim::kTypeStepData},
-    {"FSteps", sim::kSeriesF, sim::kTypeStepData},
-    {"MPulse", sim::kSeriesM, sim::kTypePulse},
+    {"StandardSteps", sim::kSeriesStandard, sim::kTypeStepData, 1},
+    {"FStepsWithoutPid", sim::kSeriesF, sim::kTypeStepData, 0},
+    {"MPulse", sim::kSeriesM, sim::kTypePulse, 1},
 };
 
 class DetailShowing : public ::testing::TestWithParam<ShownCase> {
@@ -76,7 +77,8 @@ class DetailShowing : public ::testing::TestWithParam<ShownCase> {
 };
 
 TEST_P(DetailShowing, ShowsTheControllerValuesAsTheyAreAndLeavesThemSo) {
-    h.OpenOnline();
+    const int level = GetParam().pidLevel;
+    h.OpenOnline(level);
     FakeForm& form = h.form;
     // Off the 30 um (standard) or 5 um grid, and reversed: shown as held.
     EXPECT_EQ(form.Text(IDC_DTL_IN_POSITION), "0.502");
@@ -89,7 +91,7 @@ TEST_P(DetailShowing, ShowsTheControllerValuesAsTheyAreAndLeavesThemSo) {
         EXPECT_EQ(form.Text(IDC_DTL_IN_POSITION), "0.502") << row;
     }
     ASSERT_TRUE(form.ClickCell(IDC_DTL_STEP_LIST, 0, 3));
-    for (int row = 1; row < 5; ++row) {
+    for (int row = 1; row < 5 && level == 1; ++row) {
         ASSERT_TRUE(form.ClickCell(IDC_DTL_PID_LIST, row, 1));
         ASSERT_TRUE(form.ClickCell(IDC_DTL_ASSIGN_LIST, row, 1));
     }
@@ -105,6 +107,12 @@ TEST_P(DetailShowing, ShowsTheControllerValuesAsTheyAreAndLeavesThemSo) {
     EXPECT_THAT(h.prompter.ShownIds(), ::testing::ElementsAre(344, 347));
     EXPECT_THAT(Written(h), ::testing::IsEmpty());
     h.prompter.Clear();
+    EXPECT_TRUE(form.Close());
+    EXPECT_TRUE(h.prompter.Shown().empty());
+    // Opened again at the other access level: still nothing to ask about.
+    h.Open(1 - level);
+    h.Settle();
+    EXPECT_THAT(Differing(h), ::testing::IsEmpty());
     EXPECT_TRUE(form.Close());
     EXPECT_TRUE(h.prompter.Shown().empty());
 }
