@@ -181,6 +181,14 @@ class MemoryIntegrity : public ::testing::TestWithParam<Param> {
         h.bus.SetByteTiming(std::get<2>(GetParam()) != 0);
     }
 
+    // From now on every parameter reply comes late, well within the reply time-out.
+    void DelayParameterReplies() {
+        sim::Fault late(sim::FaultKind::kExtraDelay, sim::kUnlimited);
+        late.code = "EE";
+        late.delayMs = 300;
+        lateReplies_ = h.bus.Faults().Add(late);
+    }
+
     static const Product& Prod() { return std::get<0>(GetParam()); }
     static const WriteCase& Case() { return std::get<1>(GetParam()); }
     static int Baud() { return std::get<2>(GetParam()) != 0 ? std::get<2>(GetParam()) : 19200; }
@@ -303,6 +311,7 @@ class MemoryIntegrity : public ::testing::TestWithParam<Param> {
     }
 
     AppHarness h;
+    sim::FaultPlan::Handle lateReplies_ = 0;
 };
 
 TEST_P(MemoryIntegrity, WritesOnlyWhatTheUserChangedAndWhatIsKnown) {
@@ -325,8 +334,11 @@ TEST_P(MemoryIntegrity, WritesOnlyWhatTheUserChangedAndWhatIsKnown) {
         }
         h.prompter.Clear();
         h.prompter.AnswerYes();  // 344
-        ASSERT_TRUE(form->Click(writeButton));
         const bool timed = std::get<2>(GetParam()) != 0;
+        if (timed) {
+            DelayParameterReplies();
+        }
+        ASSERT_TRUE(form->Click(writeButton));
         const bool due = h.ctx.status.linkState == kLinkBusy;
         if (timed && due) {
             // A reply is still due: the user presses again and types on; nothing comes of it.
@@ -398,6 +410,10 @@ TEST_P(MemoryIntegrity, WritesOnlyWhatTheUserChangedAndWhatIsKnown) {
         // With the bytes' time on the line, every write that started was acted upon.
         if (timed && (!writes.empty() || c.page == Page::kIo)) {
             EXPECT_TRUE(due);
+        }
+        if (timed) {
+            EXPECT_EQ(h.bus.Faults().Injected(lateReplies_),
+                      static_cast<int>(h.bus.Requests("EE").size()));
         }
         RecordProperty("outcome", outcome);
     });
