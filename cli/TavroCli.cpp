@@ -15,7 +15,6 @@
 #include "link/CComPort.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
-#include "params/CBinding.h"
 #include "stepdata/CPidParam.h"
 #include "stepdata/StepFile.h"
 #include "stepdata/StepRecord.h"
@@ -367,25 +366,6 @@ StepFileError PreCheck(std::string_view text, StepFileMode mode) {
     return ParseStepFile(text, mode, kControlTypeUnset, lenient).error;
 }
 
-// A page file's values as the Step Data Setup page's edit row would store them, so that the
-// controller gets what the window would send (the page's operation word, the load mass on its
-// grid, each field to its decimals). Only the values the file changes: what the controller
-// holds, off the page's grid or not, stays as it is and is not written.
-void StoreAsTheStepPage(LinkContext& ctx, int lastStepGroup) {
-    ParameterImage& image = ctx.image;
-    for (int g = ParameterImage::kFirstStepGroup; g <= lastStepGroup; ++g) {
-        for (int p = 0; p < kPageStepCells; ++p) {
-            if (!Differs(image, g, p)) {
-                continue;
-            }
-            const float stored = CBinding::StepPageStores(
-                p, image.GetCell(g, p, ParameterImage::kEditCopy),
-                image.GetCell(g, p, ParameterImage::kControllerCopy), ctx.status);
-            image.SetCell(g, p, stored, ParameterImage::kEditCopy);
-        }
-    }
-}
-
 // What the Detail Parameter Setup dialog checks and asks before its download; kExitOk to go
 // on, with `resetPid` telling whether the PID sets went back to their defaults.
 int ConfirmDetailDownload(CliSession& session, const CliOptions& o, std::ostream& err,
@@ -450,7 +430,6 @@ int LoadSteps(CliPlatform& p, const CliOptions& o) {
     const int lastStepGroup =
         ParameterImage::kFirstStepGroup + StepCount(ctx.status.controlType) - 1;
     if (mode == StepFileMode::kPage) {
-        StoreAsTheStepPage(ctx, lastStepGroup);
         if (!AnyDiffers(ctx.image, ParameterImage::kFirstStepGroup, lastStepGroup,
                         kPageStepCells)) {
             session.Host().Print(IDS_NOTHING_CHANGED);

@@ -22,6 +22,16 @@ class CEepData {
         image_.SetCell(group, parameter, value, copy);
     }
     bool IsModified(int group, int parameter) { return image_.IsModified(group, parameter); }
+    CellOrigin Origin(int group, int parameter) const { return image_.Origin(group, parameter); }
+    bool IsKnown(int group, int parameter) const { return image_.IsKnown(group, parameter); }
+    void StoreRead(int group, int parameter, float value) {
+        image_.StoreRead(group, parameter, value);
+    }
+    void Acknowledge(int group, int parameter) { image_.Acknowledge(group, parameter); }
+    void SetDefault(int group, int parameter, float value) {
+        image_.SetDefault(group, parameter, value);
+    }
+    void Discard(int group, int parameter) { image_.Discard(group, parameter); }
 
   private:
     ParameterImage& image_;

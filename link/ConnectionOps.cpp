@@ -38,7 +38,7 @@ constexpr CommandRow kControlTypeTable[] = {
     Bare(cmd::kCommitSp),
 };
 
-// Every servo constant and PID cell, and the PID set number of every step; written only.
+// Every servo constant and PID cell, and the PID set number of every step.
 constexpr ParameterRun kDetailRuns[] = {
     {1, 1, 15, 0},
     {1, 17, 17, 0},
@@ -48,15 +48,9 @@ constexpr ParameterRun kDetailRuns[] = {
 constexpr auto kDetailTable = ExpandReadRows<CountRows(kDetailRuns)>(kDetailRuns, false);
 static_assert(kDetailTable.size() == 88);
 
-// The PID gains and set numbers that the detail dialog shows, into slots 0..63.
-constexpr ParameterRun kDetailReadRuns[] = {
-    {1, 13, 15, 0},
-    {1, 17, 17, 0},
-    {2, 12, 56, 0},
-    {kFirstStepGroup, 15, 15, kLastStepGroup},
-};
-constexpr auto kDetailReadTable = ExpandReadRows<CountRows(kDetailReadRuns)>(kDetailReadRuns, true);
-static_assert(kDetailReadTable.size() == 64);
+// The same cells read into slots 0..87: what the detail table forces is then what the
+// controller holds, the servo constants that no view shows included.
+constexpr auto kDetailReadTable = ExpandReadRows<CountRows(kDetailRuns)>(kDetailRuns, true);
 
 constexpr CommandRow kBasicWriteTable[] = {
     Write(0, 0, 0), Write(0, 1, 1), Write(1, 0), Write(0, 2, 2), Write(0, 10),
@@ -192,6 +186,10 @@ int CTrxData::OpSearch(int step, int param, int /*status*/) {
 }
 
 int CTrxData::OpConnect(int step, int /*param*/, int /*status*/) {
+    if (step == 0) {
+        // Whatever answers now may not be the controller the image was read from.
+        ctx_.image.ForgetController();
+    }
     if (ReadTable(step, 1, Rows(kConnectTable), kConnectTable) == kWait) {
         return kWait;
     }
@@ -242,6 +240,8 @@ int CTrxData::OpInitialize(int step, int /*param*/, int /*status*/) {
         constexpr int kFactoryId = 1;
         ExpectReplyFrom(kFactoryId);
         ctx_.status.controllerId = kFactoryId;
+        // The controller's memory is its factory defaults now.
+        ctx_.image.ForgetController();
     }
     if (result == kWait) {
         return kWait;
@@ -260,6 +260,7 @@ int CTrxData::OpSetControlType(int step, int param, int /*status*/) {
     switch (step) {
         case 0:
             v.controlType = param;
+            State().unsent.clear();
             SendCommand(Format(cmd::kWriteParameter.data(), 0, kControlTypeParameter,
                                static_cast<double>(v.controlType)));
             return kWait;
@@ -455,6 +456,8 @@ int CTrxData::OpPidDefault(int step, int /*param*/, int /*status*/) {
     if (step < kPidDefaultRows) {
         return r;
     }
+    // No replies are stored: what the table passed over concerns nobody after it.
+    State().unsent.clear();
     HideProgress();
     SetLinkState(kLinkOnline);
     End();

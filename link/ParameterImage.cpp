@@ -81,12 +81,89 @@ float ParameterImage::GetCell(int group, int parameter, int copy) {
 }
 
 void ParameterImage::SetCell(int group, int parameter, float value, int copy) {
-    Get(group, parameter)[copy == 0 ? 0 : 1] = value;
+    Cell& c = Get(group, parameter);
+    if (copy == kControllerCopy) {
+        c[0] = value;
+        return;
+    }
+    Knowledge* k = KnowledgeOf(group, parameter);
+    if (k != nullptr && (c[1] != value || k->edit == CellOrigin::kUnknown)) {
+        k->edit = CellOrigin::kUser;
+    }
+    c[1] = value;
 }
 
 bool ParameterImage::IsModified(int group, int parameter) {
     const Cell& c = Get(group, parameter);
     return c[0] != c[1];
+}
+
+ParameterImage::Knowledge* ParameterImage::KnowledgeOf(int group, int parameter) {
+    if (!IsValid(group, parameter)) {
+        return nullptr;
+    }
+    return &knowledge_[static_cast<std::size_t>(ResolveGroup(group))]
+                      [static_cast<std::size_t>(parameter)];
+}
+
+CellOrigin ParameterImage::Origin(int group, int parameter) const {
+    if (!IsValid(group, parameter)) {
+        return CellOrigin::kUnknown;
+    }
+    return knowledge_[static_cast<std::size_t>(ResolveGroup(group))]
+                     [static_cast<std::size_t>(parameter)]
+                         .edit;
+}
+
+void ParameterImage::StoreRead(int group, int parameter, float value) {
+    Cell& c = Get(group, parameter);
+    c[0] = value;
+    c[1] = value;
+    if (Knowledge* k = KnowledgeOf(group, parameter)) {
+        *k = {CellOrigin::kController, true};
+    }
+}
+
+void ParameterImage::Acknowledge(int group, int parameter) {
+    Cell& c = Get(group, parameter);
+    c[0] = c[1];
+    if (Knowledge* k = KnowledgeOf(group, parameter)) {
+        *k = {CellOrigin::kController, true};
+    }
+}
+
+void ParameterImage::SetDefault(int group, int parameter, float value) {
+    Get(group, parameter)[1] = value;
+    if (Knowledge* k = KnowledgeOf(group, parameter)) {
+        k->edit = CellOrigin::kDefault;
+    }
+}
+
+void ParameterImage::Discard(int group, int parameter) {
+    Cell& c = Get(group, parameter);
+    c[1] = c[0];
+    if (Knowledge* k = KnowledgeOf(group, parameter)) {
+        k->edit = k->controllerRead ? CellOrigin::kController : CellOrigin::kUnknown;
+    }
+}
+
+void ParameterImage::DiscardAll() {
+    for (int g = 0; g < kGroupCount; ++g) {
+        for (int p = 0; p < CellCount(g); ++p) {
+            Discard(g, p);
+        }
+    }
+}
+
+void ParameterImage::ForgetController() {
+    for (GroupKnowledge& group : knowledge_) {
+        for (Knowledge& k : group) {
+            k.controllerRead = false;
+            if (k.edit == CellOrigin::kController) {
+                k.edit = CellOrigin::kUnknown;
+            }
+        }
+    }
 }
 
 }  // namespace tavro

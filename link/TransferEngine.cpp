@@ -32,6 +32,30 @@ int SlotOfReply(const CommandTable& table, int step, int repeats) {
     return step - 1;
 }
 
+// A value nobody knows is never written, and a forced row does not change what the
+// controller holds when the rounding of the command would alter it.
+bool MayWrite(CEepData& eep, int group, int parameter, double value) {
+    switch (eep.Origin(group, parameter)) {
+        case CellOrigin::kUnknown:
+            return false;
+        case CellOrigin::kController:
+            // As the command will print it.
+            return static_cast<float>(Atof(Format("%.5f", value))) ==
+                   eep.GetCell(group, parameter, ParameterImage::kEditCopy);
+        case CellOrigin::kDefault:
+        case CellOrigin::kUser:
+            return true;
+    }
+    return false;
+}
+
+bool Unsent(const std::vector<UnsentCell>& unsent, int group, int parameter) {
+    return std::any_of(unsent.begin(), unsent.end(), [&](const UnsentCell& u) {
+        return ParameterImage::ResolveGroup(u.group) == ParameterImage::ResolveGroup(group) &&
+               u.parameter == parameter;
+    });
+}
+
 bool Skipped(const Block& block, std::span<const int> skipFlags) {
     const int s = block.skipSelector;
     return s >= 1 && static_cast<std::size_t>(s) <= skipFlags.size() &&
@@ -81,6 +105,7 @@ int CTrxData::ReadTable(int step, int repeats, int count, CommandTable table) {
     count = std::min<int>(count, static_cast<int>(table.size()));
     if (step == 0) {
         c = TableCursor{};
+        t.unsent.clear();
     } else if (step <= repeats * count) {
         const int slot = SlotOfReply(table, step, repeats);
         if (slot != kSlotNone) {
@@ -113,14 +138,19 @@ int CTrxData::WriteTable(int step, int repeats, int count, CommandTable table, i
     count = std::min<int>(count, static_cast<int>(table.size()));
     if (step == 0) {
         c = TableCursor{};
+        t.unsent.clear();
     } else if (step <= repeats * count && c.hasCell) {
-        // The previous row's write has been acknowledged.
+        // The previous row's write has been acknowledged, or the row sent nothing.
         const float edit = eep.GetCell(c.cellGroup, c.cellParameter, ParameterImage::kEditCopy);
         const int slot = SlotOfReply(table, step, repeats);
         if (slot != kSlotNone) {
             t.store.Put(slot, Format("%f", static_cast<double>(edit)));
         }
-        eep.SetCell(c.cellGroup, c.cellParameter, edit, ParameterImage::kControllerCopy);
+        if (c.sent) {
+            eep.Acknowledge(c.cellGroup, c.cellParameter);
+        } else {
+            t.unsent.push_back({c.cellGroup, c.cellParameter});
+        }
     }
     if (step >= repeats * count || c.repeat >= repeats) {
         return kContinue;
@@ -136,13 +166,15 @@ int CTrxData::WriteTable(int step, int repeats, int count, CommandTable table, i
         const int g = row.group + c.repeat;
         const int p = row.parameter;
         c.hasCell = true;
+        c.sent = false;
         c.cellGroup = g;
         c.cellParameter = p;
-        if (force != 0 || eep.IsModified(g, p)) {
-            const float edit = eep.GetCell(g, p, ParameterImage::kEditCopy);
-            // Rows in read form go out rounded to four decimals, written ones as they stand.
-            const double value = row.IsReadForm() ? Atof(Format("%.4f", static_cast<double>(edit)))
-                                                  : static_cast<double>(edit);
+        const float edit = eep.GetCell(g, p, ParameterImage::kEditCopy);
+        // Rows in read form go out rounded to four decimals, written ones as they stand.
+        const double value = row.IsReadForm() ? Atof(Format("%.4f", static_cast<double>(edit)))
+                                              : static_cast<double>(edit);
+        if ((force != 0 || eep.IsModified(g, p)) && MayWrite(eep, g, p, value)) {
+            c.sent = true;
             Send(Format(cmd::kWriteParameter.data(), g, p, value), id);
         } else {
             result = kContinue;
@@ -256,12 +288,14 @@ void CTrxData::StoreReplies(CommandTable table, int repeats, int count) {
                 const std::string& text = t.store.Get(repeats < 2 ? row.destination : next++);
                 const float v = StoredValue(text);
                 const int g = row.group + r;
-                eep.SetCell(g, row.parameter, v, ParameterImage::kControllerCopy);
-                eep.SetCell(g, row.parameter, v, ParameterImage::kEditCopy);
+                if (!Unsent(t.unsent, g, row.parameter)) {
+                    eep.StoreRead(g, row.parameter, v);
+                }
                 ApplyParameter(row.group, row.parameter, Atoi(text));
             }
         }
     }
+    t.unsent.clear();
 }
 
 }  // namespace tavro

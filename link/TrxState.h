@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "link/CommandTable.h"
 #include "link/EventLoop.h"
@@ -17,8 +18,15 @@ struct TableCursor {
     int row = 0;
     int repeat = 0;
     bool hasCell = false;
+    bool sent = false;  // a write of that cell went out
     int cellGroup = 0;
     int cellParameter = 0;
+};
+
+// A cell a write table passed over without sending it.
+struct UnsentCell {
+    int group = 0;
+    int parameter = 0;
 };
 
 // Counters of one block engine.
@@ -142,6 +150,8 @@ struct TrxState {
     BlockCursor readBlocks;
     BlockCursor writeBlocks;
     ReplyStore store;
+    // What the last write table passed over; storing its replies leaves these cells alone.
+    std::vector<UnsentCell> unsent;
     SearchState search;
     OperationValues op;
 

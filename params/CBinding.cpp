@@ -207,118 +207,10 @@ double IndexOfValue(const ValueList& list, double value) {
     return 0.0;
 }
 
-// --- one control: a stored value to what it shows, and what it shows back to a number ---
-
-double ShownValue(const BindingDescriptor& d, double v, bool pulse) {
-    switch (d.conversion) {
-        case kConvIndexPlusOne:
-            return v - 1.0;
-        case kConvValueList:
-            if (const ValueList* list = ListFor(d, pulse)) {
-                return IndexOfValue(*list, v);
-            }
-            return v;
-        case kConvOperation:
-            return pulse ? 0 : ((TruncToInt(v) & kPushingBit) != 0 ? 1 : 0);
-        case kConvPushingSpeed:
-            return pulse ? v : TruncToInt(v) & kPushingSpeedMask;
-        case kConvLogicLatch:
-            return TruncToInt(v) & 1;
-        case kConvDirectionWord:
-            return TruncToInt(v) >> 1;
-        default:
-            return v;
-    }
+// The items of a list control; other kinds have none.
+int ItemsOf(const BindingDescriptor& d, const ui::Form& form) {
+    return d.kind == kBindList ? form.ItemCount(d.control) : 0;
 }
-
-std::string EditText(const BindingDescriptor& d, double shown) {
-    return ui::CCtrlBatch::FormatScaled(shown, d.scale, d.decimals);
-}
-
-double EditNumber(const BindingDescriptor& d, std::string_view text) {
-    // Kept as the image keeps it, without rounding; text that overflows a float collects as
-    // 0 rather than as infinity.
-    const auto f = static_cast<float>(Atof(text) * ui::CCtrlBatch::Scale(d.scale));
-    return std::isfinite(f) ? f : 0.0F;
-}
-
-// -1 selects nothing.
-int ListIndex(const BindingDescriptor& d, double shown, int itemCount) {
-    const int index = TruncToInt(shown / ui::CCtrlBatch::Scale(d.scale));
-    return index >= 0 && index < itemCount ? index : -1;
-}
-
-double ListNumber(const BindingDescriptor& d, int index) {
-    return TruncToInt(index * ui::CCtrlBatch::Scale(d.scale));
-}
-
-ui::ControlId CheckedRadioFor(const BindingDescriptor& d, double shown) {
-    const int offset = TruncToInt(shown);
-    const bool inGroup = offset >= 0 && offset <= d.lastControl - d.control;
-    return inGroup ? d.control + offset : ui::kNoControl;
-}
-
-double RadioNumber(const BindingDescriptor& d, ui::ControlId checked) {
-    const int offset = checked == ui::kNoControl ? 0 : checked - d.control;
-    return std::max(0, TruncToInt(offset * ui::CCtrlBatch::Scale(d.scale)));
-}
-
-// A control's number as the cell stores it; the latches carry a value to the next descriptor.
-double Converted(const BindingDescriptor& d, double value, bool pulse, float controllerCopy,
-                 BindingState& latches) {
-    switch (d.conversion) {
-        case kConvIndexPlusOne:
-            return value + 1.0;
-        case kConvValueList:
-            if (const ValueList* list = ListFor(d, pulse)) {
-                return ValueAtIndex(*list, value);
-            }
-            return value;
-        case kConvOperation:
-            latches.operationLatch = TruncToInt(value);
-            if (pulse) {
-                return controllerCopy;
-            }
-            return latches.operationLatch == 1 ? kPushingWord : kPositioningWord;
-        case kConvPushingSpeed: {
-            int word = TruncToInt(value);
-            if (latches.operationLatch == 1) {
-                word |= kPushingBit;
-            }
-            latches.operationLatch = 0;
-            return word;
-        }
-        case kConvLogicLatch:
-            latches.logicLatch = TruncToInt(value);
-            return value;
-        case kConvDirectionWord: {
-            const double word = (TruncToInt(value) * 2) | latches.logicLatch;
-            latches.logicLatch = 0;
-            return word;
-        }
-        default:
-            return value;
-    }
-}
-
-// While the detail dialog is open it owns the operation word.
-bool LeftToTheDetailDialog(const BindingDescriptor& d, const StatusBlock& status) {
-    return d.conversion == kConvOperation && status.detailOpen == 1;
-}
-
-// A Step page cell can be shown and collected without the page: its only list has a value
-// list for its items, and no descriptor waits for a latch.
-constexpr bool CollectsWithoutAForm(std::span<const BindingDescriptor> table) {
-    for (const BindingDescriptor& d : table) {
-        if ((d.kind == kBindList && (d.listStep == nullptr || d.listPulse == nullptr)) ||
-            d.conversion == kConvPushingSpeed || d.conversion == kConvLogicLatch ||
-            d.conversion == kConvDirectionWord) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(CollectsWithoutAForm(kStepView));
 
 }  // namespace
 
@@ -374,57 +266,125 @@ bool CBinding::Pulse() const {
     return ctx_.status.controlType == kControlTypePulse;
 }
 
-double CBinding::Collected(const BindingDescriptor& d, const ui::Form& form, CellAddress cell,
-                           bool pulse) {
-    double value = 0.0;
+ControlState CBinding::Read(const BindingDescriptor& d, const ui::Form& form) {
+    ControlState state;
     switch (d.kind) {
         case kBindEdit:
-            value = EditNumber(d, form.Text(d.control));
+            state.text = form.Text(d.control);
             break;
         case kBindList:
-            value = ListNumber(d, form.CurrentItem(d.control));
+            state.index = form.CurrentItem(d.control);
             break;
-        case kBindRadio:
-            value = RadioNumber(d, form.CheckedRadio(d.control, d.lastControl));
+        case kBindRadio: {
+            const ui::ControlId checked = form.CheckedRadio(d.control, d.lastControl);
+            state.index = checked == ui::kNoControl ? -1 : checked - d.control;
             break;
+        }
         default:
             break;
     }
-    const float controllerCopy =
-        CEepData(ctx_).GetCell(cell.group, cell.parameter, ParameterImage::kControllerCopy);
-    return Converted(d, value, pulse, controllerCopy, state_);
+    return state;
 }
 
-float CBinding::StepPageStores(int parameter, float value, float controllerCopy,
-                               const StatusBlock& status) {
-    const bool pulse = status.controlType == kControlTypePulse;
-    for (const BindingDescriptor& d : kStepView) {
-        if ((pulse ? d.parameterPulse : d.parameterStep) != parameter) {
-            continue;
+ControlState CBinding::Shown(const BindingDescriptor& d, int itemCount, double value) {
+    ControlState state;
+    switch (d.kind) {
+        case kBindEdit:
+            state.text = ui::CCtrlBatch::FormatScaled(value, d.scale, d.decimals);
+            break;
+        case kBindList: {
+            const int index = TruncToInt(value / ui::CCtrlBatch::Scale(d.scale));
+            state.index = index >= 0 && index < itemCount ? index : -1;
+            break;
         }
-        if (LeftToTheDetailDialog(d, status)) {
-            return value;
+        case kBindRadio: {
+            const int offset = TruncToInt(value);
+            state.index = offset >= 0 && offset <= d.lastControl - d.control ? offset : -1;
+            break;
         }
-        const double shown = ShownValue(d, value, pulse);
-        double number = 0.0;
-        switch (d.kind) {
-            case kBindEdit:
-                number = EditNumber(d, EditText(d, shown));
-                break;
-            case kBindList: {
-                const ValueList* list = ListFor(d, pulse);
-                const auto items = static_cast<int>(list->pairs.size());
-                number = ListNumber(d, ListIndex(d, shown, items));
-                break;
+        default:
+            break;
+    }
+    return state;
+}
+
+double CBinding::Raw(const BindingDescriptor& d, const ControlState& state) {
+    const double s = ui::CCtrlBatch::Scale(d.scale);
+    switch (d.kind) {
+        case kBindEdit: {
+            // Kept as the image keeps it, without rounding; text that overflows a float
+            // collects as 0 rather than as infinity.
+            const auto f = static_cast<float>(Atof(state.text) * s);
+            return std::isfinite(f) ? f : 0.0F;
+        }
+        case kBindList:
+            return TruncToInt(state.index * s);
+        case kBindRadio:
+            return std::max(0, TruncToInt(std::max(0, state.index) * s));
+        default:
+            return 0.0;
+    }
+}
+
+double CBinding::ShownValue(const BindingDescriptor& d, double v, bool pulse) {
+    switch (d.conversion) {
+        case kConvIndexPlusOne:
+            return v - 1.0;
+        case kConvValueList:
+            if (const ValueList* list = ListFor(d, pulse)) {
+                return IndexOfValue(*list, v);
             }
-            case kBindRadio:
-                number = RadioNumber(d, CheckedRadioFor(d, shown));
-                break;
-            default:
-                break;
+            return v;
+        case kConvOperation:
+            return pulse ? 0 : ((TruncToInt(v) & kPushingBit) != 0 ? 1 : 0);
+        case kConvPushingSpeed:
+            return pulse ? v : TruncToInt(v) & kPushingSpeedMask;
+        case kConvLogicLatch:
+            return TruncToInt(v) & 1;
+        case kConvDirectionWord:
+            return TruncToInt(v) >> 1;
+        default:
+            return v;
+    }
+}
+
+double CBinding::Converted(const BindingDescriptor& d, double value, bool pulse,
+                           float controllerCopy, BindingLatches& latches) {
+    switch (d.conversion) {
+        case kConvIndexPlusOne:
+            value += 1.0;
+            break;
+        case kConvValueList:
+            if (const ValueList* list = ListFor(d, pulse)) {
+                value = ValueAtIndex(*list, value);
+            }
+            break;
+        case kConvOperation:
+            latches.operationLatch = TruncToInt(value);
+            if (pulse) {
+                value = controllerCopy;
+            } else {
+                value = latches.operationLatch == 1 ? kPushingWord : kPositioningWord;
+            }
+            break;
+        case kConvPushingSpeed: {
+            int word = TruncToInt(value);
+            if (latches.operationLatch == 1) {
+                word |= kPushingBit;
+            }
+            latches.operationLatch = 0;
+            value = word;
+            break;
         }
-        BindingState latches;
-        return static_cast<float>(Converted(d, number, pulse, controllerCopy, latches));
+        case kConvLogicLatch:
+            latches.logicLatch = TruncToInt(value);
+            break;
+        case kConvDirectionWord:
+            value = (TruncToInt(value) * 2) | latches.logicLatch;
+            latches.logicLatch = 0;
+            break;
+        default:
+            break;
     }
     return value;
 }
@@ -433,7 +393,8 @@ bool CBinding::Skipped(int view, const BindingDescriptor& d, CellAddress cell) c
     if (d.conversion == kConvLogicLatch) {
         return true;
     }
-    if (LeftToTheDetailDialog(d, ctx_.status)) {
+    // While the detail dialog is open it owns the operation word.
+    if (d.conversion == kConvOperation && ctx_.status.detailOpen == 1) {
         return true;
     }
     if (view != kViewIo) {
@@ -451,14 +412,13 @@ bool CBinding::Skipped(int view, const BindingDescriptor& d, CellAddress cell) c
     return false;
 }
 
-void CBinding::Store(CellAddress cell, double value) {
-    CEepData(ctx_).SetCell(cell.group, cell.parameter, static_cast<float>(value),
-                           ParameterImage::kEditCopy);
+void CBinding::FollowInStatus(CellAddress cell) {
     if (cell.group != 0) {
         return;
     }
     CStatusFlg status(ctx_);
-    const int whole = TruncToInt(value);
+    const int whole = TruncToInt(
+        static_cast<double>(CEepData(ctx_).GetCell(0, cell.parameter, ParameterImage::kEditCopy)));
     switch (cell.parameter) {
         case kStrokeParameter:
             status.SetStroke(1, whole);
@@ -480,7 +440,11 @@ bool CBinding::CollectView(int view, int listControl, int row) {
         return false;
     }
     const bool pulse = Pulse();
-    std::vector<CellAddress> stored;
+    CEepData image(ctx_);
+    // The latches of the two copies as the control would have shown them.
+    BindingLatches asEdit;
+    BindingLatches asController;
+    std::vector<CellAddress> collected;
     for (const BindingDescriptor& d : Table(view)) {
         if (!InScope(d, listControl, false)) {
             continue;
@@ -489,31 +453,98 @@ bool CBinding::CollectView(int view, int listControl, int row) {
         if (!cell) {
             continue;
         }
-        const double value = Collected(d, *form, *cell, pulse);
+        const float controllerCopy =
+            image.GetCell(cell->group, cell->parameter, ParameterImage::kControllerCopy);
+        const auto seen = [&](int copy, BindingLatches& latches) {
+            const float v = image.GetCell(cell->group, cell->parameter, copy);
+            return static_cast<float>(
+                Converted(d, Raw(d, Shown(d, ItemsOf(d, *form), ShownValue(d, v, pulse))), pulse,
+                          controllerCopy, latches));
+        };
+        const auto now =
+            static_cast<float>(Converted(d, Raw(d, Read(d, *form)), pulse, controllerCopy, state_));
+        const float keepsEdit = seen(ParameterImage::kEditCopy, asEdit);
+        const float keepsController = seen(ParameterImage::kControllerCopy, asController);
         if (Skipped(view, d, *cell)) {
             continue;
         }
-        Store(*cell, value);
-        stored.push_back(*cell);
+        // A control that still shows what it was shown changes nothing: no rounding, no
+        // snapping, no value of the control's own grid replaces the one the image holds.
+        if (now == keepsController && now != keepsEdit) {
+            image.Discard(cell->group, cell->parameter);
+        } else if (now != keepsEdit) {
+            image.SetCell(cell->group, cell->parameter, now, ParameterImage::kEditCopy);
+        }
+        FollowInStatus(*cell);
+        collected.push_back(*cell);
     }
     // Judged once the pass is over: the operation word is stored twice, and only its final
     // value says whether the step changed.
-    CEepData image(ctx_);
-    return std::any_of(stored.begin(), stored.end(), [&image](CellAddress cell) {
+    return std::any_of(collected.begin(), collected.end(), [&image](CellAddress cell) {
         return image.IsModified(cell.group, cell.parameter);
     });
 }
 
+bool CBinding::Untouched(int view, ui::ControlId listControl, int row, ui::ControlId control) {
+    const ui::Form* form = host_.View(view);
+    if (form == nullptr) {
+        return true;
+    }
+    const bool pulse = Pulse();
+    CEepData image(ctx_);
+    for (const BindingDescriptor& d : Table(view)) {
+        if (d.control != control || !InScope(d, listControl, false)) {
+            continue;
+        }
+        const std::optional<CellAddress> cell = CellOf(d, listControl, row, pulse);
+        if (!cell) {
+            continue;
+        }
+        const auto now = static_cast<float>(Raw(d, Read(d, *form)));
+        for (const int copy : {ParameterImage::kEditCopy, ParameterImage::kControllerCopy}) {
+            const float v = image.GetCell(cell->group, cell->parameter, copy);
+            if (now ==
+                static_cast<float>(Raw(d, Shown(d, ItemsOf(d, *form), ShownValue(d, v, pulse))))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+void CBinding::DiscardRow(int view, ui::ControlId listControl, int row) {
+    const bool pulse = Pulse();
+    CEepData image(ctx_);
+    for (const BindingDescriptor& d : Table(view)) {
+        if (!InScope(d, listControl, true)) {
+            continue;
+        }
+        if (const std::optional<CellAddress> cell = CellOf(d, listControl, row, pulse)) {
+            image.Discard(cell->group, cell->parameter);
+        }
+    }
+}
+
+void CBinding::DiscardAll() {
+    ctx_.image.DiscardAll();
+    for (const int p : {kStrokeParameter, kSeriesParameter, kInputMethodParameter}) {
+        FollowInStatus({0, p});
+    }
+}
+
 void CBinding::Show(const BindingDescriptor& d, ui::Form& form, double value) const {
+    const ControlState state = Shown(d, ItemsOf(d, form), value);
     switch (d.kind) {
         case kBindEdit:
-            form.SetText(d.control, EditText(d, value));
+            form.SetText(d.control, state.text);
             break;
         case kBindList:
-            form.SetCurrentItem(d.control, ListIndex(d, value, form.ItemCount(d.control)));
+            form.SetCurrentItem(d.control, state.index);
             break;
         case kBindRadio:
-            form.CheckRadio(d.control, d.lastControl, CheckedRadioFor(d, value));
+            form.CheckRadio(d.control, d.lastControl,
+                            state.index >= 0 ? d.control + state.index : ui::kNoControl);
             break;
         default:
             break;
@@ -533,12 +564,16 @@ bool CBinding::DisplayView(int view, int listControl, int row, int copy) {
         if (!cell) {
             continue;
         }
-        const double v = image.GetCell(cell->group, cell->parameter, CopyIndex(copy));
         differ = image.IsModified(cell->group, cell->parameter) || differ;
-        const double shown = ShownValue(d, v, pulse);
+        const double v = image.GetCell(cell->group, cell->parameter, CopyIndex(copy));
         if (form != nullptr) {
-            Show(d, *form, shown);
+            Show(d, *form, ShownValue(d, v, pulse));
         }
+    }
+    // A list row rebuilt from the controller's values drops its edits, exactly: the row
+    // committed afterwards then finds nothing changed.
+    if (listControl != kNoList && CopyIndex(copy) == ParameterImage::kControllerCopy) {
+        DiscardRow(view, listControl, row);
     }
     return differ;
 }

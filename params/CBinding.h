@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 
 #include "link/LinkContext.h"
 #include "params/BindingDescriptor.h"
@@ -16,11 +17,21 @@ struct CellAddress {
     friend bool operator==(const CellAddress&, const CellAddress&) = default;
 };
 
-// Values the engine keeps between calls; one per program, with the engine.
-struct BindingState {
-    // Hold a value between two descriptors of one collect pass.
+// Hold a value between two descriptors of one collect pass.
+struct BindingLatches {
     int operationLatch = 0;
     int logicLatch = 0;
+};
+
+// What a control holds, as the binding reads it: an edit's text, a list's selected index or
+// a radio group's checked offset (-1 for none).
+struct ControlState {
+    std::string text;
+    int index = -1;
+};
+
+// Values the engine keeps between calls; one per program, with the engine.
+struct BindingState : BindingLatches {
     // Whether the I/O page can show what the controller holds.
     bool ioOutputsEditable = false;
     bool ioAreaEditable = false;
@@ -36,8 +47,17 @@ class CBinding {
     virtual ~CBinding() = default;
 
     // listControl 0 collects the plain controls at their cells, a list-view the controls
-    // that edit its `row`. True when any stored cell's copies differ.
+    // that edit its `row`. A control that still shows the edit copy (or the controller copy)
+    // leaves that value as it is. True when any collected cell's copies differ.
     bool CollectView(int view, int listControl, int row);
+    // True while `control` shows the edit copy or the controller copy of its cell, as
+    // displaying would show it: the user has not changed it.
+    bool Untouched(int view, ui::ControlId listControl, int row, ui::ControlId control);
+    // The edit copies of one list row (listControl 0: the plain controls) become the
+    // controller copies again.
+    void DiscardRow(int view, ui::ControlId listControl, int row);
+    // Every edit copy becomes its controller copy again; the status block follows.
+    void DiscardAll();
     // listControl 0 displays every control at its base cell. True when any cell in scope
     // has differing copies. copy: 0 controller, 1 edit.
     bool DisplayView(int view, int listControl, int row, int copy);
@@ -57,14 +77,6 @@ class CBinding {
 
     const BindingState& State() const { return state_; }
 
-    // What the Step Data Setup page stores into cell `parameter` of a step that shows `value`
-    // when its edit row is stored untouched: the value to the field's decimals, a load mass
-    // off its grid as 0, the page's operation word (the controller's own in pulse type, the
-    // cell left alone while the Detail dialog is open). Cells the page does not edit keep
-    // `value`. For callers without the page, such as a file loaded from the command line.
-    static float StepPageStores(int parameter, float value, float controllerCopy,
-                                const StatusBlock& status);
-
     static std::span<const BindingDescriptor> Table(int view);
     // The cell a descriptor uses for a list row (listControl 0: its base cell); nothing when
     // the row is not one of the list's rows.
@@ -73,10 +85,20 @@ class CBinding {
 
   private:
     bool Pulse() const;
-    double Collected(const BindingDescriptor& d, const ui::Form& form, CellAddress cell,
-                     bool pulse);
+    static ControlState Read(const BindingDescriptor& d, const ui::Form& form);
+    // What displaying `value` (already converted back) puts into the control.
+    static ControlState Shown(const BindingDescriptor& d, int itemCount, double value);
+    // The number a control state stands for, before the conversion.
+    static double Raw(const BindingDescriptor& d, const ControlState& state);
+    // A cell's value converted back for display.
+    static double ShownValue(const BindingDescriptor& d, double v, bool pulse);
+    // A control's number as the cell stores it; the latches carry a value to the next
+    // descriptor. The pulse type's operation word stays the controller's.
+    static double Converted(const BindingDescriptor& d, double value, bool pulse,
+                            float controllerCopy, BindingLatches& latches);
     bool Skipped(int view, const BindingDescriptor& d, CellAddress cell) const;
-    void Store(CellAddress cell, double value);
+    // The status block's second copies follow the edit copies of 0/0, 0/1 and 0/2.
+    void FollowInStatus(CellAddress cell);
     void Show(const BindingDescriptor& d, ui::Form& form, double value) const;
     bool DisplayStepList(int copy);
 

@@ -231,6 +231,8 @@ void CDlgDtl::ShowState(int source) {
     if (series != seriesIndex_) {
         RebuildForSeries(series);
     }
+    // The series shown is the one confirmed now: read by an upload, or taken from a file.
+    seriesCode_ = SeriesCode(series);
     const int stroke = form_.FindItem(IDC_DTL_STROKE, form_.Text(IDC_DTL_STROKE_FULL));
     form_.SetCurrentItem(IDC_DTL_STROKE, stroke < 0 ? 0 : stroke);
     UpdateSelectedFlags();
@@ -281,6 +283,11 @@ bool CDlgDtl::RebuildLists(int copy) {
         differ = binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, r, source) || differ;
         CommitPidRow(r);
     }
+    if (source == kController) {
+        for (int a = 0; a < pidRows; ++a) {
+            binding_.DiscardRow(kViewDetail, IDC_DTL_ASSIGN_LIST, a);
+        }
+    }
     differ = DisplayAssignments(source) || differ;
     ShowStepRow(0);
     DisplayPidRow(0);
@@ -298,6 +305,8 @@ bool CDlgDtl::Close() {
             return false;
         }
     }
+    // Every edit of every view goes, those no view shows now included.
+    binding_.DiscardAll();
     binding_.RedisplayViews(kRedisplayAll, kController);
     ctx_.status.detailOpen = 0;
     host_.EnableMainWindow(true);
@@ -652,8 +661,8 @@ void CDlgDtl::OnFocusOut(ui::ControlId id) {
         }
         return;
     }
-    if (SpinOfEdit(id)) {
-        SnapSpinFields();
+    if (const auto spin = SpinOfEdit(id)) {
+        SnapSpinField(*spin);
     }
 }
 

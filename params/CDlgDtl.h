@@ -122,7 +122,8 @@ class CDlgDtl : public ui::FormEvents {
     void UpdateGetPosition();
     void SetTargetMinimum();
     void SetUpSpins();
-    void SnapSpinFields();
+    // Snaps a field the user typed into to the spin's grid.
+    void SnapSpinField(std::size_t spin);
     void SpinField(std::size_t spin, int delta);
     void SetSeriesDefaults(int code);
     void ColourStepList();

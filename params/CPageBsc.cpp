@@ -194,16 +194,15 @@ void CPageBsc::ResetSeriesDefaults() {
     const int steps =
         ctx_.status.controlType == kControlTypePulse ? kStepCountPulse : kStepCountSteps;
     CEepData image(ctx_);
-    constexpr int edit = ParameterImage::kEditCopy;
     for (int group = kStepGroupFirst; group < kStepGroupFirst + steps; ++group) {
-        image.SetCell(group, kInForceLevelCell, kDefaultInForceLevel, edit);
-        image.SetCell(group, kInPositionRangeCell, DefaultInPositionRange(code), edit);
+        image.SetDefault(group, kInForceLevelCell, kDefaultInForceLevel);
+        image.SetDefault(group, kInPositionRangeCell, DefaultInPositionRange(code));
         for (const int cell : kAreaCells) {
-            image.SetCell(group, cell, 0.0F, edit);
+            image.SetDefault(group, cell, 0.0F);
         }
     }
-    image.SetCell(0, kCurrentThresholdCell, kDefaultCurrentThreshold, edit);
-    image.SetCell(0, kTemperatureThresholdCell, kDefaultTemperatureThreshold, edit);
+    image.SetDefault(0, kCurrentThresholdCell, kDefaultCurrentThreshold);
+    image.SetDefault(0, kTemperatureThresholdCell, kDefaultTemperatureThreshold);
 }
 
 void CPageBsc::Comm(LinkContext& ctx, BasicPageHost& host) {

@@ -419,10 +419,14 @@ bool CPageIo::CheckAreaRow(int row) {
             break;
         }
         SetError(r.fields[i], false);
-        if (step > 0) {
-            v -= v % step;
+        // Only what the user entered goes onto the grid; a value the controller holds off
+        // it is shown as it is.
+        if (!Untouched(r.edits[i])) {
+            if (step > 0) {
+                v -= v % step;
+            }
+            form_->SetText(r.edits[i], Format("%.3f", static_cast<double>(v) / kMicronsPerMm));
         }
-        form_->SetText(r.edits[i], Format("%.3f", static_cast<double>(v) / kMicronsPerMm));
         form_->SetPosition(r.spins[i], v);
     }
     validating_ = false;
@@ -431,6 +435,11 @@ bool CPageIo::CheckAreaRow(int row) {
 
 void CPageIo::CheckThreshold(ui::ControlId id) {
     if (validating_) {
+        return;
+    }
+    if (Untouched(id)) {
+        // Leaving a field without typing rounds nothing.
+        SetError(FieldOf(id), false);
         return;
     }
     validating_ = true;
@@ -486,11 +495,24 @@ void CPageIo::ShowThresholdHelp(ui::ControlId id) {
 
 // --- Setup ---
 
+bool CPageIo::Untouched(ui::ControlId edit) {
+    return binding_.Untouched(kViewIo, kNoList, 0, edit);
+}
+
+CPageIo::Field CPageIo::FieldOf(ui::ControlId edit) {
+    const auto at = std::find(kFieldEdits.begin(), kFieldEdits.end(), edit);
+    return static_cast<Field>(at == kFieldEdits.end() ? 0 : at - kFieldEdits.begin());
+}
+
 void CPageIo::Setup() {
     for (const AreaRow& row : kAreaRows) {
         const std::string first = form_->Text(row.edits[0]);
         const std::string second = form_->Text(row.edits[1]);
-        if (TruncToInt(Atof(second) * kMicronsPerMm) < TruncToInt(Atof(first) * kMicronsPerMm)) {
+        // A reversed range the controller holds is left as it is; one the user entered is
+        // put in order.
+        const bool entered = !Untouched(row.edits[0]) || !Untouched(row.edits[1]);
+        if (entered &&
+            TruncToInt(Atof(second) * kMicronsPerMm) < TruncToInt(Atof(first) * kMicronsPerMm)) {
             form_->SetText(row.edits[0], second);
             form_->SetText(row.edits[1], first);
         }

@@ -84,6 +84,9 @@ class CPageIo : public IoPageView, public ui::FormEvents {
     void CheckThreshold(ui::ControlId id);
     void ShowThresholdHelp(ui::ControlId id);
     void SetError(Field field, bool error);
+    // The edit still shows the image's value: the user has not typed into it.
+    bool Untouched(ui::ControlId edit);
+    static Field FieldOf(ui::ControlId edit);
     void Setup();
     void CopyCommonStepSettings();
     int StrokeMicrons() const;

@@ -43,7 +43,10 @@ void CDlgDtl::ShowStepRow(int row) {
     form_.ListSelectRow(IDC_DTL_STEP_LIST, row);
     ApplyStepRowEnables();
     SetTargetMinimum();
-    SnapSpinFields();
+    // Shown as the controller holds them, off the spin's grid or not.
+    for (const SpinRow& s : kDetailSpins) {
+        form_.SetPosition(s.spin, SnapMicrons(Atof(form_.Text(s.edit)), 0));
+    }
     ColourStepList();
 }
 
@@ -57,7 +60,11 @@ void CDlgDtl::CommitStepRow(int row) {
     for (const AreaPair& area : kAreas) {
         const double first = Atof(form_.Text(area.first));
         const double second = Atof(form_.Text(area.second));
-        if (second < first) {
+        // Only an area the user entered is put in order; a reversed one the controller
+        // holds stays as it is.
+        const bool entered = !binding_.Untouched(kViewDetail, IDC_DTL_STEP_LIST, row, area.first) ||
+                             !binding_.Untouched(kViewDetail, IDC_DTL_STEP_LIST, row, area.second);
+        if (entered && second < first) {
             form_.SetText(area.first, Format("%.3f", second));
             form_.SetText(area.second, Format("%.3f", first));
         }
@@ -140,12 +147,14 @@ void CDlgDtl::SetUpSpins() {
     }
 }
 
-void CDlgDtl::SnapSpinFields() {
-    for (const SpinRow& s : kDetailSpins) {
-        const int v = SnapMicrons(Atof(form_.Text(s.edit)), spins_.step);
-        form_.SetText(s.edit, Millimetres(v));
-        form_.SetPosition(s.spin, v);
+void CDlgDtl::SnapSpinField(std::size_t spin) {
+    const SpinRow& s = kDetailSpins[spin];
+    if (binding_.Untouched(kViewDetail, IDC_DTL_STEP_LIST, stepShown_, s.edit)) {
+        return;
     }
+    const int v = SnapMicrons(Atof(form_.Text(s.edit)), spins_.step);
+    form_.SetText(s.edit, Millimetres(v));
+    form_.SetPosition(s.spin, v);
 }
 
 void CDlgDtl::SpinField(std::size_t spin, int delta) {
@@ -169,8 +178,8 @@ void CDlgDtl::SetSeriesDefaults(int code) {
         }
         CommitStepRow(n);
     }
-    // The rows are shown again with the new series' step: the old one would snap the new
-    // defaults (0.100 mm in steps of 0.030 mm gives 0.090).
+    // The spins take the new series' step: the old one would snap what is entered next to
+    // the old grid.
     SetUpSpins();
     ShowStepRow(0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tavro::sim {
 
@@ -13,6 +14,13 @@ inline constexpr int kSeriesM = 3;
 inline constexpr int kTypeUnset = 0;
 inline constexpr int kTypeStepData = 1;
 inline constexpr int kTypePulse = 2;
+
+// A parameter a controller holds from the start in place of its factory value.
+struct PresetParameter {
+    int group = 0;
+    int parameter = 0;
+    float value = 0.0F;
+};
 
 // What one simulated controller is at power-on. The factory defaults that "ED" restores
 // follow from the actuator fields (series, stroke, control type); the ID then becomes 1 and
@@ -30,6 +38,9 @@ struct ControllerOptions {
     double minDelayMs = 1.0;        // minimum communication delay (0/24), 0.1..10.2 ms
     double startPositionMm = -1.0;  // table position at power-on; negative: mid-stroke
     double workpieceMm = -1.0;      // where a pushing step meets a work piece; negative: none
+    // Held in both memories at power-on, as if written and stored; a state file wins, "ED"
+    // forgets them. Values no page would enter (off the grid, reversed areas) are welcome.
+    std::vector<PresetParameter> presets;
 };
 
 }  // namespace tavro::sim

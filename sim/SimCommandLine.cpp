@@ -29,6 +29,7 @@ enum OptionId {
     kOptFault,
     kOptPosition,
     kOptWorkpiece,
+    kOptSet,
     kOptAnySpeed,
     kOptControl,
     kOptQuiet,
@@ -49,6 +50,7 @@ constexpr option kLongOptions[] = {
     {"fault", required_argument, nullptr, kOptFault},
     {"position", required_argument, nullptr, kOptPosition},
     {"workpiece", required_argument, nullptr, kOptWorkpiece},
+    {"set", required_argument, nullptr, kOptSet},
     {"any-speed", no_argument, nullptr, kOptAnySpeed},
     {"control", no_argument, nullptr, kOptControl},
     {"quiet", no_argument, nullptr, kOptQuiet},
@@ -108,6 +110,30 @@ bool Decimal(std::string_view text, double lo, double hi, double& out) {
         return false;
     }
     out = v;
+    return true;
+}
+
+// "G/P=VALUE": a parameter inside the groups and a finite decimal value, signed or not.
+bool Preset(std::string_view text, PresetParameter& out) {
+    const auto slash = text.find('/');
+    const auto equals = text.find('=');
+    if (slash == std::string_view::npos || equals == std::string_view::npos || equals < slash) {
+        return false;
+    }
+    int g = 0;
+    int p = 0;
+    double v = 0.0;
+    std::string_view value = text.substr(equals + 1);
+    const bool negative = !value.empty() && value.front() == '-';
+    if (negative) {
+        value.remove_prefix(1);
+    }
+    if (!Integer(text.substr(0, slash), 0, ParameterImage::kJogAliasGroup, g) ||
+        !Integer(text.substr(slash + 1, equals - slash - 1), 0, 56, p) ||
+        !ParameterBank::IsValid(g, p) || !Decimal(value, 0.0, 1.0e9, v)) {
+        return false;
+    }
+    out = {g, p, static_cast<float>(negative ? -v : v)};
     return true;
 }
 
@@ -230,6 +256,14 @@ CommandLineResult ParseCommandLine(int argc, char* const argv[], SimProgramOptio
                     return bad("--workpiece");
                 }
                 break;
+            case kOptSet: {
+                PresetParameter preset;
+                if (!Preset(arg, preset)) {
+                    return bad("--set");
+                }
+                common.presets.push_back(preset);
+                break;
+            }
             case kOptAnySpeed:
                 options.anySpeed = true;
                 break;
@@ -367,6 +401,8 @@ Controllers:
                      several IDs the second controller uses FILE.2, the third FILE.3, ...
   --position MM      table position at power-on (default mid-stroke)
   --workpiece MM     where pushing steps meet a work piece (default: none)
+  --set G/P=VALUE    parameter G/P holds VALUE from the start, as if written and stored;
+                     repeatable; a --state file that holds a memory wins
 
 Line:
   --baud BPS         line speed of the controllers: 2400, 9600, 19200, 38400 or 57600

@@ -261,6 +261,11 @@ SimController::SimController(EventLoop& loop, ControllerOptions options)
     if (options_.minDelayMs >= 0.0 && options_.minDelayMs <= 1000.0) {
         bank.Set(0, 24, static_cast<float>(options_.minDelayMs));
     }
+    for (const PresetParameter& p : options_.presets) {
+        if (std::isfinite(p.value)) {
+            bank.Set(p.group, p.parameter, p.value);
+        }
+    }
     if (!options_.stateFile.empty()) {
         // A missing file is a controller that was never written to; a damaged one is reported
         // and replaced at the next store.

@@ -213,7 +213,7 @@ void CPidParam::ResetPidToDefaults() {
 
     const auto put = [&image](int group, int cell, const std::optional<float>& v) {
         if (v) {
-            image.SetCell(group, cell, *v, kEdit);
+            image.SetDefault(group, cell, *v);
         }
     };
     for (const Placement& p : kPlacements) {
@@ -227,9 +227,9 @@ void CPidParam::ResetPidToDefaults() {
                 r[static_cast<std::size_t>(kStepGainsValue + i)]);
         }
     }
-    image.SetCell(1, kOriginPidSetCell, 0.0F, kEdit);
+    image.SetDefault(1, kOriginPidSetCell, 0.0F);
     for (int n = 0; n < kStepsInStepType; ++n) {
-        image.SetCell(StepImageRow(n), kCellPidSetNo, 0.0F, kEdit);
+        image.SetDefault(StepImageRow(n), kCellPidSetNo, 0.0F);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -261,9 +262,9 @@ TEST_F(Cli, DumpTableHasOneLinePerParameter) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "g/p\tvalue");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "0/19\t2.5"), lines.end());
-    // The header, then every cell the two uploads read: 21 of group 0, 5 of group 1, 45 of
+    // The header, then every cell the two uploads read: 21 of group 0, 17 of group 1, 57 of
     // group 2 and 16 of each of the 15 steps.
-    EXPECT_EQ(lines.size(), 1U + 21U + 5U + 45U + 15U * 16U);
+    EXPECT_EQ(lines.size(), 1U + 21U + 17U + 57U + 15U * 16U);
 }
 
 TEST_F(Cli, SaveStepsWritesThePageFileFromTheController) {
@@ -338,8 +339,9 @@ constexpr LoadLine kLoadLines[] = {
     {"At57600WithLateReplies", 57600, true, 300},
 };
 
-// A page file stores what the Step Data Setup page would store: the values it changes as the
-// page's edit row keeps them, the controller's own values as they are.
+// A page file goes out as the window sends an opened file: the values it changes as the file
+// holds them, nothing snapped to the page's grid, and nothing where it holds what the
+// controller holds.
 class LoadAsTheStepPage : public Cli, public ::testing::WithParamInterface<LoadLine> {
   protected:
     LoadAsTheStepPage() {
@@ -376,7 +378,7 @@ class LoadAsTheStepPage : public Cli, public ::testing::WithParamInterface<LoadL
     }
 };
 
-TEST_P(LoadAsTheStepPage, FileValuesAreStoredAsThePageStoresThem) {
+TEST_P(LoadAsTheStepPage, FileValuesGoOutAsTheWindowSendsThem) {
     ASSERT_EQ(RunOnLine({"save-steps", files.File("held.dat")}), 0) << err.str();
     const std::string held = files.Read("held.dat");
     ASSERT_NE(held.find("\r\n2,0.000,1.00,20,1000,1000,32783,1.0,0,0,75,0,"), std::string::npos);
@@ -387,28 +389,21 @@ TEST_P(LoadAsTheStepPage, FileValuesAreStoredAsThePageStoresThem) {
     EXPECT_NE(err.str().find("347: No data has been sent"), std::string::npos) << err.str();
     EXPECT_TRUE(WriteFrames().empty());
 
-    // Pushing speed 15 and 75 g for step 1 are stored as the page stores them: pushing at its
-    // own speed and no load mass, which the controller holds already.
-    files.Write("same.dat", WithField(WithField(held, 6, 6, "32783"), 6, 10, "75"));
-    bus.ClearLog();
-    ASSERT_EQ(RunOnLine({"load-steps", files.File("same.dat")}), 0) << err.str();
-    EXPECT_NE(err.str().find("347: No data has been sent"), std::string::npos) << err.str();
-    EXPECT_TRUE(WriteFrames().empty());
-
+    // The same changes as the Step page's own test of an opened file, and two more.
     std::string changed = held;
-    changed = WithField(changed, 8, 1, "1234.567");  // step 3: the page keeps whole micrometres
-    changed = WithField(changed, 8, 6, "32783");     // step 3: pushing
-    changed = WithField(changed, 9, 10, "150");      // step 4: on the grid
-    changed = WithField(changed, 10, 10, "75");      // step 5: off the grid, the controller 100
-    changed = WithField(changed, 11, 10, "75");      // step 6: off the grid, the controller 0
+    changed = WithField(changed, 8, 1, "1234.567");  // step 3: between micrometres
+    changed = WithField(changed, 8, 6, "32783");     // step 3: pushing at speed 15
+    changed = WithField(changed, 9, 10, "75");       // step 4: off the grid
+    changed = WithField(changed, 10, 10, "150");     // step 5: on the grid, the controller 100
+    changed = WithField(changed, 11, 10, "0");       // step 6: as the controller holds it
     files.Write("changed.dat", changed);
     bus.ClearLog();
     ASSERT_EQ(RunOnLine({"load-steps", files.File("changed.dat")}), 0) << err.str();
     EXPECT_EQ(WriteFrames(), (std::vector<std::string>{
-                                 ":01 EE 5 0 1235.0000047\r\n",
-                                 ":01 EE 5 5 32774.0000006\r\n",
-                                 ":01 EE 6 7 150.0000074\r\n",
-                                 ":01 EE 7 7 0.00000D9\r\n",
+                                 ":01 EE 5 0 1234.5670036\r\n",
+                                 ":01 EE 5 5 32783.0000006\r\n",
+                                 ":01 EE 6 7 75.000009E\r\n",
+                                 ":01 EE 7 7 150.0000073\r\n",
                                  ":01 EUE5\r\n",
                              }));
     EXPECT_NE(err.str().find("345: Update complete."), std::string::npos) << err.str();
@@ -418,8 +413,8 @@ TEST_P(LoadAsTheStepPage, FileValuesAreStoredAsThePageStoresThem) {
         }
     }
     sim::SimController& ctl = bus.ControllerAt(0);
-    EXPECT_EQ(ctl.StoredParameter(5, 5), 32774.0F);
-    EXPECT_EQ(ctl.StoredParameter(8, 7), 0.0F);
+    EXPECT_EQ(ctl.StoredParameter(5, 5), 32783.0F);
+    EXPECT_EQ(ctl.StoredParameter(6, 7), 75.0F);
     EXPECT_EQ(ctl.StoredParameter(4, 5), 32783.0F) << "a step the file leaves alone";
 
     // Loaded once more, the same file finds everything in place.
@@ -546,6 +541,32 @@ TEST_F(Cli, DetailLoadOfAnotherStrokeResetsThePidSetsAndSendsThemAll) {
     EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
                             [](const std::string& w) { return w.rfind("EE 2 ", 0) == 0; }),
               57);
+}
+
+// The product change of a detail file: the forced detail block writes the servo constants,
+// which no file and no default holds, back as the controller holds them, never as 0.
+TEST_F(Cli, DetailLoadOfAnotherStrokeWritesNoValueTheToolDoesNotKnow) {
+    ControllerOptions options;
+    std::vector<std::pair<std::string, float>> held;
+    for (int g = 1; g <= 2; ++g) {
+        for (int p = g == 1 ? 1 : 0; p <= (g == 1 ? 12 : 11); ++p) {
+            const float v = 10.0F * static_cast<float>(g) + 0.25F * static_cast<float>(p + 1);
+            options.presets.push_back({g, p, v});
+            held.emplace_back("EE " + std::to_string(g) + " " + std::to_string(p) + " ", v);
+        }
+    }
+    sim::SimController& ctl = AddController(options);
+    files.Write("d.dat", WithField(Saved("d.dat", true), 3, 0, "10"));
+    ASSERT_EQ(Run({"load-steps", files.File("d.dat"), "--detail", "--yes"}), 0) << err.str();
+    const auto writes = Writes();
+    for (const auto& [prefix, value] : held) {
+        const auto it = std::find_if(writes.begin(), writes.end(),
+                                     [&](const std::string& w) { return w.rfind(prefix, 0) == 0; });
+        ASSERT_NE(it, writes.end()) << prefix;
+        EXPECT_FLOAT_EQ(static_cast<float>(std::atof(it->c_str() + prefix.size())), value) << *it;
+    }
+    EXPECT_FLOAT_EQ(ctl.StoredParameter(1, 12), 10.0F + 0.25F * 13.0F);
+    EXPECT_EQ(ctl.Parameter(0, 0), 10.0F);
 }
 
 TEST_F(Cli, MonitorPrintsOneLinePerChange) {

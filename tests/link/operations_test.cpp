@@ -73,10 +73,17 @@ TEST_F(OperationsTest, UploadForTheBrowserOpensIt) {
                             "SetSendingBusy(0)", "SetRedraw(1)"}));
 }
 
-TEST_F(OperationsTest, FirstStepDownloadWritesEveryStep) {
+TEST_F(OperationsTest, FirstStepDownloadWritesEveryKnownStepCell) {
+    // Forced, but the image's start values were never read: only what the user entered
+    // and what a file gave goes out.
+    eep.SetCell(3, 0, 2500.0F, 1);
+    for (int p = 0; p < 9; ++p) {
+        eep.SetCell(17, p, 7.0F, 1);
+    }
     const Bodies sent = RunOp(OP_STEP_DOWNLOAD);
-    EXPECT_EQ(sent.size(), 135U + 1U);
-    EXPECT_EQ(sent.front(), "01 EE 3 0 0.00000");
+    EXPECT_EQ(sent.size(), 1U + 9U + 1U);
+    EXPECT_EQ(sent.front(), "01 EE 3 0 2500.00000");
+    EXPECT_EQ(sent[1], "01 EE 17 0 7.00000");
     EXPECT_EQ(sent.back(), "01 EU");
     EXPECT_TRUE(flags.HasFlag(kFlagStepDataMoved));
     EXPECT_EQ(host.messages, (std::vector<int>{ids::IDS_UPDATE_COMPLETE}));
@@ -149,7 +156,13 @@ TEST_F(OperationsTest, SkippedBlocksAreNotCountedInTheProgress) {
 
 TEST_F(OperationsTest, PulseStepAreaBlockWritesFourSteps) {
     ctx.status.controlType = kControlTypePulse;
-    // The detail parameters were never read, so the step area block is forced.
+    // The detail parameters were never read, so the step area block is forced; it writes
+    // the series defaults the Basic page set.
+    for (int g = 3; g <= 6; ++g) {
+        for (int p = 9; p <= 14; ++p) {
+            eep.SetDefault(g, p, 0.0F);
+        }
+    }
     const Bodies sent = RunOp(OP_BASIC_DOWNLOAD, 1, 0);
     Bodies areas;
     std::copy_if(sent.begin(), sent.end(), std::back_inserter(areas), [](const std::string& b) {
@@ -190,9 +203,14 @@ TEST_F(OperationsTest, IoDownloadReleasesTheOutputsFirstAndRefreshesTheLamps) {
 TEST_F(OperationsTest, DetailUploadReadsEverything) {
     sim.Controller().SetParameter(2, 56, 0.25F);
     sim.Controller().SetParameter(17, 15, 4.0F);
+    sim.Controller().SetParameter(1, 4, 300.0F);
     const Bodies sent = RunOp(OP_DETAIL_UPLOAD, 1);
-    EXPECT_EQ(sent.size(), 64U + 225U + 18U);
-    EXPECT_TRUE(host.Has("Progress(0,307)"));
+    // Every cell the detail table writes, the servo constants included.
+    EXPECT_EQ(sent.size(), 88U + 225U + 18U);
+    EXPECT_TRUE(host.Has("Progress(0,331)"));
+    EXPECT_EQ(sent.front(), "01 EE 1 1");
+    EXPECT_FLOAT_EQ(eep.GetCell(1, 4, 1), 300.0F);
+    EXPECT_EQ(eep.Origin(1, 4), CellOrigin::kController);
     EXPECT_FLOAT_EQ(eep.GetCell(2, 56, 0), 0.25F);
     EXPECT_FLOAT_EQ(eep.GetCell(17, 15, 1), 4.0F);
     for (std::uint8_t f : {kFlagDetailUploadDone, kFlagStepDataMoved, kFlagDetailRead}) {

@@ -46,10 +46,11 @@ INSTANTIATE_TEST_SUITE_P(Transfer, WriteFormatTest, ::testing::ValuesIn(kFormats
 
 TEST_F(WriteTableTest, UnchangedCellIsSkippedUnlessForced) {
     const CommandRow table[] = {Read(0, 19)};
+    eep.StoreRead(0, 19, 2.5F);
     EXPECT_EQ(trx().WriteTable(0, 1, 1, table, 0), kContinue);
     EXPECT_TRUE(line->sent.empty());
     EXPECT_EQ(trx().WriteTable(0, 1, 1, table, 1), kWait);
-    EXPECT_EQ(line->Bodies(), (std::vector<std::string>{"01 EE 0 19 0.00000"}));
+    EXPECT_EQ(line->Bodies(), (std::vector<std::string>{"01 EE 0 19 2.50000"}));
 }
 
 TEST_F(WriteTableTest, AcknowledgedWriteMakesTheCopiesEqual) {
@@ -68,6 +69,10 @@ TEST_F(WriteTableTest, AcknowledgedWriteMakesTheCopiesEqual) {
 
 TEST_F(WriteTableTest, PerStepRowsAddTheRepeatToTheGroup) {
     const CommandRow table[] = {Read(3, 10, kSlotRunning), Read(3, 11, kSlotRunning)};
+    for (int g = 3; g <= 5; ++g) {
+        eep.SetDefault(g, 10, 0.0F);
+        eep.SetDefault(g, 11, 0.0F);
+    }
     for (int step = 0; step < 6; ++step) {
         trx().WriteTable(step, 3, 2, table, 1);
         line->Reply("01EEOK");  // acknowledged before the next row

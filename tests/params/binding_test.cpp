@@ -364,11 +364,16 @@ TEST_F(Binding, StepTypeOperationRadioWritesTheWholeWord) {
     SetBoth(5, 5, 32780.0F);  // pushing, pushing speed 12
     binding.DisplayView(kViewStep, kListStepPage, 2, kEdit);
     EXPECT_TRUE(page.IsChecked(kStepPushing));
-    binding.CollectView(kViewStep, kListStepPage, 2);
-    EXPECT_EQ(Edit(5, 5), 32774.0F);
+    // Shown and collected unchanged, the word keeps its pushing speed.
+    EXPECT_FALSE(binding.CollectView(kViewStep, kListStepPage, 2));
+    EXPECT_EQ(Edit(5, 5), 32780.0F);
     page.CheckRadio(kStepPositioning, kStepPushing, kStepPositioning);
     binding.CollectView(kViewStep, kListStepPage, 2);
     EXPECT_EQ(Edit(5, 5), 6.0F);
+    // Back to what the controller holds: its own word again, not the page's 32774.
+    page.CheckRadio(kStepPositioning, kStepPushing, kStepPushing);
+    EXPECT_FALSE(binding.CollectView(kViewStep, kListStepPage, 2));
+    EXPECT_EQ(Edit(5, 5), 32780.0F);
 }
 
 TEST_F(Binding, OpenDetailDialogOwnsTheOperationWord) {
@@ -381,13 +386,15 @@ TEST_F(Binding, OpenDetailDialogOwnsTheOperationWord) {
     EXPECT_EQ(Edit(5, 0), 4000.0F);
 }
 
-TEST_F(Binding, PulseTypeKeepsTheControllersOperationWordOnTheStepPage) {
+TEST_F(Binding, PulseTypeStepPageLeavesTheOperationWordAlone) {
     ctx.status.controlType = kPulse;
     ctx.image.SetCell(5, 5, 32780.0F, kController);
     ctx.image.SetCell(5, 5, 100.0F, kEdit);
+    // The page cannot show the word in pulse type, so collecting it changes nothing there:
+    // neither the radio nor a redisplay turns an edit (from a file, say) back.
     Form(kViewStep).CheckRadio(kStepPositioning, kStepPushing, kStepPushing);
     binding.CollectView(kViewStep, kListStepPage, 2);
-    EXPECT_EQ(Edit(5, 5), 32780.0F);
+    EXPECT_EQ(Edit(5, 5), 100.0F);
     // Pulse type always shows Positioning.
     binding.DisplayView(kViewStep, kListStepPage, 2, kEdit);
     EXPECT_TRUE(Form(kViewStep).IsChecked(kStepPositioning));

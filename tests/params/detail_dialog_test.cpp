@@ -523,7 +523,7 @@ TEST_F(OnlineDetailTest, UploadAsksAboutChangesFirst) {
     h.Settle();
     // The 64 detail cells, 15 cells of each of the 15 steps, 18 basic cells, and the poll
     // that resumes after them.
-    EXPECT_EQ(h.Requests("") - before, 64U + 15U * 15U + 18U + 1U);
+    EXPECT_EQ(h.Requests("") - before, 88U + 15U * 15U + 18U + 1U);
     EXPECT_NE(form.Text(IDC_DTL_TEMPERATURE), "44");
 }
 

@@ -188,7 +188,7 @@ class LimitTest : public ConnectedProgramTest, public ::testing::WithParamInterf
         if ((GetParam().setup & kSpeedEntry) != 0) {
             Controller().SetParameter(0, 2, 1.0F);
         }
-        h.OnModal(kPasswordWithPid, [](FakeForm& form) {
+        h.OnModalIfShown(kPasswordWithPid, [](FakeForm& form) {
             form.TypeText(kPasswordCode, "kzw");
             form.Click(kPasswordOk);
         });

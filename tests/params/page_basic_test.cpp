@@ -178,9 +178,10 @@ TEST_F(BasicPageTest, OrientationOnlyResetsPidGainsButNotTheStepDefaults) {
         const auto pidWrites = std::count_if(writes.begin(), writes.end(), [](const auto& w) {
             return w.rfind("EE 1 ", 0) == 0 || w.rfind("EE 2 ", 0) == 0;
         });
-        // Every PID default that differs from the controller's: 16 cells of group 1, 57 of
-        // group 2 (the 15 step gain sets among them).
-        EXPECT_EQ(pidWrites, 16 + 57);
+        // Every PID default that differs from the controller's: the return-to-origin gains and
+        // set number of group 1 (4 cells) and the 45 gains of group 2. The servo constants
+        // (1/1-1/12, 2/0-2/11) were never read and have no default, so none is written.
+        EXPECT_EQ(pidWrites, 4 + 45);
         for (int g = kFirstStep; g <= kLastStep; ++g) {
             EXPECT_FLOAT_EQ(Controller().Parameter(g, 9), 1.2F) << g;
             EXPECT_FLOAT_EQ(Controller().Parameter(g, 10), 123.0F) << g;

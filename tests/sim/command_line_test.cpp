@@ -71,6 +71,25 @@ TEST(CommandLine, EveryOptionReachesItsField) {
     EXPECT_EQ(o.faults[1].kind, FaultKind::kNoise);
 }
 
+TEST(CommandLine, SetPresetsParametersOfEveryController) {
+    SimProgramOptions o;
+    std::string error;
+    ASSERT_EQ(
+        Parse({"--id", "1,2", "--set", "3/11=4012.5", "--set", "22/0=-1500", "--set", "1/1=0"}, o,
+              error),
+        CommandLineResult::kRun)
+        << error;
+    for (const auto& c : o.controllers) {
+        ASSERT_EQ(c.presets.size(), 3U);
+        EXPECT_EQ(c.presets[0].group, 3);
+        EXPECT_EQ(c.presets[0].parameter, 11);
+        EXPECT_FLOAT_EQ(c.presets[0].value, 4012.5F);
+        EXPECT_EQ(c.presets[1].group, 22);
+        EXPECT_FLOAT_EQ(c.presets[1].value, -1500.0F);
+        EXPECT_FLOAT_EQ(c.presets[2].value, 0.0F);
+    }
+}
+
 TEST(CommandLine, VersionNoneMakesAControllerWithoutTheVersionCommand) {
     SimProgramOptions o;
     std::string error;
@@ -84,8 +103,8 @@ TEST(CommandLine, HelpWinsAndDocumentsEveryOption) {
     EXPECT_EQ(Parse({"--stroke", "20", "--help"}, o, error), CommandLineResult::kHelp);
     for (const char* name :
          {"--id", "--version", "--series", "--stroke", "--type", "--baud", "--byte-timing",
-          "--delay", "--state", "--fault", "--position", "--workpiece", "--any-speed", "--control",
-          "--quiet", "--verbose", "--help"}) {
+          "--delay", "--state", "--fault", "--position", "--workpiece", "--set", "--any-speed",
+          "--control", "--quiet", "--verbose", "--help"}) {
         EXPECT_NE(HelpText().find(name), std::string::npos) << name;
     }
 }
@@ -114,6 +133,11 @@ const BadCase kBad[] = {
     {"MissingArgument", {"--id"}},
     {"UnknownOption", {"--frobnicate"}},
     {"StrayArgument", {"extra"}},
+    {"SetWithoutValue", {"--set", "3/11"}},
+    {"SetOutsideTheGroups", {"--set", "23/0=1"}},
+    {"SetBeyondTheGroup", {"--set", "0/25=1"}},
+    {"SetNotANumber", {"--set", "0/19=high"}},
+    {"SetWithoutGroup", {"--set", "/19=1"}},
     {"ShortOption", {"-x"}},
 };
 

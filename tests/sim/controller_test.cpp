@@ -181,6 +181,22 @@ TEST_F(Memory, ResetSequenceReloadsTheStoredParameters) {
     EXPECT_TRUE(c.TestMode()) << "the link keeps its mode across the reset";
 }
 
+TEST_F(Memory, PresetsAreHeldInBothMemoriesUntilAFactoryReset) {
+    ControllerOptions o;
+    o.presets = {{3, 11, 4012.5F}, {22, 0, -1500.0F}, {1, 1, 21.25F}};
+    SimController c(loop, o);
+    EXPECT_EQ(c.Execute("EE 3 11").data, "4012.500000");
+    EXPECT_FLOAT_EQ(c.StoredParameter(1, 1), 21.25F);
+    EXPECT_FLOAT_EQ(c.Parameter(18, 0), -1500.0F);
+    // Still there after the reset the tool ends its downloads with.
+    ASSERT_TRUE(c.Execute("AB").ok);
+    ASSERT_TRUE(c.Execute("SP").ok);
+    EXPECT_FLOAT_EQ(c.Parameter(3, 11), 4012.5F);
+    ASSERT_TRUE(c.Execute("ED").ok);
+    EXPECT_FLOAT_EQ(c.Parameter(3, 11), 0.0F);
+    EXPECT_FLOAT_EQ(c.StoredParameter(1, 1), 20.0F);
+}
+
 TEST_F(Memory, FactoryResetIsStoredToo) {
     {
         ControllerOptions o = Options();

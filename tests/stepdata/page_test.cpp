@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -426,56 +427,42 @@ INSTANTIATE_TEST_SUITE_P(Types, PageFileRoundTripTest,
                                                                               : "StepData");
                          });
 
-// A step shown and stored untouched: what the page keeps of a value, and the same from the
-// binding without the page, which is how the command line stores a page file.
-struct UntouchedCase {
-    const char* name;
-    int controlType;
-    int cell;
-    float value;
-    float controller;
-    float stored;
-};
-
-constexpr UntouchedCase kUntouchedCases[] = {
-    {"PushingAtSpeedFifteen", kControlTypeStep, kCellOperationWord, 32783.0F, 6.0F, 32774.0F},
-    {"PositioningAtSpeedFifteen", kControlTypeStep, kCellOperationWord, 15.0F, 32774.0F, 6.0F},
-    {"PulseTypeKeepsTheControllersWord", kControlTypePulse, kCellOperationWord, 32783.0F, 32790.0F,
-     32790.0F},
-    {"LoadMassOffTheGrid", kControlTypeStep, kCellLoadMass, 75.0F, 100.0F, 0.0F},
-    {"LoadMassOnTheGrid", kControlTypeStep, kCellLoadMass, 150.0F, 0.0F, 150.0F},
-    {"LoadMassBeyondTheList", kControlTypeStep, kCellLoadMass, 1050.0F, 0.0F, 0.0F},
-    {"TargetBetweenMicrometres", kControlTypeStep, kCellTargetPosition, 1234.567F, 0.0F, 1235.0F},
-    {"TimeInThousandths", kControlTypeStep, kCellPositioningTime, 1.234F, 1.0F, 1.23F},
-    {"SpeedWithAFraction", kControlTypeStep, kCellSpeed, 20.6F, 20.0F, 21.0F},
-    {"ThrustInHundredths", kControlTypeStep, kCellThrustSetting, 2.55F, 1.0F, 2.5F},
-    {"MovementModeOfNoRadio", kControlTypeStep, kCellMovementMode, 2.0F, 0.0F, 0.0F},
-    {"InForceLevelIsNoCellOfThePage", kControlTypeStep, kCellInForceLevel, 1.3F, 0.7F, 1.3F},
-};
-
-class UntouchedStepTest : public ::testing::TestWithParam<UntouchedCase> {};
-
-TEST_P(UntouchedStepTest, TheBindingStoresWhatThePageStores) {
-    const UntouchedCase& c = GetParam();
-    sim::ControllerOptions options;
-    options.controlType = c.controlType == kControlTypePulse ? sim::kTypePulse : sim::kTypeStepData;
-    StepPageHarness h(options);
-    h.StartOnline();
-    h.EnterTab();
-    constexpr int kStep = 2;
-    h.ctx.image.SetCell(StepImageRow(kStep), c.cell, c.controller, ParameterImage::kControllerCopy);
-    h.ctx.image.SetCell(StepImageRow(kStep), c.cell, c.value, ParameterImage::kEditCopy);
-
-    ASSERT_TRUE(h.pageForm.ClickCell(IDC_STEP_LIST, kStep, 3));
-    ASSERT_TRUE(h.pageForm.ClickCell(IDC_STEP_LIST, 0, 3));
-    EXPECT_TRUE(h.prompter.Shown().empty());
-    EXPECT_FLOAT_EQ(h.Edit(kStep, c.cell), c.stored);
-    EXPECT_EQ(CBinding::StepPageStores(c.cell, c.value, c.controller, h.ctx.status),
-              h.Edit(kStep, c.cell));
+// A page file opened and downloaded goes to the controller as it stands: opening is not
+// typing, so nothing of it is snapped to the page's grid. The command line's load-steps sends
+// the same frames for the same file.
+TEST_F(OnlinePageTest, OpenedFileIsDownloadedAsItStands) {
+    const std::string path = h.sim.dir.File("steps.dat");
+    h.chooser.ChooseNext(path);
+    ASSERT_TRUE(form.Click(IDC_SAVE));
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Step 3: a target between micrometres, pushing at speed 15; step 4: 75 g.
+    const std::string step3 = "\r\n3,0.000,1.00,20,1000,1000,6,1.0,0,0,0,";
+    const std::string step4 = "\r\n4,0.000,1.00,20,1000,1000,6,1.0,0,0,0,";
+    ASSERT_NE(text.find(step3), std::string::npos) << text;
+    ASSERT_NE(text.find(step4), std::string::npos) << text;
+    text.replace(text.find(step3), step3.size(),
+                 "\r\n3,1234.567,1.00,20,1000,1000,32783,1.0,0,0,0,");
+    text.replace(text.find(step4), step4.size(), "\r\n4,0.000,1.00,20,1000,1000,6,1.0,0,0,75,");
+    std::ofstream(path, std::ios::binary) << text;
+    h.chooser.ChooseNext(path);
+    h.prompter.Clear();
+    ASSERT_TRUE(form.Click(IDC_OPEN));
+    ASSERT_TRUE(h.prompter.Shown().empty());
+    const std::size_t mark = h.sim.bus.Log().size();
+    h.prompter.AnswerYes();
+    ASSERT_TRUE(form.Click(IDC_DOWNLOAD));
+    h.Settle();
+    std::vector<std::string> frames;
+    for (std::size_t i = mark; i < h.sim.bus.Log().size(); ++i) {
+        const sim::LineRecord& r = h.sim.bus.Log()[i];
+        if (r.direction == sim::Direction::kRequest && r.code != "MO") {
+            frames.push_back(r.bytes);
+        }
+    }
+    EXPECT_THAT(frames, ElementsAre(":01 EE 5 0 1234.5670036\r\n", ":01 EE 5 5 32783.0000006\r\n",
+                                    ":01 EE 6 7 75.000009E\r\n", ":01 EUE5\r\n"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Cells, UntouchedStepTest, ::testing::ValuesIn(kUntouchedCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tavro::test
