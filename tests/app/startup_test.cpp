@@ -21,6 +21,7 @@ constexpr int kMainWindow = 202;
 constexpr int IDS_CANNOT_OPEN_PORT = 231;
 constexpr int IDS_ASK_OFFLINE = 262;
 constexpr int IDS_CONFIRM_TYPE = 281;
+constexpr int IDS_UNSUPPORTED = 353;
 
 bool UploadDone(const AppHarness& h) {
     return (h.ctx.status.flags & kFlagUploadDone) != 0;
@@ -53,6 +54,29 @@ TEST(Startup, StoredPortOpensAndTheSearchFollowsAtOnce) {
     EXPECT_EQ(h.Created(kIdSearch), 1);
     EXPECT_EQ(h.Created(kTypeDialog), 0);
     EXPECT_TRUE(h.prompter.Shown().empty());
+}
+
+// A controller that does not know "VE" is found by the search; connecting to it ends with 353
+// and the program closes.
+TEST(Startup, ControllerWithoutVersionIsFoundThenRefusedWith353) {
+    sim::ControllerOptions foreign;
+    foreign.knowsVersion = false;
+    AppHarness h({foreign});
+    h.WriteSettings(AppSettings().Auto(1).SearchAuto(1));
+    std::vector<std::string> found;
+    h.OnModal(kIdSearch, [&](FakeForm& form) {
+        ASSERT_TRUE(h.RunUntil([&] { return form.IsEnabled(1150); })) << "no controller found";
+        for (int i = 0; i < form.ItemCount(1143); ++i) {
+            found.push_back(form.ItemText(1143, i));
+        }
+        h.ConnectFirstFound()(form);
+    });
+    h.Run([&](FakeForm& main, CMain&) {
+        ASSERT_TRUE(h.RunUntil([&] { return main.Ended(); }, 20000));
+    });
+    EXPECT_EQ(found, std::vector<std::string>{"1 (Factory default value)"});
+    EXPECT_EQ(h.prompter.ShownIds(), std::vector<int>{IDS_UNSUPPORTED});
+    EXPECT_FALSE(UploadDone(h));
 }
 
 TEST(Startup, StoredAndChosenPortsFailingStartsOfflineAfterTheTypePrompt) {

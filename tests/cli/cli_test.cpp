@@ -207,6 +207,25 @@ TEST_F(Cli, SearchPrintsTheIdsThatAnswered) {
     EXPECT_EQ(bus.Requests("MD").size(), 0U) << "a search connects to nothing";
 }
 
+// A controller that does not know "VE" answers the probe with the code "NG": it is there, and
+// connecting to it reports it unsupported.
+TEST_F(Cli, ControllerWithoutVersionIsFoundThenRefusedWith353) {
+    ControllerOptions o;
+    o.knowsVersion = false;
+    AddController(o);
+    ASSERT_EQ(Run({"search", "--to", "3"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "1\n");
+    // One probe for ID 1, four for each silent ID.
+    EXPECT_EQ(bus.Requests("VE", 1).size(), 1U);
+    EXPECT_EQ(bus.Requests("VE", 2).size(), 4U);
+    out.str("");
+    err.str("");
+    EXPECT_EQ(Run({"info"}), 5);
+    EXPECT_NE(err.str().find("353: Unsupported controller is connected."), std::string::npos)
+        << err.str();
+    EXPECT_EQ(out.str(), "");
+}
+
 TEST_F(Cli, SearchThatFindsNothingShowsMessage261) {
     ControllerOptions o;
     o.id = 9;

@@ -56,6 +56,23 @@ TEST_F(SearchTest, SilentIdCostsFourTransmissionsASecondApart) {
     EXPECT_EQ(bus.Requests("VE", 3).front().timeMs, 4000);
 }
 
+// A well-formed answer from the probed ID is a controller, whatever it says; a frame from
+// another ID or a spoilt one is not.
+TEST_F(SearchTest, ControllerWithoutVersionCountsAsFound) {
+    sim::ControllerOptions foreign;
+    foreign.id = 2;
+    foreign.knowsVersion = false;
+    sim.AddController(foreign);
+    Search(1, 3);
+    loop.Advance(20000);
+    ASSERT_EQ(host.foundIds.size(), 1U);
+    EXPECT_EQ(host.foundIds[0], (std::vector<int>{1, 2}));
+    EXPECT_EQ(bus.Requests("VE", 2).size(), 1U);
+    EXPECT_EQ(bus.Requests("VE", 3).size(), 4U);
+    EXPECT_FALSE(host.Has("Message(306,!,top)"));
+    EXPECT_EQ(ctx.trx.currentOp, OP_IDLE);
+}
+
 TEST_F(SearchTest, NothingFoundTellsTheDialog) {
     Search(7, 8);
     loop.Advance(10000);
