@@ -13,6 +13,7 @@
 #include "link/Command.h"
 #include "link/SerialPort.h"
 #include "link/StringIds.h"
+#include "ui/PortTexts.h"
 
 namespace tavro::cli {
 
@@ -172,7 +173,9 @@ int CliSession::Open() {
     CComPort port(ctx_);
     if (port.Open(path, options_.baud) != 0) {
         host_.Print(IDS_CANNOT_OPEN_PORT);
-        platform_.err << "tavro-cli: " << path << ": " << port.LastError().detail << '\n';
+        platform_.err << "tavro-cli: "
+                      << ui::PortOpenReason(port.LastError(), StringTable(platform_.language))
+                      << '\n';
         return kExitPort;
     }
     return kExitOk;

@@ -18,6 +18,7 @@
 #include "stepdata/CPidParam.h"
 #include "stepdata/StepFile.h"
 #include "stepdata/StepRecord.h"
+#include "ui/PortTexts.h"
 
 namespace tavro::cli {
 
@@ -217,7 +218,7 @@ int Ports(CliPlatform& p) {
         Message(p, IDS_NOT_AVAILABLE);
     }
     for (const auto& port : ports) {
-        p.out << port.path << '\t' << port.description << '\n';
+        p.out << port.path << '\t' << ui::PortDescription(port, StringTable(p.language)) << '\n';
     }
     return kExitOk;
 }
