@@ -507,9 +507,9 @@ class Tour {
     // The browser's window, not the main window, which has a control of the same ID.
     QWidget* Browser() const {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window != MainTop() && window->isVisible() &&
-                FindControl(window, kBrowseList) != nullptr) {
-                return window;
+            QWidget* list = window->isVisible() ? FindControl(window, kBrowseList) : nullptr;
+            if (list != nullptr && list->window() != MainTop() && list->window()->isVisible()) {
+                return list->window();
             }
         }
         return nullptr;
