@@ -144,6 +144,24 @@ TEST(JapaneseTable, BracketsAndColonsAreFullWidthOutsideTheListedFragments) {
     EXPECT_THAT(halfWidth, IsEmpty());
 }
 
+// Captions of buttons that texts tell the user to click (the return-to-origin button is left
+// out: its caption is also the operation's name, which texts quote as 「原点復帰」).
+constexpr std::array kButtonCaptions = {233, 236, 242, 246, 263, 265, 266, 277, 291, 292,
+                                        360, 361, 362, 363, 364, 365, 366, 367, 415, 416,
+                                        731, 758, 759, 766, 767, 768, 777, 990, 1134};
+
+// Button names stand in [ ]; 「」 quote screens, fields and operations.
+TEST(JapaneseTable, ButtonNamesStandInSquareBrackets) {
+    for (const int id : kButtonCaptions) {
+        const std::string caption = Without(std::string(Japanese(id)), "\n");
+        ASSERT_FALSE(caption.empty()) << id;
+        for (const StringEntry& e : StringTable::Entries(Language::kJapanese)) {
+            EXPECT_EQ(std::string(e.text).find("「" + caption + "」"), std::string::npos)
+                << "ID " << e.id << " quotes the button " << caption;
+        }
+    }
+}
+
 // The help lines of the step fields, as the pages and the Detail dialog show them.
 constexpr std::array kHelpTexts = {638, 639, 640, 641, 644, 645, 646, 647, 648,  649,  910, 911,
                                    912, 913, 914, 915, 916, 917, 919, 920, 922,  923,  924, 925,
