@@ -265,6 +265,18 @@ TEST(FormTablesTest, WindowTitlesAreTheEnglishCaptions) {
     }
 }
 
+// Labels the page rows leave alone get their caption from the label rows: each names a
+// control of its form that shows text, whose placeholder is the English caption.
+TEST(FormTablesTest, LabelRowsNameCaptionedControlsWithTheEnglishPlaceholder) {
+    const StringTable english(Language::kEnglish);
+    for (const ui::LabelRow& row : ui::CCtrlBatch::LabelRows()) {
+        const UiControl* c = Find(Form(row.dialog), row.control);
+        ASSERT_NE(c, nullptr) << row.dialog << "/" << row.control;
+        EXPECT_TRUE(ui::HasTextOf(c->kind)) << row.dialog << "/" << row.control;
+        EXPECT_EQ(c->text, english.Text(row.text)) << row.dialog << "/" << row.control;
+    }
+}
+
 TEST(FormTablesTest, ComboAndListRowsNameControlsOfTheirKind) {
     for (const ui::ComboRow& row : ui::CCtrlBatch::ComboRows()) {
         const UiControl* c = Find(Form(row.dialog), row.control);
