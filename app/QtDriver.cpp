@@ -32,8 +32,14 @@ QWidget* FindControl(QWidget* root, int controlId) {
 
 QWidget* VisibleWindowWith(int controlId) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && FindControl(window, controlId) != nullptr) {
-            return window;
+        if (!window->isVisible()) {
+            continue;
+        }
+        // A dialog owned by the main window is among its children: the control's own window.
+        if (QWidget* control = FindControl(window, controlId)) {
+            if (control->window()->isVisible()) {
+                return control->window();
+            }
         }
     }
     return nullptr;

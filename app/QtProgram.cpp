@@ -15,6 +15,9 @@ namespace tavro::app {
 namespace {
 
 constexpr const char* kIcon = ":/pictures/100.svg";
+constexpr int IDS_BUTTON_OK = 290;
+constexpr int IDS_BUTTON_YES = 291;
+constexpr int IDS_BUTTON_NO = 292;
 
 QWidget* MessageBoxParent() {
     if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -32,12 +35,17 @@ qt::QtFormOptions FormOptions(Language language) {
 }  // namespace
 
 QtProgram::QtProgram(std::string settingsDir, Language language)
-    : ctx_(loop_, std::move(settingsDir)),
+    : translations_(language),
+      ctx_(loop_, std::move(settingsDir)),
       strings_(language),
       forms_(FormOptions(language)),
       prompter_(MessageBoxParent),
       chooser_(MessageBoxParent),
-      services_{forms_, prompter_, strings_} {}
+      services_{forms_, prompter_, strings_} {
+    prompter_.SetButtonTexts({std::string(strings_.Text(IDS_BUTTON_OK)),
+                              std::string(strings_.Text(IDS_BUTTON_YES)),
+                              std::string(strings_.Text(IDS_BUTTON_NO))});
+}
 
 QtProgram::~QtProgram() = default;
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "app/QtTranslations.h"
 #include "link/LinkContext.h"
 #include "ui/DialogSupport.h"
 #include "ui/StringTable.h"
@@ -35,6 +36,7 @@ class QtProgram {
     CMain* Main() const { return main_; }
 
   private:
+    QtTranslations translations_;
     qt::QtEventLoop loop_;
     LinkContext ctx_;
     StringTable strings_;

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -27,9 +28,10 @@
 #include "ui/qt/QtForm.h"
 
 // tavro-screenshots: runs the program against a controller on a port (tavro-sim), goes
-// through the COM selection, the ID search, every tab of the main window and the Detail
-// Parameter Setup window with and without its PID section, and draws each into a PNG file. The
-// language follows LANG as in the program.
+// through the COM selection, the ID search, every tab of the main window, the Detail
+// Parameter Setup window with and without its PID section, the other windows and dialogs and
+// the question on closing, and draws each into a PNG file. The language follows LANG as in
+// the program.
 namespace {
 
 using tavro::app::driver::ChooseItemStartingWith;
@@ -52,6 +54,13 @@ constexpr int kServoButton = 1740;
 constexpr int kOriginButton = 1741;
 constexpr int kPasswordEdit = 1950;
 constexpr int kPasswordOk = 1951;
+constexpr int kAboutInitialize = 1215;
+constexpr int kAboutDetails = 1212;
+constexpr int kAboutOk = 1;
+constexpr int kBrowseButton = 1763;
+constexpr int kBrowseNextButton = 1772;
+constexpr int kBrowseList = 1030;
+constexpr int kStepSave = 1611;
 constexpr const char* kCommSetupCode = "vbq";
 // The tour's stage that enters the Detail window's password; each visit starts there.
 constexpr int kStageDetailPassword = 5;
@@ -125,6 +134,20 @@ class Tour {
             case kStageDetailPassword + 10:
                 return CommSetupInError();
             case kStageDetailPassword + 11:
+                return OpenAbout();
+            case kStageDetailPassword + 12:
+                return AboutShown();
+            case kStageDetailPassword + 13:
+                return OpenBrowser();
+            case kStageDetailPassword + 14:
+                return BrowserShown();
+            case kStageDetailPassword + 15:
+                return OpenFileSave();
+            case kStageDetailPassword + 16:
+                return FileDialogShown();
+            case kStageDetailPassword + 17:
+                return CloseMainWindow();
+            case kStageDetailPassword + 18:
                 return DiscardChangesOnClosing();
             default:
                 return true;
@@ -216,6 +239,9 @@ class Tour {
         QWidget* dialog = VisibleWindowWith(tavro::CDlgPwd::IDC_PASSWORD);
         if (dialog == nullptr || !Settled()) {
             return false;
+        }
+        if (visit_ == 0) {
+            Save(dialog, "password.png");
         }
         auto* edit = qobject_cast<QLineEdit*>(
             tavro::app::driver::FindControl(dialog, tavro::CDlgPwd::IDC_PASSWORD));
@@ -423,11 +449,124 @@ class Tour {
         Save(dialog, "comm-setup-delay-error.png");
         window->CommSetup().RequestClose();
         Next();
-        if (QWidget* top = MainTop()) {
-            // The closing sequence ends the program; its questions come up in nested loops,
-            // which must not start inside this step.
-            QTimer::singleShot(0, top, [top] { top->close(); });
+        return false;
+    }
+
+    // About runs modally: opened from a timer of its own, as the password box.
+    bool OpenAbout() {
+        tavro::CMain* window = program_.Main();
+        if (window == nullptr || MessageUp() || !Settled()) {
+            return false;
         }
+        QTimer::singleShot(0, [window] { window->OnSystemCommand(tavro::CMain::kMenuAbout); });
+        Next();
+        return false;
+    }
+
+    // With the controller's version asked for by "Details".
+    bool AboutShown() {
+        QWidget* dialog = VisibleWindowWith(kAboutInitialize);
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        if (!aboutDetails_) {
+            aboutDetails_ = Click(dialog, kAboutDetails);
+            settle_ = 0;
+            return false;
+        }
+        Save(dialog, "about.png");
+        Click(dialog, kAboutOk);
+        Next();
+        return false;
+    }
+
+    // The step browser from the Monitor/Test tab's single step.
+    bool OpenBrowser() {
+        QWidget* top = MainTop();
+        tavro::CMain* window = program_.Main();
+        if (top == nullptr || window == nullptr || VisibleWindowWith(kAboutInitialize) != nullptr) {
+            return false;
+        }
+        if (window->ShownPage() != tavro::kPageDrive) {
+            ChooseTab(top, kTabs, tavro::kPageDrive);
+            settle_ = 0;
+            return false;
+        }
+        if (!Settled()) {
+            return false;
+        }
+        // The next-step browser shows the pseudo steps too. The pulse type runs no steps from
+        // here and has no browser.
+        if (!Click(top, kBrowseNextButton) && !Click(top, kBrowseButton)) {
+            Next();
+        }
+        Next();
+        return false;
+    }
+
+    // The browser's window, not the main window, which has a control of the same ID.
+    QWidget* Browser() const {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            QWidget* list = window->isVisible() ? FindControl(window, kBrowseList) : nullptr;
+            if (list != nullptr && list->window() != MainTop() && list->window()->isVisible()) {
+                return list->window();
+            }
+        }
+        return nullptr;
+    }
+
+    bool BrowserShown() {
+        QWidget* browser = Browser();
+        if (browser == nullptr || !Settled()) {
+            return false;
+        }
+        Save(browser, "step-browser.png");
+        QTimer::singleShot(0, browser, [browser] { browser->close(); });
+        Next();
+        return false;
+    }
+
+    // Qt's own file dialog, in the language of its translation.
+    bool OpenFileSave() {
+        QWidget* top = MainTop();
+        tavro::CMain* window = program_.Main();
+        if (top == nullptr || window == nullptr || Browser() != nullptr) {
+            return false;
+        }
+        if (window->ShownPage() != tavro::kPageStep) {
+            ChooseTab(top, kTabs, tavro::kPageStep);
+            settle_ = 0;
+            return false;
+        }
+        if (!Settled()) {
+            return false;
+        }
+        // The dialog runs in a nested loop, which must not start inside this step.
+        QTimer::singleShot(0, top, [top] { Click(top, kStepSave); });
+        Next();
+        return false;
+    }
+
+    bool FileDialogShown() {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        Save(dialog, "step-file-save-dialog.png");
+        dialog->reject();
+        Next();
+        return false;
+    }
+
+    bool CloseMainWindow() {
+        QWidget* top = MainTop();
+        if (top == nullptr || QApplication::activeModalWidget() != top || !Settled()) {
+            return false;
+        }
+        Next();
+        // The closing sequence ends the program; its questions come up in nested loops,
+        // which must not start inside this step.
+        QTimer::singleShot(0, top, [top] { top->close(); });
         return false;
     }
 
@@ -435,6 +574,13 @@ class Tour {
     bool DiscardChangesOnClosing() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box != nullptr) {
+            if (!closingQuestionSaved_) {
+                if (!Settled()) {
+                    return false;
+                }
+                Save(box, "closing-question.png");
+                closingQuestionSaved_ = true;
+            }
             if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
                 yes->click();
             } else {
@@ -478,6 +624,8 @@ class Tour {
     std::size_t tab_ = 0;
     int motion_ = 0;
     std::size_t visit_ = 0;
+    bool aboutDetails_ = false;
+    bool closingQuestionSaved_ = false;
     bool failed_ = false;
     std::vector<QString> files_;
 };
@@ -541,12 +689,12 @@ int main(int argc, char** argv) {
         std::printf("%s\n", qUtf8Printable(file));
     }
     // The connection dialogs, the tabs, the Monitor/Test tab after a return to origin, the
-    // Detail window at both access levels, and the
-    // Basic, I/O and ID/communication windows with a field in error (the last two with their
-    // messages).
-    constexpr std::size_t kExtraFiles = 6;
+    // Detail window at both access levels, and the Basic, I/O and ID/communication windows
+    // with a field in error (the last two with their messages); the password box, About, the
+    // step browser (step-data type only), the file dialog and the question on closing.
+    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 10 : 11;
     return tour.Failed() ||
-                   tour.Files().size() != 3 + kTabs4.size() + 1 + kDetailVisits.size() + kExtraFiles
+                   tour.Files().size() != 3 + kTabs4.size() + 1 + kDetailVisits.size() + extraFiles
                ? 1
                : 0;
 }

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -214,7 +215,7 @@ bool RunSpeed(int baud, int idleSeconds) {
     MonitorHook monitor(ctx);
     if (CComPort(ctx).Open(path, baud) != 0 || line == nullptr) {
         std::fprintf(stderr, "cannot open %s: %s\n", path.c_str(),
-                     ctx.port.lastError.detail.c_str());
+                     std::strerror(ctx.port.lastError.error));
         return false;
     }
     ctx.status.controllerId = 1;

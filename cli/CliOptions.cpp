@@ -153,13 +153,12 @@ std::optional<int> IntIn(std::string_view text, int min, int max) {
 }
 
 // Stores one option's value; an error text when it is not usable.
-std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out) {
+std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
+                  const StringTable& strings) {
     const auto range = [&](int min, int max, int& field) -> std::string {
         const auto v = IntIn(value, min, max);
         if (!v) {
-            return "--" + std::string(o.name) + " wants a whole number from " +
-                   std::to_string(min) + " to " + std::to_string(max) + ", not '" +
-                   std::string(value) + "'";
+            return strings.Format(IDS_CLI_WHOLE_NUMBER, o.name, min, max, value);
         }
         field = *v;
         return {};
@@ -167,7 +166,7 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out) 
     switch (o.bit) {
         case kOptPort:
             if (value.empty()) {
-                return "--port wants a device path";
+                return strings.Format(IDS_CLI_DEVICE_PATH, o.name);
             }
             out.port = std::string(value);
             return {};
@@ -179,8 +178,7 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out) 
                     return {};
                 }
             }
-            return "--baud wants 2400, 9600, 19200, 38400 or 57600, not '" + std::string(value) +
-                   "'";
+            return strings.Format(IDS_CLI_LINE_SPEED, o.name, value);
         }
         case kOptId:
             return range(kMinId, kMaxId, out.id);
@@ -265,7 +263,8 @@ bool UsesPort(Command command) {
     return c != nullptr && (c->options & kOptPort) != 0;
 }
 
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
+                                   const StringTable& strings) {
     ParsedCommandLine result;
     CliOptions& out = result.options;
     std::vector<std::string> positional;
@@ -288,13 +287,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             const std::string_view name = arg.substr(2, eq == std::string_view::npos ? eq : eq - 2);
             const OptionSpec* o = FindOption(name);
             if (o == nullptr) {
-                result.error = "unknown option '" + std::string(arg) + "'";
+                result.error = strings.Format(IDS_CLI_UNKNOWN_OPTION, arg);
                 return result;
             }
             std::string_view value;
             if (o->value.empty()) {
                 if (eq != std::string_view::npos) {
-                    result.error = "--" + std::string(name) + " takes no value";
+                    result.error = strings.Format(IDS_CLI_NO_VALUE_TAKEN, name);
                     return result;
                 }
             } else if (eq != std::string_view::npos) {
@@ -302,10 +301,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             } else if (i + 1 < args.size()) {
                 value = args[++i];
             } else {
-                result.error = "--" + std::string(name) + " wants a value";
+                result.error = strings.Format(IDS_CLI_VALUE_WANTED, name);
                 return result;
             }
-            if (std::string error = Apply(*o, value, out); !error.empty()) {
+            if (std::string error = Apply(*o, value, out, strings); !error.empty()) {
                 result.error = error;
                 return result;
             }
@@ -313,13 +312,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             continue;
         }
         if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
-            result.error = "unknown option '" + std::string(arg) + "'";
+            result.error = strings.Format(IDS_CLI_UNKNOWN_OPTION, arg);
             return result;
         }
         if (command == nullptr) {
             command = FindCommand(arg);
             if (command == nullptr) {
-                result.error = "unknown command '" + std::string(arg) + "'";
+                result.error = strings.Format(IDS_CLI_UNKNOWN_COMMAND, arg);
                 return result;
             }
             out.command = command->command;
@@ -330,7 +329,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
     if (command == nullptr) {
         if (!out.help) {
-            result.error = "no command given";
+            result.error = std::string(strings.Text(IDS_CLI_NO_COMMAND));
         }
         return result;
     }
@@ -339,24 +338,23 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     for (const auto& o : kOptions) {
         if ((given & o.bit) != 0 && (command->options & o.bit) == 0) {
-            result.error =
-                "--" + std::string(o.name) + " does not apply to " + std::string(command->name);
+            result.error = strings.Format(IDS_CLI_OPTION_NOT_HERE, o.name, command->name);
             return result;
         }
     }
     const int count = static_cast<int>(positional.size());
     if (count < command->minArgs || count > command->maxArgs) {
         result.error = count < command->minArgs
-                           ? std::string(command->name) + " wants " + std::string(command->args)
-                           : "unexpected argument '" +
-                                 positional[static_cast<std::size_t>(command->maxArgs)] + "'";
+                           ? strings.Format(IDS_CLI_ARGUMENT_WANTED, command->name, command->args)
+                           : strings.Format(IDS_CLI_EXTRA_ARGUMENT,
+                                            positional[static_cast<std::size_t>(command->maxArgs)]);
         return result;
     }
     if ((given & kOptFrom) != 0 && (given & kOptTo) == 0) {
         out.to = out.from;
     }
     if (out.from > out.to) {
-        result.error = "--from must not be above --to";
+        result.error = std::string(strings.Text(IDS_CLI_RANGE_BACKWARDS));
         return result;
     }
     if (command->command == Command::kStrings && count == 1) {
@@ -365,7 +363,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (positional[0] == "ja") {
             out.language = Language::kJapanese;
         } else {
-            result.error = "strings wants en or ja, not '" + positional[0] + "'";
+            result.error =
+                strings.Format(IDS_CLI_ONE_OF_TWO, command->name, "en", "ja", positional[0]);
             return result;
         }
     } else if (count == 1) {

@@ -9,6 +9,32 @@
 
 namespace tavro::cli {
 
+// String-table IDs of the tool's own messages.
+inline constexpr int IDS_CLI_NO_PORT = 1300;
+inline constexpr int IDS_CLI_INTERRUPTED = 1301;
+inline constexpr int IDS_CLI_NG = 1302;
+inline constexpr int IDS_CLI_NG_TO = 1303;
+inline constexpr int IDS_CLI_NOT_REPLACED = 1304;
+inline constexpr int IDS_CLI_NOT_WRITTEN = 1305;
+inline constexpr int IDS_CLI_NOT_WRITTEN_WHY = 1306;
+inline constexpr int IDS_CLI_NOT_READ = 1307;
+inline constexpr int IDS_CLI_NOT_READ_WHY = 1308;
+inline constexpr int IDS_CLI_ID_NOT_SENT = 1309;
+inline constexpr int IDS_CLI_TRY_HELP = 1310;
+inline constexpr int IDS_CLI_UNKNOWN_OPTION = 1311;
+inline constexpr int IDS_CLI_NO_VALUE_TAKEN = 1312;
+inline constexpr int IDS_CLI_VALUE_WANTED = 1313;
+inline constexpr int IDS_CLI_UNKNOWN_COMMAND = 1314;
+inline constexpr int IDS_CLI_NO_COMMAND = 1315;
+inline constexpr int IDS_CLI_OPTION_NOT_HERE = 1316;
+inline constexpr int IDS_CLI_ARGUMENT_WANTED = 1317;
+inline constexpr int IDS_CLI_EXTRA_ARGUMENT = 1318;
+inline constexpr int IDS_CLI_RANGE_BACKWARDS = 1319;
+inline constexpr int IDS_CLI_ONE_OF_TWO = 1320;
+inline constexpr int IDS_CLI_WHOLE_NUMBER = 1321;
+inline constexpr int IDS_CLI_DEVICE_PATH = 1322;
+inline constexpr int IDS_CLI_LINE_SPEED = 1323;
+
 enum class Command {
     kNone,
     kPorts,
@@ -45,12 +71,13 @@ struct CliOptions {
 
 struct ParsedCommandLine {
     CliOptions options;
-    std::string error;  // empty when the line is usable
+    std::string error;  // empty when the line is usable; in the language of `strings`
 };
 
 // The arguments after the program name. Every value is checked here, so a command never
 // sees one it cannot use.
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
+                                   const StringTable& strings = StringTable(Language::kEnglish));
 
 // The overview (Command::kNone) or one command's help, exit statuses included.
 std::string HelpText(Command command);

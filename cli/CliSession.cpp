@@ -4,6 +4,7 @@
 
 #include <charconv>
 
+#include "cli/CliOptions.h"
 #include "cli/ExitStatus.h"
 #include "cli/LineTap.h"
 #include "link/CComPort.h"
@@ -13,6 +14,7 @@
 #include "link/Command.h"
 #include "link/SerialPort.h"
 #include "link/StringIds.h"
+#include "ui/PortTexts.h"
 
 namespace tavro::cli {
 
@@ -166,13 +168,15 @@ int CliSession::Open() {
         path = CIniRw(platform_.settingsDir).GetPortPath();
     }
     if (path.empty()) {
-        platform_.err << "tavro-cli: no port given and none remembered; use --port PATH\n";
+        platform_.err << "tavro-cli: " << host_.Text(IDS_CLI_NO_PORT) << '\n';
         return kExitUsage;
     }
     CComPort port(ctx_);
     if (port.Open(path, options_.baud) != 0) {
         host_.Print(IDS_CANNOT_OPEN_PORT);
-        platform_.err << "tavro-cli: " << path << ": " << port.LastError().detail << '\n';
+        platform_.err << "tavro-cli: "
+                      << ui::PortOpenReason(port.LastError(), StringTable(platform_.language))
+                      << '\n';
         return kExitPort;
     }
     return kExitOk;
@@ -211,7 +215,7 @@ int CliSession::Outcome(bool ended, std::size_t messagesBefore) {
         // As the progress dialog's Cancel: the operation is dropped and the link stays online.
         CTrxData(ctx_).CancelByUser();
         ctx_.status.linkState = kLinkOnline;
-        platform_.err << "tavro-cli: interrupted\n";
+        platform_.err << "tavro-cli: " << host_.Text(IDS_CLI_INTERRUPTED) << '\n';
         return kExitInterrupted;
     }
     if (!ended) {
@@ -225,15 +229,14 @@ int CliSession::Outcome(bool ended, std::size_t messagesBefore) {
         return kExitUnsupported;
     }
     if (host_.AlarmSeen()) {
-        platform_.err << "tavro-cli: the controller answered NG";
-        if (!refused_.empty()) {
-            platform_.err << " to \"" << refused_ << "\"";
-        }
-        platform_.err << "; alarm record (latest first):";
+        std::string codes;
         for (int code : host_.Alarms()) {
-            platform_.err << ' ' << code;
+            codes += ' ' + std::to_string(code);
         }
-        platform_.err << '\n';
+        const std::string text = refused_.empty()
+                                     ? FormatPrintf(host_.Text(IDS_CLI_NG), codes)
+                                     : FormatPrintf(host_.Text(IDS_CLI_NG_TO), refused_, codes);
+        platform_.err << "tavro-cli: " << text << '\n';
         return kExitAlarm;
     }
     return kExitOk;

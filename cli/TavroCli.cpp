@@ -18,6 +18,7 @@
 #include "stepdata/CPidParam.h"
 #include "stepdata/StepFile.h"
 #include "stepdata/StepRecord.h"
+#include "ui/PortTexts.h"
 
 namespace tavro::cli {
 
@@ -182,8 +183,11 @@ bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string Reason(int error) {
-    return error != 0 ? std::string(": ") + std::strerror(error) : std::string();
+// "FILE: cannot be read" with the system's reason when there is one.
+std::string FileProblem(CliPlatform& p, int without, int with, const std::string& file, int error) {
+    const StringTable strings(p.language);
+    return error != 0 ? strings.Format(with, file, std::strerror(error))
+                      : strings.Format(without, file);
 }
 
 // Prints a message of the tables without a session.
@@ -217,7 +221,7 @@ int Ports(CliPlatform& p) {
         Message(p, IDS_NOT_AVAILABLE);
     }
     for (const auto& port : ports) {
-        p.out << port.path << '\t' << port.description << '\n';
+        p.out << port.path << '\t' << ui::PortDescription(port, StringTable(p.language)) << '\n';
     }
     return kExitOk;
 }
@@ -329,7 +333,7 @@ bool MayReplace(CliPlatform& p, const CliOptions& o) {
         text.replace(at, 2, o.file);  // as text: a '%' in the name stays a '%'
     }
     WriteMessage(p.err, kMsgFileReplace, text);
-    p.err << "tavro-cli: not replaced; give --yes to replace it\n";
+    p.err << "tavro-cli: " << StringTable(p.language).Text(IDS_CLI_NOT_REPLACED) << '\n';
     return false;
 }
 
@@ -346,7 +350,9 @@ int SaveSteps(CliPlatform& p, const CliOptions& o) {
     }
     errno = 0;
     if (!SaveStepFile(o.file, FileMode(o), session.Context())) {
-        p.err << "tavro-cli: " << o.file << ": cannot be written" << Reason(errno) << '\n';
+        p.err << "tavro-cli: "
+              << FileProblem(p, IDS_CLI_NOT_WRITTEN, IDS_CLI_NOT_WRITTEN_WHY, o.file, errno)
+              << '\n';
         return kExitIoError;
     }
     session.Host().Print(kMsgFileSaved);
@@ -385,7 +391,7 @@ int ConfirmDetailDownload(CliSession& session, const CliOptions& o, std::ostream
     if (image.IsModified(0, kIdCell) && oldId != newId) {
         host.Print(IDS_CHANGE_ID, FormatPrintf(host.Text(IDS_CHANGE_ID), oldId, newId));
         if (!o.yes) {
-            err << "tavro-cli: nothing sent; give --yes to change the controller ID\n";
+            err << "tavro-cli: " << host.Text(IDS_CLI_ID_NOT_SENT) << '\n';
             return kExitUsage;
         }
     }
@@ -402,7 +408,8 @@ int LoadSteps(CliPlatform& p, const CliOptions& o) {
     errno = 0;
     const auto text = ReadStepFileText(o.file);
     if (!text) {
-        p.err << "tavro-cli: " << o.file << ": cannot be read" << Reason(errno) << '\n';
+        p.err << "tavro-cli: "
+              << FileProblem(p, IDS_CLI_NOT_READ, IDS_CLI_NOT_READ_WHY, o.file, errno) << '\n';
         return kExitIoError;
     }
     const StepFileMode mode = FileMode(o);
@@ -513,10 +520,12 @@ int Monitor(CliPlatform& p, const CliOptions& o) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
-    const ParsedCommandLine parsed = ParseCommandLine(args);
+    const StringTable strings(platform.language);
+    const ParsedCommandLine parsed = ParseCommandLine(args, strings);
     const CliOptions& o = parsed.options;
     if (!parsed.error.empty()) {
-        platform.err << "tavro-cli: " << parsed.error << "\nTry 'tavro-cli --help'.\n";
+        platform.err << "tavro-cli: " << parsed.error << '\n'
+                     << strings.Format(IDS_CLI_TRY_HELP, "tavro-cli") << '\n';
         return kExitUsage;
     }
     if (o.help) {

@@ -20,8 +20,8 @@ int CComPort::Open(const std::string& path, int speed) {
     OpenError error;
     std::unique_ptr<Transport> transport;
     if (path.empty()) {
-        error.kind = OpenFailure::kNotFound;
-        error.detail = "No serial port is available.";
+        error.kind = OpenFailure::kNotFound;  // no path: no port to open at all
+        error.baud = speed;
     } else if (ctx_.openPort) {
         transport = ctx_.openPort(path, speed, error);
     } else {

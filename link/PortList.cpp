@@ -67,7 +67,7 @@ std::string Parent(const std::string& path) {
 }
 
 // Walks up from the tty's device to the USB device that carries vendor and product strings.
-std::string UsbDescription(const std::string& deviceDir) {
+bool UsbDescription(const std::string& deviceDir, PortInfo& port) {
     std::string dir = RealPath(deviceDir);
     for (int depth = 0; depth < 6 && dir.size() > 1; ++depth) {
         if (Exists(dir + "/idVendor")) {
@@ -78,14 +78,18 @@ std::string UsbDescription(const std::string& deviceDir) {
                 text += text.empty() ? product : " " + product;
             }
             if (text.empty()) {
-                text = "USB serial " + ReadFirstLine(dir + "/idVendor") + ":" +
-                       ReadFirstLine(dir + "/idProduct");
+                port.kind = PortKind::kUsbId;
+                port.detail =
+                    ReadFirstLine(dir + "/idVendor") + ":" + ReadFirstLine(dir + "/idProduct");
+            } else {
+                port.kind = PortKind::kNamed;
+                port.detail = std::move(text);
             }
-            return text;
+            return true;
         }
         dir = Parent(dir);
     }
-    return {};
+    return false;
 }
 
 bool IsRealSerial(const std::string& ttyDir, const std::string& name) {
@@ -100,21 +104,37 @@ bool IsRealSerial(const std::string& ttyDir, const std::string& name) {
     return name.rfind("tty", 0) == 0 || name.rfind("rfcomm", 0) == 0;
 }
 
-std::string DescriptionFor(const std::string& ttyDir, const std::string& name) {
-    std::string usb = UsbDescription(ttyDir + "/device");
-    if (!usb.empty()) {
-        return usb;
+void Describe(const std::string& ttyDir, const std::string& name, PortInfo& port) {
+    if (UsbDescription(ttyDir + "/device", port)) {
+        return;
     }
     if (name.rfind("ttyS", 0) == 0) {
-        return "Serial port";
+        port.kind = PortKind::kOnBoard;
+    } else if (name.rfind("ttyACM", 0) == 0) {
+        port.kind = PortKind::kUsbModem;
+    } else if (name.rfind("rfcomm", 0) == 0) {
+        port.kind = PortKind::kBluetooth;
     }
-    if (name.rfind("ttyACM", 0) == 0) {
-        return "USB modem";
+}
+
+bool WriteRegistration(const std::string& registryDir, const std::string& line) {
+    const std::string dir = registryDir.empty() ? VirtualPortRegistryDir() : registryDir;
+    if (!EnsureDirectory(dir, 0700)) {
+        return false;
     }
-    if (name.rfind("rfcomm", 0) == 0) {
-        return "Bluetooth serial port";
+    const std::string file = dir + "/" + std::to_string(::getpid()) + kRegistrySuffix;
+    const std::string tmp = file + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        out << line << '\n';
+        if (!out) {
+            return false;
+        }
     }
-    return {};
+    return ::rename(tmp.c_str(), file.c_str()) == 0;
 }
 
 bool ProcessAlive(long pid) {
@@ -173,23 +193,12 @@ std::string VirtualPortRegistryDir() {
 
 bool RegisterVirtualPort(const std::string& path, const std::string& description,
                          const std::string& registryDir) {
-    const std::string dir = registryDir.empty() ? VirtualPortRegistryDir() : registryDir;
-    if (!EnsureDirectory(dir, 0700)) {
-        return false;
-    }
-    const std::string file = dir + "/" + std::to_string(::getpid()) + kRegistrySuffix;
-    const std::string tmp = file + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out << path << '\t' << description << '\n';
-        if (!out) {
-            return false;
-        }
-    }
-    return ::rename(tmp.c_str(), file.c_str()) == 0;
+    return WriteRegistration(registryDir, path + '\t' + description);
+}
+
+bool RegisterSimulatedPort(const std::string& path, const std::string& controllerIds,
+                           const std::string& registryDir) {
+    return WriteRegistration(registryDir, path + "\t\t" + controllerIds);
 }
 
 void UnregisterVirtualPort(const std::string& registryDir) {
@@ -209,7 +218,11 @@ std::vector<PortInfo> ListSerialPorts(const PortScanConfig& config) {
         if (!Exists(dev)) {
             continue;
         }
-        real.push_back(PortInfo{dev, name, DescriptionFor(ttyDir, name), false});
+        PortInfo port;
+        port.path = dev;
+        port.name = name;
+        Describe(ttyDir, name, port);
+        real.push_back(std::move(port));
     }
     std::sort(real.begin(), real.end(),
               [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });
@@ -235,9 +248,21 @@ std::vector<PortInfo> ListSerialPorts(const PortScanConfig& config) {
             ::unlink(full.c_str());  // left behind by a simulator that was killed
             continue;
         }
-        std::string description = tab == std::string::npos ? std::string() : line.substr(tab + 1);
-        std::string name = path.rfind("/dev/", 0) == 0 ? path.substr(5) : path;
-        virt.push_back(PortInfo{path, name, description, true});
+        // "path TAB description", or "path TAB TAB IDs" for a simulated controller.
+        const std::string rest = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+        const auto idsTab = rest.find('\t');
+        PortInfo port;
+        port.path = path;
+        port.name = path.rfind("/dev/", 0) == 0 ? path.substr(5) : path;
+        port.isVirtual = true;
+        if (idsTab != std::string::npos && idsTab + 1 < rest.size()) {
+            port.kind = PortKind::kSimulated;
+            port.detail = rest.substr(idsTab + 1);
+        } else if (!rest.empty()) {
+            port.kind = PortKind::kNamed;
+            port.detail = rest.substr(0, idsTab);
+        }
+        virt.push_back(std::move(port));
     }
     std::sort(virt.begin(), virt.end(),
               [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });

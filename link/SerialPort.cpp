@@ -31,10 +31,6 @@ constexpr SpeedEntry kSpeeds[] = {
 // a frame is treated as gone.
 constexpr int kWriteTimeoutMs = 2000;
 
-std::string ErrnoText(int err) {
-    return std::strerror(err);
-}
-
 // Unix98 pseudo-terminal slaves (majors 136..143), where simulated controllers live.
 bool IsPseudoTerminal(int fd) {
     struct stat st {};
@@ -45,10 +41,9 @@ bool IsPseudoTerminal(int fd) {
     return m >= 136 && m <= 143;
 }
 
-void Fail(OpenError& error, OpenFailure kind, int err, std::string detail) {
+void Fail(OpenError& error, OpenFailure kind, int err) {
     error.kind = kind;
     error.error = err;
-    error.detail = std::move(detail);
 }
 
 }  // namespace
@@ -80,50 +75,48 @@ SerialPort::~SerialPort() {
 std::unique_ptr<SerialPort> SerialPort::Open(EventLoop& loop, const std::string& path, int baud,
                                              OpenError& error) {
     error = OpenError{};
+    error.path = path;
+    error.baud = baud;
     const unsigned speed = SpeedConstant(baud);
     if (speed == 0) {
-        Fail(error, OpenFailure::kUnsupportedSpeed, 0,
-             "The speed " + std::to_string(baud) + " bit/s is not supported.");
+        Fail(error, OpenFailure::kUnsupportedSpeed, 0);
         return nullptr;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT || err == ENXIO || err == ENODEV) {
-            Fail(error, OpenFailure::kNotFound, err, path + " does not exist.");
+            Fail(error, OpenFailure::kNotFound, err);
         } else if (err == EACCES || err == EPERM) {
-            Fail(error, OpenFailure::kPermissionDenied, err,
-                 "Permission denied for " + path +
-                     ". Add your user to the group that owns the device (usually "
-                     "\"dialout\": sudo usermod -aG dialout $USER), then log in again.");
+            Fail(error, OpenFailure::kPermissionDenied, err);
         } else if (err == EBUSY) {
-            Fail(error, OpenFailure::kBusy, err, path + " is in use by another program.");
+            Fail(error, OpenFailure::kBusy, err);
         } else {
-            Fail(error, OpenFailure::kIo, err, path + ": " + ErrnoText(err));
+            Fail(error, OpenFailure::kIo, err);
         }
         return nullptr;
     }
     std::unique_ptr<SerialPort> port(new SerialPort(loop, path, fd));
 
     if (!::isatty(fd)) {
-        Fail(error, OpenFailure::kNotATerminal, ENOTTY, path + " is not a serial port.");
+        Fail(error, OpenFailure::kNotATerminal, ENOTTY);
         return nullptr;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        Fail(error, OpenFailure::kBusy, err, path + " is in use by another program.");
+        Fail(error, OpenFailure::kBusy, err);
         return nullptr;
     }
     if (::ioctl(fd, TIOCEXCL) != 0) {
         const int err = errno;
-        Fail(error, OpenFailure::kConfiguration, err, path + ": " + ErrnoText(err));
+        Fail(error, OpenFailure::kConfiguration, err);
         return nullptr;
     }
 
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
         const int err = errno;
-        Fail(error, OpenFailure::kConfiguration, err, path + ": " + ErrnoText(err));
+        Fail(error, OpenFailure::kConfiguration, err);
         return nullptr;
     }
     ApplyLineSettings(tio, speed);
@@ -136,7 +129,7 @@ std::unique_ptr<SerialPort> SerialPort::Open(EventLoop& loop, const std::string&
     }
     if (set != 0) {
         const int err = errno;
-        Fail(error, OpenFailure::kConfiguration, err, path + ": " + ErrnoText(err));
+        Fail(error, OpenFailure::kConfiguration, err);
         return nullptr;
     }
     // RTS held off; pseudo-terminals have no modem lines, so a refusal here is harmless.

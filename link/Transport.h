@@ -38,10 +38,12 @@ enum class OpenFailure {
     kIo,
 };
 
+// The window words it for the user (what failed and what to do) in the user's language.
 struct OpenError {
     OpenFailure kind = OpenFailure::kNone;
-    int error = 0;       // errno where one applies
-    std::string detail;  // one line for a person: what failed and what to do
+    int error = 0;     // errno where one applies
+    std::string path;  // the device; empty when there was none to open
+    int baud = 0;      // the speed asked for
 };
 
 }  // namespace tavro

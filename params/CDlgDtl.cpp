@@ -383,9 +383,10 @@ void CDlgDtl::SeriesChanged() {
             default:
                 break;
         }
-        const std::string series = name != 0 ? Text(name) : std::string();
-        if (!prompter_.Confirm(IDS_DTL_SERIES_DEFAULTS,
-                               strings_.Format(IDS_DTL_SERIES_DEFAULTS, series))) {
+        // "Select" names no series: the question then speaks of the defaults alone.
+        const int question = name != 0 ? IDS_DTL_SERIES_DEFAULTS : IDS_DTL_DEFAULTS;
+        if (!prompter_.Confirm(
+                question, name != 0 ? strings_.Format(question, Text(name)) : Text(question))) {
             // Declining puts the previous product number back as it was, stroke included.
             form_.SetCurrentItem(IDC_DTL_SERIES, SeriesIndexOfCode(seriesCode_));
             form_.SetCurrentItem(IDC_DTL_STROKE_FULL, previousStroke);
@@ -710,11 +711,11 @@ void CDlgDtl::OnListRightClick(ui::ControlId id, int row, int column, ui::Screen
     }
     OnListClick(id, row, column);
     const std::vector<ui::MenuItem> menu{
-        {ID_DTL_POPUP_CUT, "Cut", true},
-        {ID_DTL_POPUP_COPY, "Copy", true},
-        {ID_DTL_POPUP_PASTE, "Paste", true},
+        {ID_DTL_POPUP_CUT, Text(kStrCut), true},
+        {ID_DTL_POPUP_COPY, Text(kStrCopy), true},
+        {ID_DTL_POPUP_PASTE, Text(kStrPaste), true},
         {0, "", true},
-        {ID_DTL_POPUP_GET_POSITION, "Get Pos.", form_.IsEnabled(IDC_DTL_GET_POSITION)},
+        {ID_DTL_POPUP_GET_POSITION, Text(kStrGetPosition), form_.IsEnabled(IDC_DTL_GET_POSITION)},
     };
     StepCommand(form_.PopupMenu(menu, at));
 }

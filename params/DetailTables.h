@@ -107,6 +107,7 @@ inline constexpr int IDS_DTL_SERIES_DEFAULTS = 903;
 inline constexpr int IDS_DTL_SERIES_NIL = 904;
 inline constexpr int IDS_DTL_SERIES_F = 905;
 inline constexpr int IDS_DTL_SERIES_M = 906;
+inline constexpr int IDS_DTL_DEFAULTS = 908;
 inline constexpr int IDS_DTL_PID_RESET = 907;
 inline constexpr int IDS_DTL_DATA_CHANGED = 342;
 inline constexpr int IDS_DTL_CONFIRM_DOWNLOAD = 344;
@@ -179,7 +180,8 @@ inline constexpr auto kDetailControls = [] {
         Typed(1889, 545, 550, kEditable), PulseOnly(1890, 551, kEditable),
         // output signals
         Both(1134, 1028, kLabel), Both(1006, 0, kEditable), Both(1007, 0, kNever),
-        Both(1014, 0, kEditable), Both(1009, 0, kEditable),
+        Both(1014, 0, kEditable), Both(1009, 0, kEditable), Both(1142, 438, kLabel),
+        Both(1143, 439, kLabel), Both(1144, 440, kLabel), Both(1145, 441, kLabel),
         // thresholds
         Both(1135, 1024, kLabel), Both(1136, 1025, kLabel), Both(1878, 0, kEditable),
         Both(1137, 1026, kLabel), Both(1879, 0, kEditable), PulseOnly(1138, 1027, kLabel),
@@ -197,7 +199,7 @@ inline constexpr auto kDetailControls = [] {
         Both(1823, 975, kEditable), Both(1824, 976, kEditable), Both(1825, 977, kEditable),
         Both(1826, 978, kEditable), Both(1827, 0, kEditable), Both(1829, 979, kEditable),
         Both(1828, 0, kEditable), Both(1830, 981, kEditable), Both(1831, 982, kEditable),
-        Both(1832, 984, kEditable), Both(1833, 0, kEditable), Both(1834, 986, kEditable),
+        Both(1832, 984, kEditable), Both(1833, 987, kEditable), Both(1834, 986, kEditable),
         Both(1835, 0, kEditable), Both(1836, 0, kEditable), Both(1820, 0, kEditable),
         Both(1850, 970, kEditable), Both(1851, 971, kEditable), Both(1852, 973, kEditable),
         Both(1853, 974, kEditable), Both(1854, 0, kEditable), Both(1855, 0, kEditable),

@@ -16,6 +16,7 @@
 #include "ui/CCtrlBatch.h"
 #include "ui/CDlgVer.h"
 #include "ui/Keys.h"
+#include "ui/PortTexts.h"
 
 namespace tavro {
 
@@ -218,8 +219,9 @@ int CMain::ConnectPort(int autoConnect) {
         ctx_.status.linkState = kLinkNoPort;
         std::string text = Text(IDS_CANNOT_OPEN_PORT);
         // The reason tells a Linux user what to do (permissions, a port in use).
-        if (!port.LastError().detail.empty()) {
-            text += "\n\n" + port.LastError().detail;
+        const std::string reason = ui::PortOpenReason(port.LastError(), services_.strings);
+        if (!reason.empty()) {
+            text += "\n\n" + reason;
         }
         services_.prompter.Warn(IDS_CANNOT_OPEN_PORT, text);
     }
@@ -284,6 +286,7 @@ void CMain::ApplyCaptions() {
         }
         const int dialog = kPageTable[static_cast<std::size_t>(page)].templateId;
         ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::PageRows(), dialog, *form, type, strings);
+        ui::CCtrlBatch::ApplyLabels(ui::CCtrlBatch::LabelRows(), dialog, *form, strings);
         ui::CCtrlBatch::FillCombos(ui::CCtrlBatch::ComboRows(), dialog, *form, strings);
         ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), dialog, *form, type, strings);
     }

@@ -59,17 +59,18 @@ PortOpener MakeSimPortOpener(EventLoop& loop, SimBus& bus, std::string path) {
     return [&loop, &bus, path = std::move(path)](const std::string& requested, int baud,
                                                  OpenError& error) -> std::unique_ptr<Transport> {
         error = OpenError{};
+        error.path = requested;
+        error.baud = baud;
         if (requested != path) {
-            error = OpenError{OpenFailure::kNotFound, 0, requested + " does not exist."};
+            error.kind = OpenFailure::kNotFound;
             return nullptr;
         }
         if (SerialPort::SpeedConstant(baud) == 0) {
-            error = OpenError{OpenFailure::kUnsupportedSpeed, 0,
-                              "The speed " + std::to_string(baud) + " bit/s is not supported."};
+            error.kind = OpenFailure::kUnsupportedSpeed;
             return nullptr;
         }
         if (bus.HostAttached()) {
-            error = OpenError{OpenFailure::kBusy, 0, path + " is in use by another program."};
+            error.kind = OpenFailure::kBusy;
             return nullptr;
         }
         bus.SetLineSpeed(baud);

@@ -57,13 +57,18 @@ void LogFrame(const LineRecord& r, std::int64_t startMs) {
                  faults.c_str());
 }
 
-std::string Describe(const SimBus& bus) {
+// The controller IDs on the line, "1, 3", for the port list.
+std::string ControllerIds(const SimBus& bus) {
     std::string ids;
     for (std::size_t i = 0; i < bus.ControllerCount(); ++i) {
         ids += (i == 0 ? "" : ", ") + std::to_string(bus.ControllerAt(i).Options().id);
     }
+    return ids;
+}
+
+std::string Describe(const SimBus& bus) {
     return std::string("Tavro simulated controller (ID") +
-           (bus.ControllerCount() > 1 ? "s " : " ") + ids + ")";
+           (bus.ControllerCount() > 1 ? "s " : " ") + ControllerIds(bus) + ")";
 }
 
 void Apply(const ControlCommand& c, SimBus& bus, tavro::PollLoop& loop) {
@@ -228,7 +233,7 @@ int main(int argc, char* argv[]) {
         });
     }
 
-    const bool registered = tavro::RegisterVirtualPort(pty.SlavePath(), Describe(bus));
+    const bool registered = tavro::RegisterSimulatedPort(pty.SlavePath(), ControllerIds(bus));
     if (!registered && options.verbosity >= 1) {
         std::fprintf(stderr, "%s: could not register %s in %s; open it by its path\n", kProgram,
                      pty.SlavePath().c_str(), tavro::VirtualPortRegistryDir().c_str());

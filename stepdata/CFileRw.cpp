@@ -24,16 +24,17 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
-ui::FileRequest CFileRw::Request() const {
+ui::FileRequest CFileRw::Request(int title) const {
     ui::FileRequest request;
     request.filter = Text(kStrStepFileFilter);
+    request.title = Text(title);
     request.defaultExtension = kStepFileExtension;
     return request;
 }
 
 int CFileRw::Save(StepFileMode mode) {
     mode_ = mode;
-    const auto path = chooser_.ChooseSave(Request());
+    const auto path = chooser_.ChooseSave(Request(kStrSaveTitle));
     if (!path) {
         return 1;
     }
@@ -52,7 +53,7 @@ int CFileRw::Save(StepFileMode mode) {
 
 int CFileRw::Open(StepFileMode mode) {
     mode_ = mode;
-    const auto path = chooser_.ChooseOpen(Request());
+    const auto path = chooser_.ChooseOpen(Request(kStrOpenTitle));
     if (!path) {
         return 1;
     }

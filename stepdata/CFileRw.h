@@ -40,7 +40,7 @@ class CFileRw {
     float Version() const { return version_; }
 
   private:
-    ui::FileRequest Request() const;
+    ui::FileRequest Request(int title) const;
     std::string Text(int id) const { return lookup_ ? lookup_(id) : std::string(); }
 
     ui::Prompter& prompter_;

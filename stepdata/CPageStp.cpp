@@ -405,11 +405,11 @@ void CPageStp::OnListRightClick(ui::ControlId id, int row, int column, ui::Scree
     }
     OnListClick(id, row, column);
     const std::vector<ui::MenuItem> menu{
-        {ID_POPUP_CUT, "Cut", true},
-        {ID_POPUP_COPY, "Copy", true},
-        {ID_POPUP_PASTE, "Paste", true},
+        {ID_POPUP_CUT, Text(kStrCut), true},
+        {ID_POPUP_COPY, Text(kStrCopy), true},
+        {ID_POPUP_PASTE, Text(kStrPaste), true},
         {0, "", true},
-        {ID_POPUP_GET_POSITION, "Get Pos.", form_.IsEnabled(IDC_GET_POSITION)},
+        {ID_POPUP_GET_POSITION, Text(kStrGetPosition), form_.IsEnabled(IDC_GET_POSITION)},
     };
     Command(form_.PopupMenu(menu, at));
 }

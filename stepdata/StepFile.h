@@ -27,6 +27,9 @@ inline constexpr int kMsgFileInvalidValue = 312;
 inline constexpr int kMsgFileReplace = 348;
 inline constexpr int kMsgFileSaved = 349;
 inline constexpr int kStrStepFileFilter = 689;
+// The file dialogs' titles: the names of the toolbar buttons that open them.
+inline constexpr int kStrSaveTitle = 364;
+inline constexpr int kStrOpenTitle = 365;
 inline constexpr const char* kStepFileExtension = "dat";
 
 inline constexpr std::string_view kStepFileHeader = "[Tavro Motor Controller Step Data]";

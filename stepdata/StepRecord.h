@@ -68,6 +68,12 @@ inline constexpr int kStrPushing = 686;
 inline constexpr int kStrAbsolute = 687;
 inline constexpr int kStrRelative = 688;
 
+// The context menu of a step list: cut, copy, paste, get the current position.
+inline constexpr int kStrCut = 360;
+inline constexpr int kStrCopy = 361;
+inline constexpr int kStrPaste = 362;
+inline constexpr int kStrGetPosition = 363;
+
 // The fields of a step that the editing views know.
 enum class StepField : int {
     kOperation,

@@ -221,6 +221,18 @@ constexpr CaptionRow kPageRows[] = {
 // clang-format on
 static_assert(std::size(kPageRows) == 176);
 
+constexpr LabelRow kLabelRows[] = {
+    {kTemplateIoPage, 1065, 444},  // AREA B
+    {kTemplateIoPage, 1074, 442},  // OVC
+    {kTemplateIoPage, 1075, 443},  // OVT
+    {kTemplateIoPage, 1076, 438},  // output functions: BUSY, ALARM, OUT0, OUT1
+    {kTemplateIoPage, 1077, 439},      {kTemplateIoPage, 1078, 440}, {kTemplateIoPage, 1079, 441},
+    {kTemplateIoPage, 1402, 445},  // the current position into an area field
+    {kTemplateIoPage, 1403, 445},      {kTemplateIoPage, 1404, 445}, {kTemplateIoPage, 1405, 445},
+    {kTemplateMonitorPage, 1130, 802},  // the marker of note 755
+    {kTemplateMonitorPage, 1773, 802},
+};
+
 constexpr ComboRow kComboRows[] = {
     {0, kTemplateIoPage, 1450, 7, {424, 425, 426, 427, 428, 429, 430}},
     {0, kTemplateIoPage, 1451, 1, {421}},
@@ -338,6 +350,10 @@ std::span<const CaptionRow> CCtrlBatch::PageRows() {
     return kPageRows;
 }
 
+std::span<const LabelRow> CCtrlBatch::LabelRows() {
+    return kLabelRows;
+}
+
 const CaptionTable& CCtrlBatch::ComSelectTable() {
     return kComSelectTable;
 }
@@ -375,6 +391,15 @@ const char* CCtrlBatch::NumberFormat(int k) {
 
 std::string CCtrlBatch::FormatScaled(double value, int k, int decimals) {
     return FormatPrintf(NumberFormat(decimals), value / Scale(k));
+}
+
+void CCtrlBatch::ApplyLabels(std::span<const LabelRow> rows, int dialog, Form& form,
+                             const StringTable& strings) {
+    for (const LabelRow& row : rows) {
+        if (row.dialog == dialog) {
+            form.SetText(row.control, strings.Text(row.text));
+        }
+    }
 }
 
 void CCtrlBatch::ApplyCaptions(std::span<const CaptionRow> rows, int dialog, Form& form,

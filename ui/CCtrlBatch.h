@@ -49,6 +49,15 @@ struct CaptionTable {
     std::span<const CaptionRow> rows;
 };
 
+// A label whose caption the page tables leave alone, captioned in both control types: the
+// signal names before the colon that follows the language, the footnote markers, the
+// current-position buttons.
+struct LabelRow {
+    int dialog;
+    ControlId control;
+    int text;  // string ID
+};
+
 // A drop-down list's items. With `withNumbers`, the last ID is a format that expands into
 // 15 items numbered 1 to 15.
 struct ComboRow {
@@ -99,6 +108,8 @@ class CCtrlBatch {
 
     // The 176 rows of the four pages, in the order they are applied.
     static std::span<const CaptionRow> PageRows();
+    // Captions of the page labels that the 176 rows leave as the templates have them.
+    static std::span<const LabelRow> LabelRows();
     static const CaptionTable& ComSelectTable();
     static const CaptionTable& IdSearchTable();
     static std::span<const ComboRow> ComboRows();
@@ -117,6 +128,9 @@ class CCtrlBatch {
     // from the string table; captions overwrite whatever the form holds.
     static void ApplyCaptions(std::span<const CaptionRow> rows, int dialog, Form& form,
                               int controlType, const StringTable& strings);
+    // The captions of the label rows of `dialog`; visibility stays as the page rows set it.
+    static void ApplyLabels(std::span<const LabelRow> rows, int dialog, Form& form,
+                            const StringTable& strings);
     // The window title from the header, then the rows of the header's dialog.
     static void ApplyCaptions(const CaptionTable& table, Form& form, int controlType,
                               const StringTable& strings);

@@ -73,6 +73,7 @@ void CDlgVer::OnInitDialog() {
     form_->SetTitle(services_.Text(IDS_CAPTION));
     form_->SetText(IDC_DETAILS, services_.Text(IDS_DETAILS));
     form_->SetText(IDC_INITIALIZE, services_.Text(IDS_INITIALIZE));
+    form_->SetText(IDC_INFORMATION, services_.Text(IDS_INFORMATION));
     form_->SetText(IDC_SOFTWARE, FormatPrintf("%s [Ver.%s]", services_.strings.Text(IDS_PROGRAM),
                                               CVersion().Text()));
     form_->SetEnabled(IDC_INITIALIZE, linkState == kLinkOnline);

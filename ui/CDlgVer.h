@@ -29,6 +29,7 @@ class CDlgVer : public FormEvents, public FrontDialog {
     static constexpr int IDS_NOT_CONNECTED = 243;
     static constexpr int IDS_CONTROLLER_VERSION = 245;
     static constexpr int IDS_INITIALIZE = 246;
+    static constexpr int IDS_INFORMATION = 247;
     static constexpr int IDS_ASK_INITIALIZE = 350;
     static constexpr int IDS_INITIALIZED = 351;
 

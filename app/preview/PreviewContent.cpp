@@ -62,7 +62,8 @@ constexpr CaptionRow kDetailRows[] = {
     Both(kDetail, 1887, 1031), Both(kDetail, 1133, 1009),
     Typed(kDetail, 1109, 562, 563), Typed(kDetail, 1888, 544, 549), Typed(kDetail, 1889, 545, 550),
     PulseOnly(kDetail, 1890, 551),
-    Both(kDetail, 1134, 1028), Both(kDetail, 1135, 1024), Both(kDetail, 1136, 1025),
+    Both(kDetail, 1142, 438), Both(kDetail, 1143, 439), Both(kDetail, 1144, 440),
+    Both(kDetail, 1145, 441), Both(kDetail, 1134, 1028), Both(kDetail, 1135, 1024), Both(kDetail, 1136, 1025),
     Both(kDetail, 1137, 1026), PulseOnly(kDetail, 1138, 1027), PulseOnly(kDetail, 1880, 0),
     PulseOnly(kDetail, 1131, 1011), PulseOnly(kDetail, 1892, 1012), PulseOnly(kDetail, 1893, 1013),
     PulseOnly(kDetail, 1894, 1014), PulseOnly(kDetail, 1895, 1015), PulseOnly(kDetail, 1132, 1016),
@@ -74,7 +75,7 @@ constexpr CaptionRow kDetailRows[] = {
     Both(kDetail, 1853, 974), Both(kDetail, 1823, 975), Both(kDetail, 1824, 976),
     Both(kDetail, 1825, 977), Both(kDetail, 1826, 978), Both(kDetail, 1829, 979),
     Both(kDetail, 1830, 981), Both(kDetail, 1831, 982), Both(kDetail, 1832, 984),
-    Both(kDetail, 1834, 986), Both(kDetail, 1873, 1003), Both(kDetail, 1114, 1005),
+    Both(kDetail, 1833, 987), Both(kDetail, 1834, 986), Both(kDetail, 1873, 1003), Both(kDetail, 1114, 1005),
     Both(kDetail, 1115, 1006), Both(kDetail, 1116, 1007), Both(kDetail, 1810, 990),
 };
 // clang-format on
@@ -259,7 +260,6 @@ void FillDetail(ui::Form& form, int controlType, const StringTable& strings) {
     for (const ControlId label : kDetailHeaders) {
         form.SetColours(label, kHeaderColours);
     }
-    form.SetText(1833, strings.Text(953));
     form.SetText(1835, strings.Text(955));
     form.SetText(1836, strings.Text(956));
     form.SetText(1800, FormatPrintf("Ver.%s", kSampleVersion));
@@ -331,6 +331,7 @@ void FillForm(int templateId, ui::Form& form, int controlType, const StringTable
         case ui::kTemplateMonitorPage:
             CCtrlBatch::ApplyCaptions(CCtrlBatch::PageRows(), templateId, form, controlType,
                                       strings);
+            CCtrlBatch::ApplyLabels(CCtrlBatch::LabelRows(), templateId, form, strings);
             CCtrlBatch::FillCombos(CCtrlBatch::ComboRows(), templateId, form, strings);
             CCtrlBatch::BuildLists(CCtrlBatch::ListRows(), templateId, form, controlType, strings);
             ApplyLooks(templateId, form, strings);

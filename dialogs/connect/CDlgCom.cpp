@@ -4,6 +4,7 @@
 #include "link/Numbers.h"
 #include "link/StatusBlock.h"
 #include "ui/CCtrlBatch.h"
+#include "ui/PortTexts.h"
 
 namespace tavro {
 
@@ -35,11 +36,12 @@ CDlgCom::~CDlgCom() {
     }
 }
 
-std::string CDlgCom::PortCaption(const PortInfo& port) {
-    if (port.description.empty()) {
+std::string CDlgCom::PortCaption(const PortInfo& port, const StringTable& strings) {
+    const std::string description = ui::PortDescription(port, strings);
+    if (description.empty()) {
         return port.name;
     }
-    return port.name + " (" + port.description + ")";
+    return port.name + " (" + description + ")";
 }
 
 int CDlgCom::DoModal(ui::Form* parent) {
@@ -65,7 +67,7 @@ void CDlgCom::OnInitDialog() {
         form_->AddItem(IDC_PORT, services_.strings.Text(IDS_NOT_AVAILABLE));
     }
     for (const PortInfo& port : ports_) {
-        form_->AddItem(IDC_PORT, PortCaption(port));
+        form_->AddItem(IDC_PORT, PortCaption(port, services_.strings));
     }
     form_->SetCurrentItem(IDC_PORT, CComPort::FindPort(ports_, defaultPath_));
     form_->SetCurrentItem(IDC_SPEED, form_->FindItem(IDC_SPEED, Format("%d", defaultSpeed_)));
@@ -101,7 +103,7 @@ std::string CDlgCom::ChosenPath() const {
         return {};
     }
     for (const PortInfo& port : ports_) {
-        if (port.name == typed || PortCaption(port) == typed) {
+        if (port.name == typed || PortCaption(port, services_.strings) == typed) {
             return port.path;
         }
     }

@@ -42,7 +42,7 @@ class CDlgCom : public ui::FormEvents {
     void OnClicked(ui::ControlId id) override;
 
     // The item text of a port: its name, and its description where the system gives one.
-    static std::string PortCaption(const PortInfo& port);
+    static std::string PortCaption(const PortInfo& port, const StringTable& strings);
 
   private:
     void OnInitDialog();

@@ -48,7 +48,7 @@ class CliFixture : public ::testing::Test {
             },
             out,
             err,
-            Language::kEnglish,
+            language,
             settings.Path(),
             sim::MakeSimPortOpener(loop, bus, kPort),
             scan,
@@ -81,6 +81,7 @@ class CliFixture : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     std::int64_t interruptAtMs = -1;
+    Language language = Language::kEnglish;  // as LANG would choose it
     std::int64_t elapsedMs = 0;
 };
 

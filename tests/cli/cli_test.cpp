@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "cli/CliSession.h"
+#include "cli/ExitStatus.h"
 #include "link/ParameterImage.h"
 #include "link/PortList.h"
 #include "link/StatusBlock.h"
@@ -16,6 +18,7 @@
 #include "stepdata/StepFile.h"
 #include "tests/cli/CliFixture.h"
 #include "tests/cli/JsonReader.h"
+#include "tests/ui/Glossary.h"
 #include "ui/StringTable.h"
 
 namespace tavro::cli::test {
@@ -193,6 +196,88 @@ TEST_F(Cli, BadCommandLineIsAUsageErrorThatSendsNothing) {
     EXPECT_NE(err.str().find("Try 'tavro-cli --help'"), std::string::npos);
     EXPECT_TRUE(bus.Log().empty());
 }
+
+// The tool's own messages follow the language as the window's do; paths, options and the
+// program's name stay as typed.
+struct JapaneseMessage {
+    const char* name;
+    std::vector<std::string> args;
+    bool withPort;
+    bool existingFile;
+    int status;
+    const char* says;
+};
+
+const JapaneseMessage kJapaneseMessages[] = {
+    {"BadOption",
+     {"info", "--speed", "9600"},
+     true,
+     false,
+     kExitUsage,
+     "不明なオプションです：--speed\n使い方は tavro-cli --help で表示できます。"},
+    {"BadLineSpeed",
+     {"info", "--baud", "1200"},
+     true,
+     false,
+     kExitUsage,
+     "--baud には 2400、9600、19200、38400、57600 のいずれかを指定してください（1200 は指定"
+     "できません）。"},
+    {"BadLanguage",
+     {"strings", "de"},
+     false,
+     false,
+     kExitUsage,
+     "strings には en または ja を指定してください（de は指定できません）。"},
+    {"NoPort", {"info"}, false, false, kExitUsage, "ポートが指定されておらず"},
+    {"PortMissing",
+     {"info", "--port", "/dev/ttyNothing"},
+     false,
+     false,
+     kExitPort,
+     "231: COMポートを開けません。"},
+    {"NotReplaced",
+     {"save-steps", "FILE"},
+     true,
+     true,
+     kExitUsage,
+     "上書きしませんでした。上書きするには --yes を指定してください。"},
+    {"NotRead", {"load-steps", "FILE"}, true, false, kExitIoError, "：読み込めません（"},
+};
+
+class CliJapanese : public Cli, public ::testing::WithParamInterface<JapaneseMessage> {};
+
+TEST_P(CliJapanese, SaysItInJapanese) {
+    const JapaneseMessage& c = GetParam();
+    AddController();
+    language = Language::kJapanese;
+    std::vector<std::string> args = c.args;
+    const std::string file = files.File("steps.dat");
+    for (std::string& a : args) {
+        if (a == "FILE") {
+            a = file;
+        }
+    }
+    if (c.existingFile) {
+        files.Write("steps.dat", "x");
+    }
+    EXPECT_EQ(Run(args, c.withPort), c.status);
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+    std::string rest = err.str();
+    for (const char* typed : {"/dev/ttyNothing", "tavro-cli", kPort}) {
+        rest = tavro::test::Without(rest, typed);
+    }
+    for (const std::string& typed : args) {
+        rest = tavro::test::Without(rest, typed);  // commands, options and values as typed
+    }
+    rest = tavro::test::Without(rest, " en ");  // the languages of the strings command
+    rest = tavro::test::Without(rest, " ja ");
+    rest = tavro::test::Without(rest, std::strerror(ENOENT));
+    EXPECT_TRUE(tavro::test::ForeignWords(rest, tavro::test::ProgramGlossary()).empty())
+        << err.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliJapanese, ::testing::ValuesIn(kJapaneseMessages),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Cli, SearchPrintsTheIdsThatAnswered) {
     ControllerOptions a;

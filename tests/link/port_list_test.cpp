@@ -68,12 +68,38 @@ TEST_F(PortListTest, ListsRealPortsInNaturalOrderWithDescriptions) {
     const auto ports = ListSerialPorts(Config());
     ASSERT_EQ(ports.size(), 3U);
     EXPECT_EQ(ports[0].name, "ttyS0");
-    EXPECT_EQ(ports[0].description, "Serial port");
+    EXPECT_EQ(ports[0].kind, PortKind::kOnBoard);
     EXPECT_EQ(ports[1].name, "ttyUSB2");
     EXPECT_EQ(ports[1].path, dev + "/ttyUSB2");
-    EXPECT_EQ(ports[1].description, "FTDI USB Serial Converter");
+    EXPECT_EQ(ports[1].kind, PortKind::kNamed);
+    EXPECT_EQ(ports[1].detail, "FTDI USB Serial Converter");
     EXPECT_EQ(ports[2].name, "ttyUSB10");
     EXPECT_FALSE(ports[2].isVirtual);
+}
+
+TEST_F(PortListTest, AUsbAdapterWithoutNamesIsKnownByItsIds) {
+    const std::string usbDev = tmp.Path() + "/sys/devices/usb2/2-1";
+    fs::create_directories(usbDev + "/2-1:1.0/ttyUSB5");
+    Write(usbDev + "/idVendor", "10c4\n");
+    Write(usbDev + "/idProduct", "ea60\n");
+    AddTty("ttyUSB5", usbDev + "/2-1:1.0/ttyUSB5", "");
+    const auto ports = ListSerialPorts(Config());
+    const int at = CComPort::FindPort(ports, dev + "/ttyUSB5");
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(ports[static_cast<std::size_t>(at)].kind, PortKind::kUsbId);
+    EXPECT_EQ(ports[static_cast<std::size_t>(at)].detail, "10c4:ea60");
+}
+
+TEST_F(PortListTest, ASimulatedControllerIsListedWithItsIds) {
+    const std::string pty = dev + "/pts-sim";
+    Write(pty, "");
+    ASSERT_TRUE(RegisterSimulatedPort(pty, "1, 3", reg));
+    const auto ports = ListSerialPorts(Config());
+    ASSERT_EQ(ports.size(), 4U);
+    EXPECT_TRUE(ports[3].isVirtual);
+    EXPECT_EQ(ports[3].kind, PortKind::kSimulated);
+    EXPECT_EQ(ports[3].detail, "1, 3");
+    UnregisterVirtualPort(reg);
 }
 
 TEST_F(PortListTest, RegisteredSimulatorPortsFollowAndStaleOnesAreDropped) {
@@ -92,7 +118,8 @@ TEST_F(PortListTest, RegisteredSimulatorPortsFollowAndStaleOnesAreDropped) {
     const auto ports = ListSerialPorts(Config());
     ASSERT_EQ(ports.size(), 4U);
     EXPECT_EQ(ports[3].path, pty);
-    EXPECT_EQ(ports[3].description, "Simulated controller");
+    EXPECT_EQ(ports[3].kind, PortKind::kNamed);
+    EXPECT_EQ(ports[3].detail, "Simulated controller");
     EXPECT_TRUE(ports[3].isVirtual);
     EXPECT_FALSE(fs::exists(reg + "/" + std::to_string(child) + ".port"));
 
@@ -114,8 +141,8 @@ TEST(PortList, NaturalOrder) {
 }
 
 TEST(PortList, FindPortByPath) {
-    std::vector<PortInfo> ports{{"/dev/ttyS0", "ttyS0", "", false},
-                                {"/dev/ttyUSB0", "ttyUSB0", "", false}};
+    std::vector<PortInfo> ports{{"/dev/ttyS0", "ttyS0", PortKind::kOnBoard, "", false},
+                                {"/dev/ttyUSB0", "ttyUSB0", PortKind::kUnknown, "", false}};
     EXPECT_EQ(CComPort::FindPort(ports, "/dev/ttyUSB0"), 1);
     EXPECT_EQ(CComPort::FindPort(ports, "/dev/ttyUSB9"), -1);
 }

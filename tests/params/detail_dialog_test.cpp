@@ -302,6 +302,43 @@ TEST_F(OnlineDetailTest, DecliningTheSeriesDefaultsPutsTheProductNumberBack) {
     EXPECT_TRUE(dialog.StrokeSelected());
 }
 
+// "Select" names no series: the question speaks of the defaults alone, in both languages.
+struct SeriesQuestionCase {
+    const char* name;
+    Language language;
+    int series;
+    int question;
+    const char* text;
+};
+
+constexpr SeriesQuestionCase kSeriesQuestions[] = {
+    {"EnglishSelect", Language::kEnglish, 0, IDS_DTL_DEFAULTS,
+     "Positioning and Area Range will be set to default.\nOK?"},
+    {"JapaneseSelect", Language::kJapanese, 0, IDS_DTL_DEFAULTS,
+     "位置決め幅とエリア範囲を初期値に設定します。\nよろしいですか？"},
+    {"EnglishM", Language::kEnglish, kSeriesIndexM, IDS_DTL_SERIES_DEFAULTS,
+     "Positioning and Area Range will be set to KRM3M-* default.\nOK?"},
+    {"JapaneseM", Language::kJapanese, kSeriesIndexM, IDS_DTL_SERIES_DEFAULTS,
+     "位置決め幅とエリア範囲を初期値（KRM3M-*）に設定します。\nよろしいですか？"},
+};
+
+class SeriesQuestionTest : public ::testing::TestWithParam<SeriesQuestionCase> {};
+
+TEST_P(SeriesQuestionTest, ReadsWellWithAndWithoutASeries) {
+    const SeriesQuestionCase& c = GetParam();
+    DetailHarness h{SeriesF20(), c.language};
+    h.OpenOnline();
+    h.prompter.AnswerNo();
+    ASSERT_TRUE(h.form.Choose(IDC_DTL_SERIES, c.series));
+    ASSERT_NE(h.prompter.Last(), nullptr);
+    EXPECT_EQ(h.prompter.Last()->stringId, c.question);
+    EXPECT_EQ(h.prompter.Last()->text, c.text);
+    EXPECT_EQ(h.form.CurrentItem(IDC_DTL_SERIES), kSeriesIndexF);
+}
+
+INSTANTIATE_TEST_SUITE_P(Detail, SeriesQuestionTest, ::testing::ValuesIn(kSeriesQuestions),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(OnlineDetailTest, AcceptingTheSeriesDefaultsRewritesEveryStep) {
     h.prompter.AnswerYes();
     ASSERT_TRUE(form.Choose(IDC_DTL_SERIES, kSeriesIndexNil));

@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSvgRenderer>
 #include <QWidget>
 #include <algorithm>
@@ -236,6 +238,15 @@ TEST_P(FormFitTest, EveryControlIsWholeInsideTheWindowAndOverlapsNoOther) {
         if (auto* list = qobject_cast<qt::ReportList*>(s.widget)) {
             EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0)
                 << "list " << s.id << " hides columns";
+            const QHeaderView* header = list->horizontalHeader();
+            const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin);
+            for (int c = 0; c < list->columnCount(); ++c) {
+                const QString heading = list->horizontalHeaderItem(c)->text().trimmed();
+                EXPECT_LE(header->fontMetrics().horizontalAdvance(heading) + margins,
+                          header->sectionSize(c))
+                    << "heading \"" << heading.toStdString() << "\" of list " << s.id
+                    << " is cut off";
+            }
         }
     }
     for (std::size_t i = 0; i < shown.size(); ++i) {

@@ -59,6 +59,30 @@ TEST(QtPrompterTest, NotesUseTheInformationIconAndCanStayOnTop) {
         ui::Answer::kOk);
 }
 
+// The buttons read in the user's language whatever translation the toolkit has loaded.
+TEST(QtPrompterTest, ButtonsTakeTheCaptionsGiven) {
+    qt::QtPrompter prompter;
+    prompter.SetButtonTexts({"OK", "はい(&Y)", "いいえ(&N)"});
+    QStringList captions;
+    prompter.SetOnShown([&](QWidget& widget) {
+        auto& box = static_cast<QMessageBox&>(widget);
+        for (QAbstractButton* button : box.buttons()) {
+            captions << button->text();
+        }
+        box.button(QMessageBox::Yes)->click();
+    });
+    EXPECT_TRUE(prompter.Confirm(344, "データをコントローラに保存します。"));
+    captions.sort();
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("いいえ(&N)"), QStringLiteral("はい(&Y)")}));
+
+    prompter.SetOnShown([&](QWidget& widget) {
+        auto& box = static_cast<QMessageBox&>(widget);
+        EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
+        box.button(QMessageBox::Ok)->click();
+    });
+    prompter.Inform(345, "更新が完了しました。");
+}
+
 TEST(QtFileChooserTest, TurnsThePresentersFilterIntoNameFilters) {
     EXPECT_EQ(qt::QtFileChooser::NameFilters("Step Data File (*.dat) | *.dat||"),
               QStringList{QStringLiteral("Step Data File (*.dat)")});

@@ -19,6 +19,7 @@
 #include "link/PortList.h"
 #include "link/SerialPort.h"
 #include "tests/support/TempDir.h"
+#include "ui/PortTexts.h"
 
 namespace tavro::sim::test {
 namespace {
@@ -145,7 +146,7 @@ TEST_F(TavroSim, ServesFramesThroughTheSerialPort) {
     SimProcess sim(runtime.Path(), {"--quiet"});
     const std::string path = sim.ReadPath();
     ASSERT_FALSE(path.empty());
-    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << ctx.port.lastError.detail;
+    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << "errno " << ctx.port.lastError.error;
 
     const auto ve = Ask(1, "VE");
     ASSERT_TRUE(ve.has_value());
@@ -173,8 +174,9 @@ TEST_F(TavroSim, IsListedAsAPortWhileItRuns) {
     const int at = CComPort::FindPort(ports, path);
     ASSERT_GE(at, 0);
     EXPECT_TRUE(ports[static_cast<std::size_t>(at)].isVirtual);
-    EXPECT_EQ(ports[static_cast<std::size_t>(at)].description,
-              "Tavro simulated controller (IDs 4, 6)");
+    EXPECT_EQ(
+        ui::PortDescription(ports[static_cast<std::size_t>(at)], StringTable(Language::kEnglish)),
+        "Tavro simulated controller (IDs 4, 6)");
 
     const std::string entry = Registry() + "/" + std::to_string(sim.Pid()) + ".port";
     EXPECT_EQ(::access(entry.c_str(), F_OK), 0);
@@ -207,7 +209,7 @@ TEST_F(TavroSim, NextClientGetsThePortRightAfterTheFirstClosedIt) {
     EXPECT_TRUE(lifted);
 
     CRxdThread(ctx).StopReceiver();
-    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << ctx.port.lastError.detail;
+    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << "errno " << ctx.port.lastError.error;
     EXPECT_TRUE(Ask(1, "VE").has_value());
     CRxdThread(ctx).StopReceiver();
 }

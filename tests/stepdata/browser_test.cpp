@@ -102,10 +102,13 @@ TEST(BrowserJapanese, PseudoRowsHoldOneFullWidthCharacterPerColumn) {
     h.StartOffline();
     h.browser->Show(IDC_NEXT_STEP_CHOICE, 0);
     std::vector<std::string> end;
+    std::vector<std::string> origin;
     for (int c = 0; c < kColumnCount; ++c) {
         end.push_back(h.browserForm.ListCell(IDC_BROWSE_LIST, 0, c));
+        origin.push_back(h.browserForm.ListCell(IDC_BROWSE_LIST, 1, c));
     }
-    EXPECT_THAT(end, ElementsAre("－", "Ｅ", "　", "　", "Ｎ", "　", "　", "　", "Ｄ", "－"));
+    EXPECT_THAT(end, ElementsAre("－", "　", "　", "終", "　", "　", "了", "　", "　", "－"));
+    EXPECT_THAT(origin, ElementsAre("－", "　", "原", "　", "点", "　", "復", "　", "帰", "－"));
     EXPECT_EQ(h.browserForm.ListSelectedRow(IDC_BROWSE_LIST), 0);
 }
 

@@ -22,6 +22,8 @@ std::string Lookup(int id) {
         {312, "Invalid value. Failed to load."},
         {348, "\"%s\" already exists.\nDo you want to replace it?"},
         {349, "Save complete."},
+        {364, "Save"},
+        {365, "Open"},
         {689, "Step Data File (*.dat) | *.dat||"},
     };
     const auto it = kTexts.find(id);
@@ -61,6 +63,8 @@ TEST_F(FileRwTest, SaveAsksForADatFileAndReportsCompletion) {
     EXPECT_EQ(request.request.filter, "Step Data File (*.dat) | *.dat||");
     EXPECT_EQ(request.request.defaultExtension, "dat");
     EXPECT_EQ(request.request.initialName, "");
+    EXPECT_EQ(request.request.title,
+              "Save");  // the toolkit's own title would not follow the language
     EXPECT_EQ(prompter.ShownIds(), std::vector<int>{349});
     EXPECT_EQ(prompter.Last()->icon, ui::Icon::kInformation);
     EXPECT_EQ(file.RecordCount(), 15);
@@ -114,6 +118,7 @@ TEST_F(FileRwTest, OpenedPageFileIsStoredAndShown) {
     chooser.ChooseNext(tmp.File("steps.dat"));
     EXPECT_EQ(file.Open(StepFileMode::kPage), 0);
     EXPECT_FALSE(chooser.Requests()[0].save);
+    EXPECT_EQ(chooser.Requests()[0].request.title, "Open");
     EXPECT_FLOAT_EQ(Edit(3, kCellSpeed), 123.0F);
     EXPECT_EQ(pageLoads, 1);
     EXPECT_TRUE(prompter.Shown().empty());

@@ -103,7 +103,7 @@ TEST_F(OnlinePageTest, RightClickWithAnOutOfRangeValueWarnsKeepsTheRowAndStillSh
                 ElementsAre(ui::MenuItem{ID_POPUP_CUT, "Cut", true},
                             ui::MenuItem{ID_POPUP_COPY, "Copy", true},
                             ui::MenuItem{ID_POPUP_PASTE, "Paste", true}, ui::MenuItem{0, "", true},
-                            ui::MenuItem{ID_POPUP_GET_POSITION, "Get Pos.", true}));
+                            ui::MenuItem{ID_POPUP_GET_POSITION, "Get Position", true}));
 }
 
 TEST_F(OnlinePageTest, PopupCommandsDoWhatTheButtonsDo) {
@@ -363,7 +363,7 @@ TEST_F(PulsePageTest, FourPointsNumberedFromZeroAndGetPositionGreyed) {
     ASSERT_TRUE(form.RightClickCell(IDC_STEP_LIST, 1, 3));
     ASSERT_EQ(form.Popups().size(), 1U);
     EXPECT_EQ(form.Popups()[0].items.back(),
-              (ui::MenuItem{ID_POPUP_GET_POSITION, "Get Pos.", false}));
+              (ui::MenuItem{ID_POPUP_GET_POSITION, "Get Position", false}));
     EXPECT_FALSE(h.prompter.WasShown(kMsgNoOrigin));
     EXPECT_EQ(form.FocusedControl(), IDC_THRUST);  // every column leads to the thrust
 }

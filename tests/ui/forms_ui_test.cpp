@@ -10,6 +10,7 @@
 
 #include "params/CBinding.h"
 #include "tests/support/UiFile.h"
+#include "tests/ui/Glossary.h"
 #include "tests/ui/forms_expectations.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/StringTable.h"
@@ -117,6 +118,81 @@ TEST_P(FormFileTest, EveryRadioBelongsToExactlyItsGroup) {
 
 INSTANTIATE_TEST_SUITE_P(Forms, FormFileTest, testing::ValuesIn(forms::kTemplates), Name);
 
+// --- texts that no presenter can reach ---
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string XmlDecoded(std::string s) {
+    const std::pair<const char*, const char*> entities[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
+    for (const auto& [entity, text] : entities) {
+        for (auto at = s.find(entity); at != std::string::npos; at = s.find(entity, at + 1)) {
+            s.replace(at, std::string(entity).size(), text);
+        }
+    }
+    return s;
+}
+
+// The captions ("text", "title") of widgets that carry no control ID, as "name: text". A
+// widget's own properties stand before its children in a form file.
+std::vector<std::string> CaptionsWithoutControlId(const std::string& xml) {
+    std::vector<std::string> found;
+    for (auto at = xml.find("<widget "); at != std::string::npos;
+         at = xml.find("<widget ", at + 1)) {
+        const std::size_t end = std::min(
+            {xml.find("<widget ", at + 1), xml.find("</widget>", at), xml.find("<layout", at)});
+        const std::string own = xml.substr(at, end == std::string::npos ? end : end - at);
+        if (own.find("name=\"controlId\"") != std::string::npos) {
+            continue;
+        }
+        const auto nameAt = own.find("name=\"") + 6;
+        const std::string name = own.substr(nameAt, own.find('"', nameAt) - nameAt);
+        for (const char* property : {"<property name=\"text\">", "<property name=\"title\">"}) {
+            const auto p = own.find(property);
+            if (p == std::string::npos) {
+                continue;
+            }
+            const auto open = own.find("<string>", p);
+            const auto close = own.find("</string>", open);
+            if (open != std::string::npos && close != std::string::npos) {
+                found.push_back(name + ": " + XmlDecoded(own.substr(open + 8, close - open - 8)));
+            }
+        }
+    }
+    return found;
+}
+
+// A caption without a control ID stays as the file has it in every language: only technical
+// names, units, numbers and signs, and no colon or bracket, whose form follows the language.
+TEST_P(FormFileTest, CaptionsWithoutAControlIdNeedNoTranslation) {
+    std::vector<std::string> wrong;
+    for (const std::string& caption : CaptionsWithoutControlId(ReadText(FormPath(GetParam())))) {
+        const std::string text = caption.substr(caption.find(": ") + 2);
+        if (!ForeignWords(text, ProgramGlossary()).empty() ||
+            text.find_first_of(":()") != std::string::npos) {
+            wrong.push_back(caption);
+        }
+    }
+    EXPECT_TRUE(wrong.empty()) << testing::PrintToString(wrong);
+}
+
+TEST(FormFileCaptions, AreFoundForWidgetsWithoutAControlIdOnly) {
+    const std::string xml =
+        "<widget class=\"QLabel\" name=\"a\"><property name=\"text\"><string>BUSY "
+        ":</string></property></widget>"
+        "<widget class=\"QLabel\" name=\"b\"><property name=\"controlId\" "
+        "stdset=\"0\"><number>1</number></property><property "
+        "name=\"text\"><string>Cut</string></property></widget>"
+        "<widget class=\"QGroupBox\" name=\"c\"><property name=\"title\"><string>A &amp; "
+        "B</string></property><layout class=\"QVBoxLayout\"/></widget>";
+    EXPECT_EQ(CaptionsWithoutControlId(xml), (std::vector<std::string>{"a: BUSY :", "c: A & B"}));
+}
+
 // --- the presentation tables ---
 
 struct CaptionCase {
@@ -186,6 +262,18 @@ TEST(FormTablesTest, WindowTitlesAreTheEnglishCaptions) {
     for (const ui::CaptionTable* table :
          {&ui::CCtrlBatch::ComSelectTable(), &ui::CCtrlBatch::IdSearchTable()}) {
         EXPECT_EQ(Form(table->header.dialog).title, english.Text(table->header.caption));
+    }
+}
+
+// Labels the page rows leave alone get their caption from the label rows: each names a
+// control of its form that shows text, whose placeholder is the English caption.
+TEST(FormTablesTest, LabelRowsNameCaptionedControlsWithTheEnglishPlaceholder) {
+    const StringTable english(Language::kEnglish);
+    for (const ui::LabelRow& row : ui::CCtrlBatch::LabelRows()) {
+        const UiControl* c = Find(Form(row.dialog), row.control);
+        ASSERT_NE(c, nullptr) << row.dialog << "/" << row.control;
+        EXPECT_TRUE(ui::HasTextOf(c->kind)) << row.dialog << "/" << row.control;
+        EXPECT_EQ(c->text, english.Text(row.text)) << row.dialog << "/" << row.control;
     }
 }
 

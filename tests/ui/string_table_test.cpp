@@ -68,8 +68,11 @@ std::optional<std::vector<std::uint32_t>> DecodeUtf8(std::string_view s) {
     return out;
 }
 
+// Characters that take two columns: the ideographic space and punctuation, kana, kanji and
+// the full-width forms.
 bool IsFullWidth(std::uint32_t cp) {
-    return cp == 0x3000 || (cp >= 0xFF01 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6);
+    return (cp >= 0x3000 && cp <= 0x30FF) || (cp >= 0x4E00 && cp <= 0x9FFF) ||
+           (cp >= 0xFF01 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6);
 }
 
 TEST(StringTables, BothHoldTheSameIds) {
@@ -212,7 +215,7 @@ constexpr std::array<KnownText, 9> kKnownTexts = {{
     {"HeaderKeepsTrailingSpaces", Language::kEnglish, 679, "Time   "},
     {"ProgramSpelling", Language::kEnglish, 401, "BUSY: Enabled during opreration.\n"},
     {"EndPseudoRow", Language::kEnglish, 251, "-E  N   D-"},
-    {"JapaneseEndPseudoRow", Language::kJapanese, 251, "－Ｅ　　Ｎ　　　Ｄ－"},
+    {"JapaneseEndPseudoRow", Language::kJapanese, 251, "－　　終　　了　　－"},
 }};
 
 class KnownTexts : public ::testing::TestWithParam<KnownText> {};

@@ -6,6 +6,18 @@
 
 namespace tavro::qt {
 
+namespace {
+
+void Caption(QMessageBox& box, QMessageBox::StandardButton which, const std::string& text) {
+    if (!text.empty()) {
+        if (QAbstractButton* button = box.button(which)) {
+            button->setText(QString::fromStdString(text));
+        }
+    }
+}
+
+}  // namespace
+
 ui::Answer QtPrompter::Show(const ui::Message& message) {
     QWidget* parent = parent_ ? parent_() : nullptr;
     QMessageBox box(parent);
@@ -20,9 +32,12 @@ ui::Answer QtPrompter::Show(const ui::Message& message) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
+        Caption(box, QMessageBox::Yes, buttons_.yes);
+        Caption(box, QMessageBox::No, buttons_.no);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
+        Caption(box, QMessageBox::Ok, buttons_.ok);
     }
     if (message.topmost) {
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);

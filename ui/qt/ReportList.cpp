@@ -131,7 +131,9 @@ int ReportList::AddColumn(int width, const QString& heading, ui::Align align) {
     auto* headerItem = MakeQtOwned<QTableWidgetItem>(heading);
     headerItem->setTextAlignment(alignments_.back());
     setHorizontalHeaderItem(column, headerItem);
-    setColumnWidth(column, width);
+    // The fixed header cannot be widened by the user, so a heading longer in one language
+    // than the table's width widens its column instead of being cut off.
+    setColumnWidth(column, std::max(width, horizontalHeader()->sectionSizeHint(column)));
     for (int row = 0; row < rowCount(); ++row) {
         auto* item = MakeQtOwned<QTableWidgetItem>();
         PrepareItem(*item, column);
