@@ -72,7 +72,6 @@ CliSession::CliSession(CliPlatform& platform, const CliOptions& options)
         return OpenTapped(path, baud, error);
     };
     monitor_.OnDecoded([this] {
-        lastMonitorMs_ = platform_.loop.NowMs();
         if (onMonitor_) {
             onMonitor_();
         }
@@ -244,27 +243,9 @@ int CliSession::Outcome(bool ended, std::size_t messagesBefore) {
 
 int CliSession::Watch(std::int64_t ms) {
     const std::size_t before = host_.MessageCount();
-    lastMonitorMs_ = platform_.loop.NowMs();
-    bool silent = false;
+    // The engine gives the poll up after four seconds of silence, as the window does.
     platform_.runUntil(
-        [this, &silent] {
-            if (ctx_.status.linkState == kLinkNoController) {
-                return true;
-            }
-            const std::int64_t now = platform_.loop.NowMs();
-            if (ctx_.trx.currentOp != OP_IDLE || ctx_.trx.InFlight()) {
-                lastMonitorMs_ = now;  // a command has its own reply timer
-            } else if (now - lastMonitorMs_ > kMonitorSilenceMs) {
-                silent = true;
-                return true;
-            }
-            return Interrupted();
-        },
-        ms);
-    if (silent) {
-        CTrxData(ctx_).NoResponse();
-        return kExitNoResponse;
-    }
+        [this] { return ctx_.status.linkState == kLinkNoController || Interrupted(); }, ms);
     return host_.Shown(ids::IDS_NO_RESPONSE, before) ? kExitNoResponse : kExitOk;
 }
 

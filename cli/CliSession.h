@@ -24,9 +24,6 @@ class CliSession {
   public:
     // No operation of the tool keeps the line this long; beyond it the link is given up.
     static constexpr std::int64_t kOperationBoundMs = 30 * 60 * 1000;
-    // A monitor poll has no reply timer of its own; this much silence is taken as the
-    // controller having stopped answering.
-    static constexpr std::int64_t kMonitorSilenceMs = 4000;
 
     CliSession(CliPlatform& platform, const CliOptions& options);
     ~CliSession();
@@ -75,7 +72,6 @@ class CliSession {
     std::string lastCommand_;
     std::string refused_;  // the command answered NG during the operation
     std::function<void()> onMonitor_;
-    std::int64_t lastMonitorMs_ = 0;
     bool connecting_ = false;  // OP_CONNECT has been started
     bool closed_ = false;
 };
