@@ -219,7 +219,7 @@ std::int64_t CTrxData::PollTimeoutMs(int baud) {
     constexpr std::int64_t kPollCharacters = 10 + 39;
     constexpr std::int64_t kBitsPerCharacter = 11;
     constexpr std::int64_t kLongestDelayMs = 11;  // 10.2 ms, the longest setting of 0/24
-    constexpr std::int64_t kMarginMs = 50;
+    constexpr std::int64_t kMarginMs = 100;  // scheduling and adapter latency on a busy machine
     const std::int64_t bps = baud > 0 ? baud : 2400;
     const std::int64_t wireMs = (kPollCharacters * kBitsPerCharacter * 1000 + bps - 1) / bps;
     return wireMs + kLongestDelayMs + kMarginMs;
