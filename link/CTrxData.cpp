@@ -431,6 +431,7 @@ void CTrxData::TakeReply(const ReplyRecord& reply) {
 
 void CTrxData::HandleRefusal(bool poll) {
     TrxState& t = State();
+    Heard();  // a refusal is an answer all the same
     // The line stays taken until the refused frame's reply time-out: the first command of
     // OP_ALARM goes out about a second after the refusal.
     t.line.refused = true;
