@@ -150,6 +150,15 @@ std::vector<std::string> RequestsInLog(const std::string& log) {
     return out;
 }
 
+// Settings that open the simulator's port at once and search ID 1 by themselves.
+void RememberPort(const TempDir& settings, const std::string& port) {
+    CIniRw ini(settings.Path());
+    ini.SetComAndSpeed(1, 19200, port);
+    ini.SetAuto(1);
+    ini.SetSlvAuto(1);
+    ini.SetSlvRange(1 * 256 + 1);
+}
+
 TEST(QtProgram, StartsSearchesConnectsUploadsAndShowsTheBasicPage) {
     TempDir runtime;
     TempDir settings;
@@ -157,12 +166,7 @@ TEST(QtProgram, StartsSearchesConnectsUploadsAndShowsTheBasicPage) {
                      {"XDG_RUNTIME_DIR=" + runtime.Path()});
     const std::string port = sim.ReadLine(kStartMs);
     ASSERT_EQ(port.rfind("/dev/", 0), 0U) << "tavro-sim printed \"" << port << "\"";
-
-    CIniRw ini(settings.Path());
-    ini.SetComAndSpeed(1, 19200, port);
-    ini.SetAuto(1);
-    ini.SetSlvAuto(1);
-    ini.SetSlvRange(1 * 256 + 1);
+    RememberPort(settings, port);
 
     app::QtProgram program(settings.Path(), Language::kEnglish);
     bool searched = false;
@@ -234,12 +238,7 @@ TEST(QtProgram, ServoOffWhileTheOriginReplyIsDueReachesTheController) {
                      {"XDG_RUNTIME_DIR=" + runtime.Path()});
     const std::string port = sim.ReadLine(kStartMs);
     ASSERT_EQ(port.rfind("/dev/", 0), 0U) << "tavro-sim printed \"" << port << "\"";
-
-    CIniRw ini(settings.Path());
-    ini.SetComAndSpeed(1, 19200, port);
-    ini.SetAuto(1);
-    ini.SetSlvAuto(1);
-    ini.SetSlvRange(1 * 256 + 1);
+    RememberPort(settings, port);
 
     app::QtProgram program(settings.Path(), Language::kEnglish);
     enum class Phase { kConnect, kServoOn, kOrigin, kServoOff, kSettle, kDone };
