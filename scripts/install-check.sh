@@ -51,8 +51,7 @@ if [ -z "$cli" ]; then
     echo "FAIL: the package holds no bin/tavro-cli" >&2
     exit 1
 fi
-prefix=$root/${cli%/bin/tavro-cli}
-prefix=${prefix%/.}
+prefix=$root/$(dirname "$(dirname "${cli#./}")")
 
 version=$(dpkg-deb -f "$deb" Version)
 arch=$(dpkg-deb -f "$deb" Architecture)
@@ -91,7 +90,7 @@ shopt -u nullglob
 
 for page in tavro-config tavro-cli tavro-sim; do
     f=$prefix/share/man/man1/$page.1.gz
-    [ -f "$f" ] && ! zcat "$f" | grep -q '^\.SH OPTIONS' && fail "$page.1 has no OPTIONS"
+    [ -f "$f" ] && ! zcat "$f" | grep -qF '\fB\-\-help\fR' && fail "$page.1 does not list --help"
 done
 f=$prefix/share/man/man1/tavro-config.1.gz
 [ -f "$f" ] && ! zcat "$f" | grep -q 'usermod .*dialout' && fail "tavro-config.1 does not say how to join dialout"
