@@ -135,6 +135,10 @@ if [ ${#metainfo[@]} -eq 1 ]; then
     scripts/validate-metadata.sh "$prefix/share/applications/tavro-config.desktop" \
         "${metainfo[0]}" || fail "the validators"
 fi
+# The metadata together with the menu entry it names, as a software centre reads them.
+out=$(appstreamcli validate-tree --no-net --pedantic "$root" 2>&1) || fail "appstreamcli validate-tree"
+echo "appstreamcli validate-tree --pedantic: $out"
+grep -Eq '^[EWIP]: ' <<<"$out" && fail "appstreamcli validate-tree: $out"
 
 if [ "$failures" -ne 0 ]; then
     echo "Install check: $failures failure(s)." >&2
