@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs, with apt, every Debian package the build, the tests and the demo need,
-# skipping those already present.
+# Installs, with apt, every Debian package the build, the tests and the demo need, and the
+# packages named as arguments, skipping those already present.
 set -euo pipefail
 
 packages=(
@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-svg-dev libqt6opengl6-dev
     libgl-dev fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
+    "$@"
 )
 
 missing=()
