@@ -249,7 +249,6 @@ void CTrxData::ServeQueue() {
 std::int64_t CTrxData::PollTimeoutMs(int baud) {
     // ":01 MOE3" CR LF out, ":01MOOK", 28 data characters, checksum, CR LF back; 11 bits each.
     constexpr std::int64_t kPollCharacters = 10 + 39;
-    constexpr std::int64_t kBitsPerCharacter = 11;
     constexpr std::int64_t kLongestDelayMs = 11;  // 10.2 ms, the longest setting of 0/24
     constexpr std::int64_t kMarginMs = 50;
     const std::int64_t bps = baud > 0 ? baud : 2400;
