@@ -49,6 +49,7 @@ constexpr int kComSpeedList = 1203;
 constexpr int kComNext = 1003;
 constexpr int kSearchStart = 3;
 constexpr int kSearchConnect = 1150;
+constexpr int kSearchQuick = 1155;
 constexpr int kTabs = 1000;
 constexpr int kServoButton = 1740;
 constexpr int kOriginButton = 1741;
@@ -182,6 +183,8 @@ class Tour {
             return false;
         }
         Save(dialog, "id-search.png");
+        // The found list then shows the quick search box checked.
+        Click(dialog, kSearchQuick);
         Click(dialog, kSearchStart);
         Next();
         return false;

@@ -24,6 +24,7 @@ enum OptionBit : unsigned {
     kOptSeconds = 1U << 8,
     kOptTrace = 1U << 9,
     kOptHelp = 1U << 10,
+    kOptQuick = 1U << 11,
 };
 
 constexpr unsigned kLink = kOptPort | kOptBaud | kOptTrace | kOptHelp;
@@ -42,6 +43,7 @@ constexpr OptionSpec kOptions[] = {
     {"id", kOptId, "N", "controller ID, 1..255 (default 1)"},
     {"from", kOptFrom, "N", "first ID of the search, 1..255 (default 1)"},
     {"to", kOptTo, "N", "last ID of the search, 1..255 (default: the first)"},
+    {"quick", kOptQuick, "", "ask each ID once with a time-out from the line speed"},
     {"detail", kOptDetail, "", "the Detail Parameter Setup file: all step cells and parameters"},
     {"json", kOptJson, "", "print JSON instead of a table"},
     {"yes", kOptYes, "", "answer Yes where the window would ask (348, 354)"},
@@ -65,9 +67,12 @@ constexpr CommandSpec kCommands[] = {
     {Command::kPorts, "ports", "", 0, 0, kOptTrace | kOptHelp,
      "list the serial ports the configuration tool would offer",
      "One line per port: device path, a tab, the description (may be empty)."},
-    {Command::kSearch, "search", "", 0, 0, kLink | kOptFrom | kOptTo,
+    {Command::kSearch, "search", "", 0, 0, kLink | kOptFrom | kOptTo | kOptQuick,
      "probe controller IDs with \"VE\" and print those that answered",
      "One ID per line. An ID that does not answer costs four tries, about 4 seconds.\n"
+     "With --quick an ID is asked once and waits only as long as an answer takes at the\n"
+     "line speed; an ID that answers is asked again with the ordinary time-out, and the\n"
+     "silent ones once more at the end.\n"
      "No answer at all: message 261 and exit status 4."},
     {Command::kInfo, "info", "", 0, 0, kLink | kOptId,
      "connect and print version, model, control-signal type, ID, speed and delay", ""},
@@ -202,6 +207,9 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
             return {};
         case kOptHelp:
             out.help = true;
+            return {};
+        case kOptQuick:
+            out.quick = true;
             return {};
     }
     return {};

@@ -61,6 +61,7 @@ struct CliOptions {
     int id = kDefaultId;
     int from = kDefaultId;
     int to = kDefaultId;
+    bool quick = false;  // search: each ID once with a short time-out
     std::string file;
     bool detail = false;
     bool json = false;

@@ -241,7 +241,8 @@ int Search(CliPlatform& p, const CliOptions& o) {
     LinkContext& ctx = session.Context();
     ctx.status.frontPhase = kFrontIdSearch;
     constexpr int kShift = 256;
-    if (const int r = session.Run(OP_SEARCH, o.from * kShift + o.to); r != kExitOk) {
+    const int mode = o.quick ? kSearchQuick : 0;
+    if (const int r = session.Run(OP_SEARCH, (o.from * kShift + o.to) | mode); r != kExitOk) {
         return r;
     }
     if (session.Host().FoundIds().empty()) {

@@ -19,6 +19,7 @@ constexpr const char* kKeyAuto = "AUTO";
 constexpr const char* kKeySlvAuto = "SLV_AUTO";
 constexpr const char* kKeySlvStart = "SLV_ST";
 constexpr const char* kKeySlvEnd = "SLV_ED";
+constexpr const char* kKeySlvQuick = "SLV_QUICK";
 constexpr const char* kKeyPort = "PORT";
 
 constexpr const char* kPidFileName = "PID.ini";
@@ -146,6 +147,14 @@ int CIniRw::GetSlvRange() const {
     const int first = f.GetInt(kSection, kKeySlvStart, 0);
     const int last = f.GetInt(kSection, kKeySlvEnd, 0);
     return (first & 0xFF) * 256 + (last & 0xFF);
+}
+
+int CIniRw::GetSlvQuick() const {
+    return ProfileFile(SettingsPath()).GetInt(kSection, kKeySlvQuick, kDefaultSlvQuick);
+}
+
+void CIniRw::SetSlvQuick(int value) {
+    ProfileFile(SettingsPath()).WriteInt(kSection, kKeySlvQuick, value);
 }
 
 void CIniRw::SetAuto(int value) {

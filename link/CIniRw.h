@@ -18,6 +18,8 @@ class CIniRw {
     static constexpr int kDefaultSlvAuto = 1;
     static constexpr int kDefaultSlvStart = 1;
     static constexpr int kDefaultSlvEnd = 1;
+    // "SLV_QUICK" is not among the defaults written: a file without it searches as always.
+    static constexpr int kDefaultSlvQuick = 0;
 
     explicit CIniRw(LinkContext& ctx) : dir_(ctx.settingsDir) {}
     explicit CIniRw(std::string settingsDir) : dir_(std::move(settingsDir)) {}
@@ -39,6 +41,9 @@ class CIniRw {
     void SetSlvAuto(int value);
     // "SLV_ST" = high byte, "SLV_ED" = low byte of a packed range.
     void SetSlvRange(int packed);
+    // "SLV_QUICK": the search dialog's "Quick search" box, 0 when missing.
+    int GetSlvQuick() const;
+    void SetSlvQuick(int value);
 
     // The device path of the last port opened ("PORT"); empty when never stored.
     std::string GetPortPath() const;

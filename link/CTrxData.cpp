@@ -19,6 +19,33 @@ constexpr int kShortAlarmHistory = 4;
 constexpr std::int64_t kPollSilenceShownMs = 1000;
 constexpr std::int64_t kPollGiveUpMs = 4000;
 
+constexpr std::int64_t kBitsPerCharacter = 11;   // start, 8 data, parity, stop
+constexpr std::int64_t kLongestDelayUs = 10200;  // the longest setting of 0/24
+constexpr std::int64_t kQuickMarginUs = 20000;
+// ":01 VEE4" CR LF.
+constexpr std::int64_t kVersionRequestCharacters = 10;
+// ":01VEOK", a version text of up to 8 characters, checksum, CR LF. A longer answer still
+// counts, for the ID it carries, while the next ID is asked.
+constexpr std::int64_t kLongestVersionReplyCharacters = 19;
+
+std::int64_t WireUs(std::int64_t characters, int baud) {
+    const std::int64_t bps = baud > 0 ? baud : 2400;
+    constexpr std::int64_t kUsPerSecond = 1000000;
+    return (characters * kBitsPerCharacter * kUsPerSecond + bps - 1) / bps;
+}
+
+std::int64_t CeilMs(std::int64_t us) {
+    constexpr std::int64_t kUsPerMs = 1000;
+    return (us + kUsPerMs - 1) / kUsPerMs;
+}
+
+// A well-formed answer to "VE" from whatever ID it carries; "NG" is the code of a controller
+// that does not know the command.
+bool AnswersVersion(const ReplyRecord& reply) {
+    return reply.checksum == static_cast<int>(Checksum(reply.body)) &&
+           (reply.code == cmd::kCodeVersion || reply.code == cmd::kStatusNg);
+}
+
 }  // namespace
 
 CTrxData::Handler CTrxData::HandlerFor(int op) {
@@ -116,6 +143,10 @@ void CTrxData::StepLoop(int status) {
 }
 
 void CTrxData::Send(std::string_view commandText, int controllerId) {
+    Submit(MakeCommand(commandText, controllerId));
+}
+
+LineCommand CTrxData::MakeCommand(std::string_view commandText, int controllerId) {
     TrxState& t = State();
     BuildRequest(controllerId, commandText, t.lastRequest);
     LineCommand c;
@@ -124,7 +155,7 @@ void CTrxData::Send(std::string_view commandText, int controllerId) {
     c.expectId = controllerId;
     c.owner = t.generation;
     c.safety = commandText == cmd::kStopAll || t.currentOp == OP_EXIT;
-    Submit(std::move(c));
+    return c;
 }
 
 void CTrxData::SendCommand(std::string_view commandText) {
@@ -190,7 +221,8 @@ void CTrxData::Transmit(LineCommand command) {
         ctx_.port.transport->Write(FrameFromBody(t.line.command.body));
     }
     CountTransmission();
-    CTimer(ctx_).ArmOneShot(CTimer::kReply, CTimer::kReplyTimeoutMs);
+    CTimer(ctx_).ArmOneShot(CTimer::kReply, t.line.command.Quick() ? t.line.command.quickTimeoutMs
+                                                                   : CTimer::kReplyTimeoutMs);
 }
 
 void CTrxData::FreeLine() {
@@ -217,12 +249,17 @@ void CTrxData::ServeQueue() {
 std::int64_t CTrxData::PollTimeoutMs(int baud) {
     // ":01 MOE3" CR LF out, ":01MOOK", 28 data characters, checksum, CR LF back; 11 bits each.
     constexpr std::int64_t kPollCharacters = 10 + 39;
-    constexpr std::int64_t kBitsPerCharacter = 11;
     constexpr std::int64_t kLongestDelayMs = 11;  // 10.2 ms, the longest setting of 0/24
     constexpr std::int64_t kMarginMs = 100;  // scheduling and adapter latency on a busy machine
     const std::int64_t bps = baud > 0 ? baud : 2400;
     const std::int64_t wireMs = (kPollCharacters * kBitsPerCharacter * 1000 + bps - 1) / bps;
     return wireMs + kLongestDelayMs + kMarginMs;
+}
+
+std::int64_t CTrxData::QuickProbeTimeoutMs(int baud) {
+    const std::int64_t wireUs =
+        WireUs(kVersionRequestCharacters + kLongestVersionReplyCharacters, baud);
+    return CeilMs(wireUs + kLongestDelayUs + kQuickMarginUs);
 }
 
 void CTrxData::Heard() {
@@ -315,6 +352,9 @@ bool CTrxData::RejectsController(const ReplyRecord& reply) {
 
 void CTrxData::OnFrame(std::string_view text) {
     TrxState& t = State();
+    if (QuickSearchTakes(text)) {
+        return;
+    }
     if (t.late.holding) {
         DropWhileHolding(text);
         return;
@@ -419,6 +459,55 @@ bool CTrxData::AnswersProbe(const ReplyRecord& reply) const {
            (reply.code == sent.code || reply.code == cmd::kStatusNg);
 }
 
+bool CTrxData::QuickSearchTakes(std::string_view text) {
+    TrxState& t = State();
+    SearchState& s = t.search;
+    if (t.currentOp != OP_SEARCH || !s.quick) {
+        return false;
+    }
+    const std::optional<ReplyRecord> parsed = ParseReply(text);
+    const bool onLine =
+        t.line.kind == LineState::Kind::kCommand && t.line.command.owner == t.generation;
+    if (parsed && onLine && AnswersProbe(*parsed)) {
+        return false;  // the answer to what is on the line
+    }
+    const bool version = parsed && AnswersVersion(*parsed) && parsed->controllerId >= 0 &&
+                         parsed->controllerId < static_cast<int>(s.marks.size());
+    const std::size_t id = version ? static_cast<std::size_t>(parsed->controllerId) : 0;
+    if (version && s.marks[id] == SearchState::Mark::kSilent) {
+        // Asked earlier and timed out: the answer carries its ID, so it is that ID's. What is
+        // on the line goes on waiting for its own answer.
+        s.marks[id] = SearchState::Mark::kHeard;
+        ++t.counters.lateAnswers;
+        return true;
+    }
+    if (t.late.holding) {
+        return false;
+    }
+    if ((version && s.marks[id] != SearchState::Mark::kUnasked) ||
+        (onLine && t.line.command.Quick())) {
+        // A second answer of an ID already heard answers nothing on the line; a spoilt frame
+        // during a probe may be a late answer, and the probe's own answer may still come.
+        ++t.counters.droppedFrames;
+        return true;
+    }
+    return false;
+}
+
+bool CTrxData::QuickProbeStillArriving() {
+    TrxState& t = State();
+    SearchState& s = t.search;
+    if (t.line.kind != LineState::Kind::kCommand || !t.line.command.Quick() || s.graceUsed ||
+        !ctx_.port.assembler.Collecting()) {
+        return false;
+    }
+    // The line is half-duplex: the next probe waits until the frame under way has ended.
+    s.graceUsed = true;
+    CTimer(ctx_).ArmOneShot(CTimer::kReply,
+                            CeilMs(WireUs(kLongestVersionReplyCharacters, ctx_.status.baudRate)));
+    return true;
+}
+
 void CTrxData::TakeReply(const ReplyRecord& reply) {
     TrxState& t = State();
     Heard();
@@ -510,6 +599,9 @@ void CTrxData::OnReplyTimeout() {
         // replaced: it costs the current one no resend.
         return;
     }
+    if (QuickProbeStillArriving()) {
+        return;
+    }
     FreeLine();
     const int phase = ctx_.status.frontPhase;
     if (phase == kFrontIdSearch) {
@@ -518,7 +610,7 @@ void CTrxData::OnReplyTimeout() {
         Host().StepProgress();
     }
     if (t.currentOp == OP_SEARCH) {
-        if (t.retryCount > kRetryLimit) {
+        if (t.retryCount > kRetryLimit || t.line.command.Quick()) {
             t.lastReply.status = std::string(cmd::kStatusNg);
             Continue(t.currentParam, kStatusReply);
         } else {

@@ -48,6 +48,9 @@ class CTrxData {
     // How long a poll may wait for its reply at the line speed: request and longest reply on
     // the wire, the controller's longest answer delay and a margin.
     static std::int64_t PollTimeoutMs(int baud);
+    // How long a quick search probe waits for "VE" to be answered at the line speed: request
+    // and longest answer on the wire, the controller's longest answer delay and a margin.
+    static std::int64_t QuickProbeTimeoutMs(int baud);
     // The reply timer fired, or a bad reply arrived.
     void OnReplyTimeout();
     // What the timer slots do when they expire.
@@ -88,6 +91,7 @@ class CTrxData {
     // Runs the current operation's step function until it waits.
     void Continue(int param, int status);
     void StepLoop(int status);
+    LineCommand MakeCommand(std::string_view commandText, int controllerId);
     // The line: a command goes out at once when the line is free, else it waits its turn.
     void Submit(LineCommand command);
     void Transmit(LineCommand command);
@@ -102,6 +106,16 @@ class CTrxData {
     void TakeReply(const ReplyRecord& reply);
     // A well-formed reply from the ID the search probes, "NG" included.
     bool AnswersProbe(const ReplyRecord& reply) const;
+    // During a quick search: a frame that does not answer what is on the line. A late answer
+    // counts for its own ID; anything else leaves a probe waiting for its own time-out. True
+    // when the frame was taken care of.
+    bool QuickSearchTakes(std::string_view text);
+    // A quick probe's time-out while a frame is under way: waits once more for it, so that
+    // the next probe is not written into it.
+    bool QuickProbeStillArriving();
+    void SendQuickProbe(int id);
+    // The end of a search: the found list to the dialog, or that nothing answered.
+    void ReportSearch();
     void Heard();
     // A poll tick: after a second without an answer the display shows the state as unknown,
     // after four the link gives up as for any command. True when it gave up.
@@ -140,6 +154,7 @@ class CTrxData {
     int OpInitialize(int step, int param, int status);
     int OpConnect(int step, int param, int status);
     int OpSearch(int step, int param, int status);
+    int OpQuickSearch(int step, int param);
     int OpSetControlType(int step, int param, int status);
     int OpUploadAll(int step, int param, int status);
     int OpAlarm(int step, int param, int status);

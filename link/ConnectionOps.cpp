@@ -1,5 +1,7 @@
 // Connection, upload and download operations with their command tables and block lists.
 
+#include <algorithm>
+
 #include "link/CEepData.h"
 #include "link/CStatusFlg.h"
 #include "link/CTrxData.h"
@@ -156,6 +158,9 @@ int Flag(bool set) {
 }  // namespace
 
 int CTrxData::OpSearch(int step, int param, int /*status*/) {
+    if ((param & kSearchQuick) != 0) {
+        return OpQuickSearch(step, param);
+    }
     SearchState& s = State().search;
     constexpr int kByte = 0xFF;
     if (step == 0) {
@@ -163,6 +168,7 @@ int CTrxData::OpSearch(int step, int param, int /*status*/) {
         s.last = param & kByte;
         s.count = 0;
         s.probed = s.first;
+        s.quick = false;
     } else if (s.answered && s.count < SearchState::kMaxFound) {
         s.found[static_cast<std::size_t>(s.count++)] = s.probed;
     }
@@ -170,18 +176,113 @@ int CTrxData::OpSearch(int step, int param, int /*status*/) {
     Host().ShowSearchProgress(step, total > 0 ? total : 0);
     s.probed = s.first + step;
     if (s.probed > s.last) {
-        s.found[static_cast<std::size_t>(s.count)] = 0;
-        if (s.count == 0) {
-            Host().NotifyFrontDialog(WM_OP_NO_CONTROLLER, kTargetFrontDialog);
-        } else {
-            Host().ShowFoundIds(std::vector<int>(s.found.begin(), s.found.begin() + s.count));
-        }
-        Finish();
+        ReportSearch();
         return kWait;
     }
     State().lastRequest.controllerId = s.probed;
     s.answered = false;
     Send(cmd::kVersion, s.probed);
+    return kWait;
+}
+
+void CTrxData::ReportSearch() {
+    SearchState& s = State().search;
+    s.found[static_cast<std::size_t>(s.count)] = 0;
+    if (s.count == 0) {
+        Host().NotifyFrontDialog(WM_OP_NO_CONTROLLER, kTargetFrontDialog);
+    } else {
+        Host().ShowFoundIds(std::vector<int>(s.found.begin(), s.found.begin() + s.count));
+    }
+    Finish();
+}
+
+void CTrxData::SendQuickProbe(int id) {
+    SearchState& s = State().search;
+    s.probed = id;
+    s.confirming = false;
+    s.answered = false;
+    s.graceUsed = false;
+    s.marks[static_cast<std::size_t>(id)] = SearchState::Mark::kAsked;
+    State().lastRequest.controllerId = id;
+    LineCommand probe = MakeCommand(cmd::kVersion, id);
+    probe.quickTimeoutMs = QuickProbeTimeoutMs(ctx_.status.baudRate);
+    Submit(std::move(probe));
+}
+
+int CTrxData::OpQuickSearch(int step, int param) {
+    using Mark = SearchState::Mark;
+    SearchState& s = State().search;
+    constexpr int kByte = 0xFF;
+    const auto mark = [&s](int id) -> Mark& { return s.marks[static_cast<std::size_t>(id)]; };
+    if (step == 0) {
+        s.first = (param >> 8) & kByte;
+        s.last = param & kByte;
+        s.count = 0;
+        s.quick = true;
+        s.pass = 1;
+        s.next = s.first;
+        s.probed = -1;
+        s.marks.fill(Mark::kUnasked);
+        s.secondPass.clear();
+        s.secondIndex = 0;
+    } else if (s.probed >= 0 && mark(s.probed) == Mark::kAsked) {
+        Mark& m = mark(s.probed);
+        if (s.answered) {
+            m = s.confirming ? Mark::kFound : Mark::kHeard;
+        } else if (s.confirming && s.pass == 2) {
+            m = Mark::kDropped;
+        } else {
+            m = Mark::kSilent;  // a probe, or a confirmation the second pass asks again
+        }
+    }
+    // An ID that has answered, in time or late, is asked once more with the ordinary
+    // time-out and resends before it is listed.
+    for (int id = s.first; id <= s.last; ++id) {
+        if (mark(id) == Mark::kHeard) {
+            s.probed = id;
+            s.confirming = true;
+            s.answered = false;
+            mark(id) = Mark::kAsked;
+            State().lastRequest.controllerId = id;
+            Send(cmd::kVersion, id);
+            return kWait;
+        }
+    }
+    const int total = s.last - s.first + 1;
+    if (s.pass == 1) {
+        if (s.next <= s.last) {
+            Host().ShowSearchProgress(s.next - s.first, total);
+            SendQuickProbe(s.next++);
+            return kWait;
+        }
+        for (int id = s.first; id <= s.last; ++id) {
+            if (mark(id) == Mark::kSilent) {
+                s.secondPass.push_back(id);
+            }
+        }
+        s.pass = 2;
+        s.secondIndex = 0;
+    }
+    const int again = static_cast<int>(s.secondPass.size());
+    while (s.secondIndex < s.secondPass.size()) {
+        const int id = s.secondPass[s.secondIndex];
+        if (mark(id) != Mark::kSilent) {
+            ++s.secondIndex;  // heard late in the meantime
+            continue;
+        }
+        Host().ShowSearchProgress(static_cast<int>(s.secondIndex), again);
+        ++s.secondIndex;
+        SendQuickProbe(id);
+        return kWait;
+    }
+    const int shown = again > 0 ? again : std::max(total, 0);
+    Host().ShowSearchProgress(shown, shown);
+    for (int id = s.first; id <= s.last && s.count < SearchState::kMaxFound; ++id) {
+        if (mark(id) == Mark::kFound) {
+            s.found[static_cast<std::size_t>(s.count++)] = id;
+        }
+    }
+    ReportSearch();
     return kWait;
 }
 

@@ -34,6 +34,10 @@ inline constexpr int OP_COMM_SETUP = 25;
 inline constexpr int OP_SPARE = 26;
 inline constexpr int kOperationCount = 27;
 
+// OP_SEARCH's parameter is first ID x 256 + last ID; with this bit set every ID is asked once
+// with a short time-out (a quick search) instead of four times a second apart.
+inline constexpr int kSearchQuick = 0x10000;
+
 // What a step function returns to Run.
 inline constexpr int kWait = 0;        // wait for the next reply or timer event
 inline constexpr int kContinue = 1;    // call again at once with the next step

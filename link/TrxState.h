@@ -46,6 +46,26 @@ struct SearchState {
     int count = 0;
     bool answered = false;                   // the ID being probed has answered
     std::array<int, kMaxFound + 1> found{};  // 0-terminated
+
+    // The quick search: every ID once with a short time-out, each answer confirmed by an
+    // ordinary "VE", and the IDs still silent once more at the end. An answer that comes
+    // late, while another ID is asked, counts for the ID it carries.
+    enum class Mark : std::uint8_t {
+        kUnasked,
+        kAsked,    // its probe or confirmation is on the line
+        kSilent,   // its probe went unanswered; a late answer may still come
+        kHeard,    // it answered; its confirmation is due
+        kFound,    // confirmed
+        kDropped,  // answered once but not confirmed, in the second pass
+    };
+    bool quick = false;
+    bool confirming = false;  // the command on the line confirms `probed`
+    bool graceUsed = false;   // the probe's time-out has waited once for a frame under way
+    int pass = 1;
+    int next = 0;  // the next ID of the first pass
+    std::array<Mark, 256> marks{};
+    std::vector<int> secondPass;  // the IDs still silent after the first pass
+    std::size_t secondIndex = 0;
 };
 
 // Values the operations keep between their steps.
@@ -88,6 +108,9 @@ struct LineCommand {
     std::uint64_t owner = 0;  // generation of the operation that sent it
     int transmissions = 0;    // 1 for the first write, up to 4 with the resends
     bool safety = false;      // a stop, servo off or the goodbye: ahead of anything queued
+    // A quick search probe: this reply time-out instead of the ordinary one, and no resend.
+    std::int64_t quickTimeoutMs = 0;
+    bool Quick() const { return quickTimeoutMs > 0; }
 };
 
 // What is on the line: nothing, a command or a monitor poll. A reply is credited only to
@@ -108,6 +131,7 @@ struct LineCounters {
     int supersededReplies = 0;  // replies (or time-outs) of commands whose operation was replaced
     int missedPolls = 0;        // polls whose reply did not come within their time-out
     int droppedFrames = 0;      // frames that answered nothing
+    int lateAnswers = 0;        // quick search answers taken for their own ID after its time-out
 };
 
 // The transaction engine's state; CTrxData is a view over it.

@@ -20,6 +20,7 @@ constexpr CaptionRow kIdSearchRows[] = {
     {kTemplateIdSearch, 3, 263, 1, kSwShow, 263, 1, kSwShow, kAll},
     {kTemplateIdSearch, 1150, 265, 1, kSwShow, 265, 1, kSwShow, kAll},
     {kTemplateIdSearch, 1153, 269, 1, kSwShow, 269, 1, kSwShow, kAll},
+    {kTemplateIdSearch, 1155, 278, 1, kSwShow, 278, 1, kSwShow, kAll},
     {kTemplateIdSearch, 1145, 270, 1, kSwShow, 270, 1, kSwShow, kAll},
     {kTemplateIdSearch, 1154, 271, 1, kSwShow, 271, 1, kSwShow, kAll},
     {kTemplateIdSearch, 1149, 272, 1, kSwShow, 272, 1, kSwShow, kAll},

@@ -32,7 +32,7 @@ constexpr int kRangeShift = 8;
 
 // Which controls each dialog state enables.
 struct StateRow {
-    bool range;  // 1146 and 1148
+    bool range;  // 1146, 1148 and the quick search box
     bool start;
     bool autoSearch;
     bool found;
@@ -80,6 +80,8 @@ void CDlgSid::OnInitDialog() {
     ctx_.status.frontPhase = kFrontIdSearch;
     CIniRw ini(ctx_);
     form_->SetChecked(IDC_AUTO_SEARCH, ini.GetSlvAuto() != 0);
+    quickStored_ = ini.GetSlvQuick() != 0;
+    form_->SetChecked(IDC_QUICK_SEARCH, quickStored_);
     for (const ui::ControlId combo : {IDC_FIRST_ID, IDC_LAST_ID}) {
         form_->ClearItems(combo);
         for (int id = kMinId; id <= kMaxId; ++id) {
@@ -112,6 +114,7 @@ void CDlgSid::SetState(int state) {
     const StateRow& row = kStates[static_cast<std::size_t>(std::clamp(state, 0, 4))];
     form_->SetEnabled(IDC_FIRST_ID, row.range);
     form_->SetEnabled(IDC_LAST_ID, row.range);
+    form_->SetEnabled(IDC_QUICK_SEARCH, row.range);
     form_->SetEnabled(IDC_START, row.start);
     form_->SetEnabled(IDC_AUTO_SEARCH, row.autoSearch);
     form_->SetEnabled(IDC_FOUND, row.found);
@@ -218,7 +221,8 @@ void CDlgSid::StartSearch() {
     }
     lastRange_ = ((Atoi(form_->Text(IDC_FIRST_ID)) & kByte) << kRangeShift) +
                  (Atoi(form_->Text(IDC_LAST_ID)) & kByte);
-    CTrxData(ctx_).Run(OP_SEARCH, lastRange_, 0);
+    const int mode = form_->IsChecked(IDC_QUICK_SEARCH) ? kSearchQuick : 0;
+    CTrxData(ctx_).Run(OP_SEARCH, lastRange_ | mode, 0);
 }
 
 void CDlgSid::Connect() {
@@ -232,6 +236,10 @@ void CDlgSid::Connect() {
     CIniRw ini(ctx_);
     ini.SetSlvAuto(form_->IsChecked(IDC_AUTO_SEARCH) ? 1 : 0);
     ini.SetSlvRange(lastRange_);
+    if (const bool quick = form_->IsChecked(IDC_QUICK_SEARCH); quick != quickStored_) {
+        ini.SetSlvQuick(quick ? 1 : 0);
+        quickStored_ = quick;
+    }
     CTrxData(ctx_).Run(OP_CONNECT, 0, 0);
 }
 

@@ -19,6 +19,7 @@ class CDlgSid : public ui::FormEvents, public ui::FrontDialog {
     static constexpr ui::ControlId IDC_SPEED_INFO = 1013;
     static constexpr ui::ControlId IDC_FIRST_ID = 1146;
     static constexpr ui::ControlId IDC_LAST_ID = 1148;
+    static constexpr ui::ControlId IDC_QUICK_SEARCH = 1155;
     static constexpr ui::ControlId IDC_START = 3;
     static constexpr ui::ControlId IDC_AUTO_SEARCH = 1153;
     static constexpr ui::ControlId IDC_FOUND = 1143;
@@ -87,6 +88,7 @@ class CDlgSid : public ui::FormEvents, public ui::FrontDialog {
     int state_ = kReady;
     std::vector<int> found_;
     int lastRange_ = 0;
+    bool quickStored_ = false;  // "SLV_QUICK" as read: Connect writes it only when changed
     std::unique_ptr<ui::Form> form_;
 };
 

@@ -71,6 +71,16 @@ TEST_F(CliEndToEnd, SearchFindsTheSimulatedIds) {
     EXPECT_EQ(sim->Stop(), 0);
 }
 
+// Over the real serial backend, with the simulator keeping the line's byte timing: the
+// short probe time still hears each controller.
+TEST_F(CliEndToEnd, QuickSearchFindsTheSimulatedIds) {
+    ASSERT_FALSE(StartSim({"--quiet", "--id", "1,3,20", "--byte-timing"}).empty());
+    ASSERT_EQ(Cli({"search", "--quick", "--from", "1", "--to", "20"}), 0) << err;
+    EXPECT_EQ(out, "1\n3\n20\n");
+    EXPECT_TRUE(ConfigEmpty()) << "no settings written";
+    EXPECT_EQ(sim->Stop(), 0);
+}
+
 TEST_F(CliEndToEnd, SaveThenLoadRoundTrips) {
     ASSERT_FALSE(StartSim({"--quiet"}).empty());
     ASSERT_EQ(Cli({"save-steps", files.File("a.dat")}), 0) << err;

@@ -292,6 +292,20 @@ TEST_F(Cli, SearchPrintsTheIdsThatAnswered) {
     EXPECT_EQ(bus.Requests("MD").size(), 0U) << "a search connects to nothing";
 }
 
+TEST_F(Cli, QuickSearchAsksEachSilentIdOncePerPass) {
+    ControllerOptions a;
+    a.id = 1;
+    ControllerOptions b;
+    b.id = 3;
+    AddController(a);
+    AddController(b);
+    ASSERT_EQ(Run({"search", "--quick", "--from", "1", "--to", "4"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "1\n3\n");
+    EXPECT_EQ(bus.Requests("VE", 2).size(), 2U);
+    EXPECT_EQ(bus.Requests("VE", 3).size(), 2U);  // the probe and its confirmation
+    EXPECT_EQ(bus.Requests("MD").size(), 0U);
+}
+
 // A controller that does not know "VE" answers the probe with the code "NG": it is there, and
 // connecting to it reports it unsupported.
 TEST_F(Cli, ControllerWithoutVersionIsFoundThenRefusedWith353) {

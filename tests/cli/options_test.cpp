@@ -54,6 +54,8 @@ constexpr Refused kRefused[] = {
     {"ArgumentToInfo", "info extra", "unexpected argument 'extra'"},
     {"UnknownLanguage", "strings de", "strings wants en or ja"},
     {"RangeBackwards", "search --from 9 --to 3", "--from must not be above --to"},
+    {"QuickOnInfo", "info --quick", "--quick does not apply to info"},
+    {"QuickWithValue", "search --quick=1", "--quick takes no value"},
     {"EmptyPort", "info --port=", "--port wants a device path"},
 };
 
@@ -95,6 +97,14 @@ TEST(CommandLine, SearchOfOneIdWhenOnlyTheFirstIsGiven) {
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.from, 7);
     EXPECT_EQ(parsed.options.to, 7);
+}
+
+TEST(CommandLine, SearchIsOrdinaryUnlessQuickIsGiven) {
+    EXPECT_FALSE(ParseCommandLine({"search", "--to", "9"}).options.quick);
+    const ParsedCommandLine parsed = ParseCommandLine({"search", "--quick", "--to", "9"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.quick);
+    EXPECT_EQ(parsed.options.to, 9);
 }
 
 TEST(CommandLine, DoubleDashEndsOptionsSoAFileMayStartWithADash) {

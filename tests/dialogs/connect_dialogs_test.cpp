@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,7 @@ constexpr ui::ControlId kConnect = 1150;
 constexpr ui::ControlId kProgress = 1151;
 constexpr ui::ControlId kChecked = 1152;
 constexpr ui::ControlId kChooseNote = 1156;
+constexpr ui::ControlId kQuick = 1155;
 constexpr ui::ControlId kCancel = 2;
 
 std::vector<std::string> Items(const FakeForm& form, ui::ControlId id) {
@@ -48,6 +51,11 @@ sim::ControllerOptions WithId(int id) {
 
 std::size_t Probes(const AppHarness& h, int id) {
     return h.bus.Requests("VE", id).size();
+}
+
+std::string SettingsText(AppHarness& h) {
+    std::ifstream in(CIniRw(h.ctx).SettingsPath(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // --- COM selection ---
@@ -261,6 +269,69 @@ TEST_F(SearchTest, EnterNeitherConnectsNorCloses) {
         EXPECT_EQ(h.ctx.status.controllerId, 0);
         h.ConnectFirstFound()(form);
     });
+}
+
+// --- quick search ---
+
+TEST_F(TwoControllersSearchTest, QuickSearchBoxIsOffUnlessChosenAndConnectWritesNoValueForIt) {
+    Search(AppSettings().Auto(1).SearchAuto(1).Range(1, 3), [&](FakeForm& form) {
+        EXPECT_EQ(form.Text(kQuick), "Quick search");
+        EXPECT_FALSE(form.IsChecked(kQuick));
+        EXPECT_FALSE(form.IsEnabled(kQuick));  // searching
+        ASSERT_TRUE(h.RunUntil([&] { return form.IsEnabled(kConnect); }));
+        EXPECT_TRUE(form.IsEnabled(kQuick));
+        EXPECT_EQ(Probes(h, 2), 4U);  // the ordinary search
+        h.ConnectFirstFound()(form);
+    });
+    EXPECT_EQ(SettingsText(h).find("SLV_QUICK"), std::string::npos);
+}
+
+TEST_F(TwoControllersSearchTest, ChosenQuickSearchAsksEachIdOnceAndConnectRemembersTheChoice) {
+    Search(AppSettings().Auto(1).Range(1, 5), [&](FakeForm& form) {
+        EXPECT_TRUE(form.Click(kQuick));
+        EXPECT_TRUE(form.IsChecked(kQuick));
+        form.Click(kStart);
+        EXPECT_FALSE(form.IsEnabled(kQuick));
+        const std::int64_t started = h.loop.NowMs();
+        ASSERT_TRUE(h.RunUntil([&] { return form.IsEnabled(kConnect); }));
+        EXPECT_LT(h.loop.NowMs() - started, 1000);
+        EXPECT_EQ(Items(form, kFound),
+                  (std::vector<std::string>{"1 (Factory default value)", "3"}));
+        for (int id : {2, 4, 5}) {
+            EXPECT_EQ(Probes(h, id), 2U) << id;  // once in each pass
+        }
+        EXPECT_EQ(Probes(h, 3), 2U);  // probe and confirmation
+        h.ConnectFirstFound()(form);
+    });
+    EXPECT_EQ(CIniRw(h.ctx).GetSlvQuick(), 1);
+}
+
+TEST_F(SearchTest, RememberedQuickSearchIsUsedByTheAutomaticSearchAndKeptUntilUnchecked) {
+    h.WriteSettings(AppSettings().Auto(1).SearchAuto(1).Range(1, 2));
+    CIniRw(h.ctx).SetSlvQuick(1);
+    const std::string before = SettingsText(h);
+    h.OnModal(kIdSearch, [&](FakeForm& form) {
+        EXPECT_TRUE(form.IsChecked(kQuick));
+        ASSERT_TRUE(h.RunUntil([&] { return form.IsEnabled(kConnect); }));
+        EXPECT_EQ(Probes(h, 2), 2U);
+        h.ConnectFirstFound()(form);
+    });
+    h.Run();
+    // Showing the box and connecting with it as it was changes nothing in the file.
+    EXPECT_EQ(SettingsText(h), before);
+}
+
+TEST_F(SearchTest, UncheckingARememberedQuickSearchIsWrittenOnConnect) {
+    CIniRw(h.ctx).SetSlvQuick(1);
+    Search(AppSettings().Auto(1).Range(1, 1), [&](FakeForm& form) {
+        EXPECT_TRUE(form.Click(kQuick));
+        EXPECT_FALSE(form.IsChecked(kQuick));
+        form.Click(kStart);
+        ASSERT_TRUE(h.RunUntil([&] { return form.IsEnabled(kConnect); }));
+        EXPECT_EQ(Probes(h, 1), 1U);  // the ordinary search
+        h.ConnectFirstFound()(form);
+    });
+    EXPECT_EQ(CIniRw(h.ctx).GetSlvQuick(), 0);
 }
 
 }  // namespace

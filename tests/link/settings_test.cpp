@@ -36,6 +36,9 @@ TEST_F(SettingsTest, FirstStartOffersDefaultsAndWritesAllSixKeys) {
     EXPECT_EQ(f.GetInt("SERIAL", "SLV_AUTO", -1), 1);
     EXPECT_EQ(f.GetInt("SERIAL", "SLV_ST", -1), 1);
     EXPECT_EQ(f.GetInt("SERIAL", "SLV_ED", -1), 1);
+    // The quick search key is no default the first start writes; missing, it reads off.
+    EXPECT_EQ(f.GetInt("SERIAL", "SLV_QUICK", -1), -1);
+    EXPECT_EQ(ini.GetSlvQuick(), 0);
 }
 
 TEST_F(SettingsTest, FolderIsCreatedOnDemand) {
@@ -70,7 +73,20 @@ TEST_F(SettingsTest, MissingKeysGiveZeroWhereTheReadersSaySo) {
     EXPECT_EQ(ini.GetAuto(), 0);
     EXPECT_EQ(ini.GetSlvAuto(), 0);
     EXPECT_EQ(ini.GetSlvRange(), 0);
+    EXPECT_EQ(ini.GetSlvQuick(), 0);
     EXPECT_EQ(ini.GetComPort(), 3);
+}
+
+TEST_F(SettingsTest, QuickSearchBoxIsRememberedBesideTheOtherKeys) {
+    WriteIni("[SERIAL]\nCOM=3\nSLV_AUTO=1\n");
+    CIniRw ini(Dir());
+    ini.SetSlvQuick(1);
+    EXPECT_EQ(ini.GetSlvQuick(), 1);
+    EXPECT_EQ(File().GetInt("SERIAL", "SLV_QUICK", -1), 1);
+    EXPECT_EQ(ini.GetSlvAuto(), 1);
+    EXPECT_EQ(ini.GetComPort(), 3);
+    ini.SetSlvQuick(0);
+    EXPECT_EQ(ini.GetSlvQuick(), 0);
 }
 
 TEST_F(SettingsTest, SuccessfulOpenRecordsPortSpeedAndAuto) {

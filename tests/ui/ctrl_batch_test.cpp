@@ -221,6 +221,7 @@ TEST(DialogCaptions, SearchDialogGetsTitleAndHidesItsHiddenControl) {
     FakeForm form({{3, ControlKind::kPushButton},
                    {1150, ControlKind::kLabel},
                    {1153, ControlKind::kLabel},
+                   {1155, ControlKind::kCheckBox},
                    {1145, ControlKind::kLabel},
                    {1154, ControlKind::kLabel},
                    {1149, ControlKind::kLabel},
@@ -230,6 +231,7 @@ TEST(DialogCaptions, SearchDialogGetsTitleAndHidesItsHiddenControl) {
     CCtrlBatch::ApplyCaptions(CCtrlBatch::IdSearchTable(), form, kPulse, strings);
     EXPECT_EQ(form.Title(), strings.Text(260));
     EXPECT_EQ(form.Text(1147), strings.Text(275));
+    EXPECT_EQ(form.Text(1155), "Quick search");
     EXPECT_FALSE(form.IsVisible(1156));
     EXPECT_TRUE(form.IsVisible(1150));
     EXPECT_THAT(form.Problems(), IsEmpty());
