@@ -54,7 +54,7 @@ complete_line() {
 
 complete_line "tavro-cli " "--help dump info load-steps monitor ports save-steps search strings"
 complete_line "tavro-cli s" "save-steps search strings"
-complete_line "tavro-cli search --" "--baud --from --help --port --to --trace"
+complete_line "tavro-cli search --" "--baud --from --help --port --quick --to --trace"
 complete_line "tavro-cli ports --" "--help --trace"
 complete_line "tavro-cli load-steps x.dat --d" "--detail"
 complete_line "tavro-cli info --baud " "19200 2400 38400 57600 9600"
