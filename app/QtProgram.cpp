@@ -66,6 +66,8 @@ int ProgramMain(int argc, char** argv) {
         // The toolkit has set the user's locale; numbers on the line and in files keep '.'.
         std::setlocale(LC_NUMERIC, "C");
         QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIcon)));
+        // Ties the window to its menu entry (icon and name) on Wayland desktops.
+        QGuiApplication::setDesktopFileName(QStringLiteral("tavro-config"));
         QtProgram program(DefaultSettingsDir(), UiLanguage(LocaleEnvironment::FromProcess()));
         program.Run();
     });
