@@ -53,6 +53,7 @@ class CliFixture : public ::testing::Test {
             sim::MakeSimPortOpener(loop, bus, kPort),
             scan,
             [this] { return interruptAtMs >= 0 && loop.NowMs() >= interruptAtMs; },
+            {},
         };
         const std::int64_t start = loop.NowMs();
         const int status = RunCli(args, platform);
