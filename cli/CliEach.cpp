@@ -180,7 +180,6 @@ int RunForEachId(CliPlatform& p, const CliOptions& o, const CommandRun& run) {
             std::string summary = status == kExitOk ? std::string("ok")
                                   : last.empty()    ? Format("exit status %d", status)
                                                     : last;
-            std::replace(summary.begin(), summary.end(), '\n', ' ');
             p.out << id << '\t' << status << '\t' << summary << '\n';
         }
         p.out.flush();
