@@ -1,0 +1,72 @@
+#include "stepdata/StepCompare.h"
+
+#include <algorithm>
+
+#include "stepdata/ParameterCatalog.h"
+
+namespace tavro {
+
+namespace {
+
+bool ShownAlike(const CompareRow& row, const StringTable& strings) {
+    if (!row.left || !row.right) {
+        return false;
+    }
+    return *row.left == *row.right ||
+           ParameterValueText(row.group, row.parameter, *row.left, strings) ==
+               ParameterValueText(row.group, row.parameter, *row.right, strings);
+}
+
+const StepFileValue* Find(const StepFileContents& file, int group, int parameter) {
+    const auto it = std::find_if(file.values.begin(), file.values.end(), [&](const auto& v) {
+        return v.group == group && v.parameter == parameter;
+    });
+    return it == file.values.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+std::vector<CompareRow> CompareWithController(const StepFileContents& file, ParameterImage& image,
+                                              const StringTable& strings) {
+    std::vector<CompareRow> rows;
+    for (const StepFileValue& v : file.values) {
+        CompareRow row{v.group, v.parameter, std::nullopt, v.value};
+        if (image.ControllerRead(v.group, v.parameter)) {
+            row.left = image.GetCell(v.group, v.parameter, ParameterImage::kControllerCopy);
+        }
+        if (!ShownAlike(row, strings)) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+std::vector<CompareRow> CompareFiles(const StepFileContents& first, const StepFileContents& second,
+                                     const StringTable& strings) {
+    std::vector<CompareRow> rows;
+    for (const StepFileValue& v : first.values) {
+        CompareRow row{v.group, v.parameter, v.value, std::nullopt};
+        if (const StepFileValue* other = Find(second, v.group, v.parameter)) {
+            row.right = other->value;
+        }
+        if (!ShownAlike(row, strings)) {
+            rows.push_back(row);
+        }
+    }
+    for (const StepFileValue& v : second.values) {
+        if (Find(first, v.group, v.parameter) == nullptr) {
+            rows.push_back({v.group, v.parameter, std::nullopt, v.value});
+        }
+    }
+    return rows;
+}
+
+std::string CompareSideText(const CompareRow& row, const std::optional<float>& side,
+                            std::string_view missing, const StringTable& strings) {
+    if (!side) {
+        return std::string(missing);
+    }
+    return ParameterValueText(row.group, row.parameter, *side, strings);
+}
+
+}  // namespace tavro
