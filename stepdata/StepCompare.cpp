@@ -1,6 +1,7 @@
 #include "stepdata/StepCompare.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "stepdata/ParameterCatalog.h"
 
@@ -24,6 +25,14 @@ const StepFileValue* Find(const StepFileContents& file, int group, int parameter
     return it == file.values.end() ? nullptr : &*it;
 }
 
+// In the order of the groups and their parameters: the basic settings, then step by step.
+std::vector<CompareRow> Sorted(std::vector<CompareRow> rows) {
+    std::stable_sort(rows.begin(), rows.end(), [](const CompareRow& a, const CompareRow& b) {
+        return std::pair(a.group, a.parameter) < std::pair(b.group, b.parameter);
+    });
+    return rows;
+}
+
 }  // namespace
 
 std::vector<CompareRow> CompareWithController(const StepFileContents& file, ParameterImage& image,
@@ -38,7 +47,7 @@ std::vector<CompareRow> CompareWithController(const StepFileContents& file, Para
             rows.push_back(row);
         }
     }
-    return rows;
+    return Sorted(std::move(rows));
 }
 
 std::vector<CompareRow> CompareFiles(const StepFileContents& first, const StepFileContents& second,
@@ -58,7 +67,7 @@ std::vector<CompareRow> CompareFiles(const StepFileContents& first, const StepFi
             rows.push_back({v.group, v.parameter, std::nullopt, v.value});
         }
     }
-    return rows;
+    return Sorted(std::move(rows));
 }
 
 std::string CompareSideText(const CompareRow& row, const std::optional<float>& side,

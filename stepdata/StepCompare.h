@@ -20,14 +20,14 @@ struct CompareRow {
     std::optional<float> right;  // the file's value, or the second file's
 };
 
-// The file's values against the controller copies, in the file's order. A value the
+// The file's values against the controller copies, by group and parameter. A value the
 // controller was not read for in this connection has no left side. Values that the page
 // shows alike (formatted with its units and decimals) do not differ.
 std::vector<CompareRow> CompareWithController(const StepFileContents& file, ParameterImage& image,
                                               const StringTable& strings);
 
-// The two files' values, in the first file's order and then the second's; a value only one
-// file carries is a difference.
+// The two files' values, by group and parameter; a value only one file carries is a
+// difference.
 std::vector<CompareRow> CompareFiles(const StepFileContents& first, const StepFileContents& second,
                                      const StringTable& strings);
 
