@@ -23,8 +23,7 @@ constexpr int IDS_SAME_FILES = 2316;
 constexpr int IDS_DIFFER_WRITABLE = 2317;
 constexpr int IDS_DIFFER = 2318;
 constexpr int IDS_NOTHING_CHECKED = 2324;
-constexpr int IDS_NOT_READ = 2326;
-constexpr int IDS_NONE = 2327;
+constexpr int IDS_NONE = 2326;
 
 struct Column {
     int width;
@@ -92,15 +91,14 @@ void CDlgCmp::Fill() {
         f.ListAddColumn(IDC_LIST, {kColumns[c].width, Text(headings[c]), kColumns[c].align});
     }
     f.ListSetCheckBoxes(IDC_LIST, writable);
-    const std::string leftMissing = Text(writable ? IDS_NOT_READ : IDS_NONE);
-    const std::string rightMissing = Text(IDS_NONE);
+    const std::string missing = Text(IDS_NONE);
     for (const CompareRow& row : comparison_.rows) {
         const int r = f.ListInsertRow(IDC_LIST, -1);
         f.ListSetCell(IDC_LIST, r, 0,
                       ParameterWhere(row.group, row.parameter, comparison_.controlType, strings));
         f.ListSetCell(IDC_LIST, r, 1, ParameterCaption(row.group, row.parameter, strings));
-        f.ListSetCell(IDC_LIST, r, 2, CompareSideText(row, row.left, leftMissing, strings));
-        f.ListSetCell(IDC_LIST, r, 3, CompareSideText(row, row.right, rightMissing, strings));
+        f.ListSetCell(IDC_LIST, r, 2, CompareSideText(row, row.left, missing, strings));
+        f.ListSetCell(IDC_LIST, r, 3, CompareSideText(row, row.right, missing, strings));
     }
     if (count > 0) {
         f.ListSelectRow(IDC_LIST, 0);

@@ -39,10 +39,14 @@ std::vector<CompareRow> CompareWithController(const StepFileContents& file, Para
                                               const StringTable& strings) {
     std::vector<CompareRow> rows;
     for (const StepFileValue& v : file.values) {
-        CompareRow row{v.group, v.parameter, std::nullopt, v.value};
-        if (image.ControllerRead(v.group, v.parameter)) {
-            row.left = image.GetCell(v.group, v.parameter, ParameterImage::kControllerCopy);
+        // What this connection has not read is no value of the controller's; the views read
+        // everything their downloads write, so only a cell no operation moves stays out.
+        if (!image.ControllerRead(v.group, v.parameter)) {
+            continue;
         }
+        const CompareRow row{v.group, v.parameter,
+                             image.GetCell(v.group, v.parameter, ParameterImage::kControllerCopy),
+                             v.value};
         if (!ShownAlike(row, strings)) {
             rows.push_back(row);
         }

@@ -21,8 +21,8 @@ struct CompareRow {
 };
 
 // The file's values against the controller copies, by group and parameter. A value the
-// controller was not read for in this connection has no left side. Values that the page
-// shows alike (formatted with its units and decimals) do not differ.
+// controller was not read for in this connection is left out. Values that the page shows
+// alike (formatted with its units and decimals) do not differ.
 std::vector<CompareRow> CompareWithController(const StepFileContents& file, ParameterImage& image,
                                               const StringTable& strings);
 
