@@ -31,10 +31,10 @@ struct Column {
 };
 
 constexpr Column kColumns[] = {
-    {110, ui::Align::kLeft},
-    {250, ui::Align::kLeft},
-    {150, ui::Align::kRight},
-    {150, ui::Align::kRight},
+    {80, ui::Align::kLeft},
+    {180, ui::Align::kLeft},
+    {110, ui::Align::kRight},
+    {110, ui::Align::kRight},
 };
 
 }  // namespace
