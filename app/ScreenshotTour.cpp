@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -24,6 +25,7 @@
 #include "params/CPageBsc.h"
 #include "params/CPageIo.h"
 #include "shell/CMain.h"
+#include "stepdata/StepFile.h"
 #include "ui/Language.h"
 #include "ui/qt/QtForm.h"
 
@@ -62,6 +64,22 @@ constexpr int kBrowseButton = 1763;
 constexpr int kBrowseNextButton = 1772;
 constexpr int kBrowseList = 1030;
 constexpr int kStepSave = 1611;
+constexpr int kStepUpload = 1621;
+constexpr int kStepCompare = 3310;
+constexpr int kCompareList = 3301;
+constexpr int kCompareClose = 3305;
+
+// What the file to compare changes in what the controller holds: steps 1 to 3.
+struct CompareChange {
+    int group;
+    int parameter;
+    float value;
+};
+constexpr CompareChange kCompareChanges[] = {
+    {3, 0, 5000.0F},
+    {4, 6, 2.5F},
+    {5, 7, 100.0F},
+};
 constexpr const char* kCommSetupCode = "vbq";
 // The tour's stage that enters the Detail window's password; each visit starts there.
 constexpr int kStageDetailPassword = 5;
@@ -147,8 +165,16 @@ class Tour {
             case kStageDetailPassword + 16:
                 return FileDialogShown();
             case kStageDetailPassword + 17:
-                return CloseMainWindow();
+                return UploadSteps();
             case kStageDetailPassword + 18:
+                return OpenCompare();
+            case kStageDetailPassword + 19:
+                return ChooseCompareFile();
+            case kStageDetailPassword + 20:
+                return CompareShown();
+            case kStageDetailPassword + 21:
+                return CloseMainWindow();
+            case kStageDetailPassword + 22:
                 return DiscardChangesOnClosing();
             default:
                 return true;
@@ -561,6 +587,83 @@ class Tour {
         return false;
     }
 
+    // The compare window against a file with a few changes from what the controller holds,
+    // whose step data the Step tab reads first.
+    bool UploadSteps() {
+        QWidget* top = MainTop();
+        tavro::CMain* window = program_.Main();
+        if (top == nullptr || window == nullptr || QApplication::activeModalWidget() != top ||
+            !Settled()) {
+            return false;
+        }
+        QTimer::singleShot(0, top, [top] { Click(top, kStepUpload); });
+        Next();
+        return false;
+    }
+
+    bool OpenCompare() {
+        QWidget* top = MainTop();
+        const tavro::LinkContext& ctx = program_.Context();
+        if (top == nullptr || ctx.status.linkState != tavro::kLinkOnline ||
+            (ctx.status.flags & tavro::kFlagStepDataMoved) == 0 || !Settled()) {
+            return false;
+        }
+        tavro::ParameterImage image = program_.Context().image;
+        for (const auto& c : kCompareChanges) {
+            image.SetCell(c.group, c.parameter, c.value, tavro::ParameterImage::kEditCopy);
+        }
+        compareFile_ =
+            compareDir_.isValid() ? compareDir_.filePath(QStringLiteral("changed.dat")) : QString();
+        if (compareFile_.isEmpty() ||
+            !tavro::WriteFileReplacing(
+                compareFile_.toStdString(),
+                tavro::ComposeStepFile(tavro::StepFileMode::kPage, image, ctx.status, "2.20"))) {
+            return Fail("cannot write the file to compare");
+        }
+        QTimer::singleShot(0, top, [top] { Click(top, kStepCompare); });
+        Next();
+        return false;
+    }
+
+    bool ChooseCompareFile() {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        // Typed as a user would: the dialog takes a whole path in its name field.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (name == nullptr) {
+            return Fail("the file dialog has no name field");
+        }
+        name->setText(compareFile_);
+        QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+        Next();
+        return false;
+    }
+
+    bool CompareShown() {
+        QWidget* compare = VisibleWindowWith(kCompareList);
+        auto* list = compare != nullptr
+                         ? qobject_cast<QTableWidget*>(FindControl(compare, kCompareList))
+                         : nullptr;
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            return Fail(qUtf8Printable(QStringLiteral("a message instead of the compare window: ") +
+                                       box->text()));
+        }
+        if (list == nullptr || !Settled()) {
+            return false;
+        }
+        for (int row = 0; row < list->rowCount() && row < 2; ++row) {
+            if (QTableWidgetItem* item = list->item(row, 0)) {
+                item->setCheckState(Qt::Checked);
+            }
+        }
+        Save(compare, "compare-with-file.png");
+        QTimer::singleShot(0, compare, [compare] { Click(compare, kCompareClose); });
+        Next();
+        return false;
+    }
+
     bool CloseMainWindow() {
         QWidget* top = MainTop();
         if (top == nullptr || QApplication::activeModalWidget() != top || !Settled()) {
@@ -630,6 +733,8 @@ class Tour {
     bool aboutDetails_ = false;
     bool closingQuestionSaved_ = false;
     bool failed_ = false;
+    QTemporaryDir compareDir_;
+    QString compareFile_;
     std::vector<QString> files_;
 };
 
@@ -694,8 +799,9 @@ int main(int argc, char** argv) {
     // The connection dialogs, the tabs, the Monitor/Test tab after a return to origin, the
     // Detail window at both access levels, and the Basic, I/O and ID/communication windows
     // with a field in error (the last two with their messages); the password box, About, the
-    // step browser (step-data type only), the file dialog and the question on closing.
-    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 10 : 11;
+    // step browser (step-data type only), the file dialog, the compare window and the
+    // question on closing.
+    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 11 : 12;
     return tour.Failed() ||
                    tour.Files().size() != 3 + kTabs4.size() + 1 + kDetailVisits.size() + extraFiles
                ? 1

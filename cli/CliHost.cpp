@@ -78,13 +78,21 @@ void CliHost::Print(int stringId) {
 }
 
 void CliHost::Print(int stringId, const std::string& text) {
-    shown_.push_back(stringId);
+    shown_.push_back({stringId, text});
     WriteMessage(err_, stringId, text);
+    if (onMessage_) {
+        onMessage_(stringId, text);
+    }
+}
+
+void CliHost::Note(const std::string& text) {
+    err_ << "tavro-cli: " << text << '\n';
+    err_.flush();
 }
 
 bool CliHost::Shown(int stringId, std::size_t since) const {
     for (std::size_t i = since; i < shown_.size(); ++i) {
-        if (shown_[i] == stringId) {
+        if (shown_[i].stringId == stringId) {
             return true;
         }
     }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -54,8 +55,19 @@ class CliHost : public LinkHost {
     void ClearAlarmSeen() { alarmSeen_ = false; }
 
     // Messages shown so far, in order; `since` is an earlier MessageCount().
+    struct ShownMessage {
+        int stringId;
+        std::string text;
+    };
     std::size_t MessageCount() const { return shown_.size(); }
     bool Shown(int stringId, std::size_t since = 0) const;
+    const std::vector<ShownMessage>& Messages() const { return shown_; }
+    // A line of the tool's own on stderr.
+    void Note(const std::string& text);
+    // Called with every message printed, for the JSON results.
+    void OnMessage(std::function<void(int stringId, const std::string& text)> observer) {
+        onMessage_ = std::move(observer);
+    }
 
     bool ExitRequested() const { return exitRequested_; }
     void ClearExitRequest() { exitRequested_ = false; }
@@ -71,7 +83,8 @@ class CliHost : public LinkHost {
     LinkContext& ctx_;
     std::ostream& err_;
     StringTable strings_;
-    std::vector<int> shown_;
+    std::vector<ShownMessage> shown_;
+    std::function<void(int stringId, const std::string& text)> onMessage_;
     bool exitRequested_ = false;
     bool noController_ = false;
     bool alarmSeen_ = false;

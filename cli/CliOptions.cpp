@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -25,9 +26,14 @@ enum OptionBit : unsigned {
     kOptTrace = 1U << 9,
     kOptHelp = 1U << 10,
     kOptQuick = 1U << 11,
+    kOptIds = 1U << 12,
+    kOptPassive = 1U << 13,
+    kOptForce = 1U << 14,
 };
 
-constexpr unsigned kLink = kOptPort | kOptBaud | kOptTrace | kOptHelp;
+constexpr unsigned kLink = kOptPort | kOptBaud | kOptTrace | kOptHelp | kOptJson;
+// The commands that run on each controller of --ids in turn.
+constexpr unsigned kEach = kOptId | kOptIds;
 
 struct OptionSpec {
     std::string_view name;
@@ -45,8 +51,13 @@ constexpr OptionSpec kOptions[] = {
     {"to", kOptTo, "N", "last ID of the search, 1..255 (default: the first)"},
     {"quick", kOptQuick, "", "ask each ID once with a time-out from the line speed"},
     {"detail", kOptDetail, "", "the Detail Parameter Setup file: all step cells and parameters"},
-    {"json", kOptJson, "", "print JSON instead of a table"},
-    {"yes", kOptYes, "", "answer Yes where the window would ask (348, 354)"},
+    {"ids", kOptIds, "LIST",
+     "run on each of these IDs in turn over one port, such as 1-5,8; one result line per ID"},
+    {"json", kOptJson, "", "print JSON results, one object per line"},
+    {"yes", kOptYes, "", "answer Yes where the window would ask (348, 354), write a restore"},
+    {"passive", kOptPassive, "",
+     "only read commands on the line (no OE, MD, SW): the controller stays in monitor mode"},
+    {"force", kOptForce, "", "restore a backup taken from another product"},
     {"seconds", kOptSeconds, "N", "stop after N seconds, 1..86400 (default: at Ctrl-C)"},
     {"trace", kOptTrace, "", "every frame sent and received, with milliseconds, on stderr"},
     {"help", kOptHelp, "", "this help"},
@@ -64,7 +75,7 @@ struct CommandSpec {
 };
 
 constexpr CommandSpec kCommands[] = {
-    {Command::kPorts, "ports", "", 0, 0, kOptTrace | kOptHelp,
+    {Command::kPorts, "ports", "", 0, 0, kOptTrace | kOptHelp | kOptJson,
      "list the serial ports the configuration tool would offer",
      "One line per port: device path, a tab, the description (may be empty)."},
     {Command::kSearch, "search", "", 0, 0, kLink | kOptFrom | kOptTo | kOptQuick,
@@ -74,27 +85,39 @@ constexpr CommandSpec kCommands[] = {
      "line speed; an ID that answers is asked again with the ordinary time-out, and the\n"
      "silent ones once more at the end.\n"
      "No answer at all: message 261 and exit status 4."},
-    {Command::kInfo, "info", "", 0, 0, kLink | kOptId,
+    {Command::kInfo, "info", "", 0, 0, kLink | kEach | kOptPassive,
      "connect and print version, model, control-signal type, ID, speed and delay", ""},
-    {Command::kDump, "dump", "", 0, 0, kLink | kOptId | kOptJson,
+    {Command::kDump, "dump", "", 0, 0, kLink | kEach | kOptPassive,
      "read the detail parameters and print every parameter read",
      "One line per parameter g/p read from the controller, with its value."},
-    {Command::kSaveSteps, "save-steps", "FILE", 1, 1, kLink | kOptId | kOptDetail | kOptYes,
+    {Command::kSaveSteps, "save-steps", "FILE", 1, 1,
+     kLink | kEach | kOptDetail | kOptYes | kOptPassive,
      "read the step data and write a step-data file",
      "Without --detail the file is the Step Data Setup page's (step cells 0 to 8); with it,\n"
-     "the Detail Parameter Setup dialog's. An existing file is replaced only with --yes."},
-    {Command::kLoadSteps, "load-steps", "FILE", 1, 1, kLink | kOptId | kOptDetail | kOptYes,
+     "the Detail Parameter Setup dialog's. An existing file is replaced only with --yes.\n"
+     "With --ids, \"{id}\" in FILE is replaced by each controller's ID."},
+    {Command::kLoadSteps, "load-steps", "FILE", 1, 1, kLink | kEach | kOptDetail | kOptYes,
      "check a step-data file as the window does, then write it to the controller",
      "A file that fails the checks (message 310 or 312) is rejected before anything is\n"
      "written; only values that differ from the controller's are sent. With --detail a\n"
      "file that changes the controller ID needs --yes."},
-    {Command::kMonitor, "monitor", "", 0, 0, kLink | kOptId | kOptSeconds,
+    {Command::kMonitor, "monitor", "", 0, 0, kLink | kOptId | kOptSeconds | kOptPassive,
      "print the monitor's status bits and values, one line per change",
      "Values read \"-\" until the actuator has returned to its origin, as in the window."},
-    {Command::kStrings, "strings", "[en|ja]", 0, 1, kOptTrace | kOptHelp,
+    {Command::kStrings, "strings", "[en|ja]", 0, 1, kOptTrace | kOptHelp | kOptJson,
      "print the string table, one ID<TAB>text line per entry",
      "Backslash, tab, carriage return and line feed are written \\\\, \\t, \\r and \\n.\n"
      "Without a language, the one the window would use."},
+    {Command::kBackup, "backup", "FILE.json", 1, 1, kLink | kEach | kOptYes | kOptPassive,
+     "read every parameter of the controller and write them to a JSON backup",
+     "The detail upload's parameters, the ID, the line speed and the minimum delay, with the\n"
+     "controller's version and product. An existing file is replaced only with --yes.\n"
+     "With --ids, \"{id}\" in FILE is replaced by each controller's ID."},
+    {Command::kRestore, "restore", "FILE.json", 1, 1, kLink | kEach | kOptYes | kOptForce,
+     "print what differs from a backup, and with --yes write it",
+     "Only the values that differ are written. A backup of another product or control-signal\n"
+     "type is refused unless --force is given. With --ids, \"{id}\" in FILE is replaced by\n"
+     "each controller's ID."},
 };
 
 struct ExitSpec {
@@ -109,15 +132,18 @@ constexpr ExitSpec kExitStatuses[] = {
     {kExitPort, "the port cannot be opened"},
     {kExitNoResponse, "no response from the controller (306), or search found none (261)"},
     {kExitUnsupported, "unsupported controller (353)"},
-    {kExitFileRejected, "step-data file rejected (310, 312, 511)"},
+    {kExitFileRejected, "step-data file or backup rejected (310, 312, 511, another product)"},
     {kExitAlarm, "the controller answered NG (its alarm record was read)"},
     {kExitInterrupted, "interrupted (Ctrl-C, SIGTERM)"},
 };
+
+// With --ids the exit status is the largest of the IDs' statuses.
 
 constexpr int kBauds[] = {2400, 9600, 19200, 38400, 57600};
 constexpr int kMinId = 1;
 constexpr int kMaxId = 255;
 constexpr int kMaxSeconds = 86400;
+constexpr std::string_view kIdPlaceholder = "{id}";
 
 const CommandSpec* FindCommand(std::string_view name) {
     for (const auto& c : kCommands) {
@@ -211,6 +237,18 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
         case kOptQuick:
             out.quick = true;
             return {};
+        case kOptIds:
+            if (auto ids = ParseIdList(value)) {
+                out.ids = std::move(*ids);
+                return {};
+            }
+            return strings.Format(IDS_CLI_ID_LIST, value);
+        case kOptPassive:
+            out.passive = true;
+            return {};
+        case kOptForce:
+            out.force = true;
+            return {};
     }
     return {};
 }
@@ -260,6 +298,39 @@ std::string ExitLines() {
 }
 
 }  // namespace
+
+std::optional<std::vector<int>> ParseIdList(std::string_view text) {
+    std::vector<int> ids;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', pos), text.size());
+        const std::string_view item = text.substr(pos, comma - pos);
+        const std::size_t dash = item.find('-');
+        const auto first = IntIn(item.substr(0, dash), kMinId, kMaxId);
+        const auto last =
+            dash == std::string_view::npos ? first : IntIn(item.substr(dash + 1), kMinId, kMaxId);
+        if (!first || !last || *first > *last) {
+            return std::nullopt;
+        }
+        for (int id = *first; id <= *last; ++id) {
+            if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+                ids.push_back(id);
+            }
+        }
+        pos = comma + 1;
+    }
+    return ids;
+}
+
+std::string FileForId(const std::string& file, int id) {
+    std::string out = file;
+    const std::string number = std::to_string(id);
+    for (std::size_t at = out.find(kIdPlaceholder); at != std::string::npos;
+         at = out.find(kIdPlaceholder, at + number.size())) {
+        out.replace(at, kIdPlaceholder.size(), number);
+    }
+    return out;
+}
 
 std::string_view CommandName(Command command) {
     const CommandSpec* c = SpecOf(command);
@@ -356,6 +427,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
                            ? strings.Format(IDS_CLI_ARGUMENT_WANTED, command->name, command->args)
                            : strings.Format(IDS_CLI_EXTRA_ARGUMENT,
                                             positional[static_cast<std::size_t>(command->maxArgs)]);
+        return result;
+    }
+    if ((given & kOptId) != 0 && (given & kOptIds) != 0) {
+        result.error = std::string(strings.Text(IDS_CLI_ID_AND_IDS));
+        return result;
+    }
+    const bool writesFiles =
+        command->command == Command::kSaveSteps || command->command == Command::kBackup;
+    if (writesFiles && out.ids.size() > 1 && count == 1 &&
+        positional[0].find(kIdPlaceholder) == std::string::npos) {
+        result.error = strings.Format(IDS_CLI_FILE_PER_ID, command->name);
         return result;
     }
     if ((given & kOptFrom) != 0 && (given & kOptTo) == 0) {

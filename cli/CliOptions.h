@@ -34,6 +34,9 @@ inline constexpr int IDS_CLI_ONE_OF_TWO = 1320;
 inline constexpr int IDS_CLI_WHOLE_NUMBER = 1321;
 inline constexpr int IDS_CLI_DEVICE_PATH = 1322;
 inline constexpr int IDS_CLI_LINE_SPEED = 1323;
+inline constexpr int IDS_CLI_ID_LIST = 2392;
+inline constexpr int IDS_CLI_FILE_PER_ID = 2395;
+inline constexpr int IDS_CLI_ID_AND_IDS = 2396;
 
 enum class Command {
     kNone,
@@ -45,6 +48,8 @@ enum class Command {
     kLoadSteps,
     kMonitor,
     kStrings,
+    kBackup,
+    kRestore,
 };
 
 // The line speeds the controller knows, and the factory default.
@@ -67,6 +72,11 @@ struct CliOptions {
     bool json = false;
     bool yes = false;
     int seconds = 0;  // 0: until interrupted
+    // --ids: the controllers to run the command on, one after the other over one port;
+    // empty: the one of --id.
+    std::vector<int> ids;
+    bool passive = false;  // only read commands on the line
+    bool force = false;    // restore a backup of another product
     std::optional<Language> language;
 };
 
@@ -87,5 +97,12 @@ std::string_view CommandName(Command command);
 
 // Whether the command talks to a controller (and so takes --port, --baud, --trace).
 bool UsesPort(Command command);
+
+// "1-5,8": IDs 1 to 255, in the order given, each once; nullopt when the text is not such a
+// list.
+std::optional<std::vector<int>> ParseIdList(std::string_view text);
+
+// FILE with "{id}" replaced by the ID.
+std::string FileForId(const std::string& file, int id);
 
 }  // namespace tavro::cli

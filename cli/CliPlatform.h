@@ -31,6 +31,8 @@ struct CliPlatform {
     PortScanConfig scan;
     // True once the user asked to stop (SIGINT, SIGTERM); may be empty.
     std::function<bool()> interrupted;
+    // Told of every numbered message printed, for the JSON results; may be empty.
+    std::function<void(int stringId, const std::string& text)> onMessage;
 };
 
 }  // namespace tavro::cli

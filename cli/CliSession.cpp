@@ -25,6 +25,8 @@ namespace {
 constexpr const char* kNoSettingsDir = "/dev/null";
 
 constexpr int IDS_CANNOT_OPEN_PORT = 231;  // "Cannot open COM port.\nPlease start ... offline."
+constexpr int IDS_CLI_PASSIVE_NOT_SENT = 2390;
+constexpr int IDS_CLI_PASSIVE_REFUSED = 2391;
 
 // Waiting for the line to fall quiet between operations, and for OP_EXIT, which gives up
 // after its resends of three commands.
@@ -51,6 +53,24 @@ bool ReadAddress(std::string_view command, int& group, int& parameter) {
     return e2 == std::errc() && afterParameter == end;
 }
 
+// "EE g p v": a parameter write.
+bool WriteAddress(std::string_view command, int& group, int& parameter, std::string& value) {
+    const std::size_t last = command.rfind(' ');
+    if (last == std::string_view::npos || !ReadAddress(command.substr(0, last), group, parameter)) {
+        return false;
+    }
+    value = std::string(command.substr(last + 1));
+    return !value.empty();
+}
+
+// What a passive command may send: "VE", "MO", "RE" without a reset, and parameter reads.
+bool IsReadCommand(std::string_view command) {
+    int group = 0;
+    int parameter = 0;
+    return command == cmd::kVersion || command == cmd::kMonitor || command == cmd::kAlarmRead ||
+           ReadAddress(command, group, parameter);
+}
+
 bool IsFolder(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -67,6 +87,8 @@ CliSession::CliSession(CliPlatform& platform, const CliOptions& options)
       engine_(ctx_),
       monitor_(ctx_) {
     ctx_.host = &host_;
+    ctx_.readOnly = options.passive;
+    host_.OnMessage(platform.onMessage);
     ctx_.status.frontPhase = kFrontMain;
     ctx_.openPort = [this](const std::string& path, int baud, OpenError& error) {
         return OpenTapped(path, baud, error);
@@ -102,6 +124,21 @@ std::unique_ptr<Transport> CliSession::OpenTapped(const std::string& path, int b
     auto tap = std::make_unique<LineTap>(std::move(inner), platform_.loop, startMs_,
                                          options_.trace ? &platform_.err : nullptr);
     tap->OnWrite([this](std::string_view frame) { Written(frame); });
+    if (options_.passive) {
+        tap->SetGate([this](std::string_view frame) {
+            const std::string_view command =
+                frame.size() >= kFrameHead + kFrameTail
+                    ? frame.substr(kFrameHead, frame.size() - kFrameHead - kFrameTail)
+                    : frame;
+            if (IsReadCommand(command)) {
+                return true;
+            }
+            if (blocked_.empty()) {
+                blocked_ = std::string(command);
+            }
+            return false;
+        });
+    }
     tap->OnLine([this](std::string_view line) { ReceivedLine(line); });
     return tap;
 }
@@ -118,6 +155,10 @@ void CliSession::Written(std::string_view frame) {
     lastCommand_ = std::string(command);
     int group = 0;
     int parameter = 0;
+    if (std::string value; WriteAddress(command, group, parameter, value)) {
+        written_.push_back({group, parameter, std::move(value)});
+        return;
+    }
     if (!ReadAddress(command, group, parameter)) {
         return;
     }
@@ -203,9 +244,12 @@ int CliSession::Run(int op, int param, int status) {
     const bool ended = platform_.runUntil(
         [this] {
             host_.Sample();
-            return ctx_.trx.currentOp == OP_IDLE || Interrupted();
+            return ctx_.trx.currentOp == OP_IDLE || Interrupted() || !blocked_.empty();
         },
         kOperationBoundMs);
+    if (!blocked_.empty()) {
+        return BlockedOutcome();
+    }
     return Outcome(ended, before);
 }
 
@@ -241,11 +285,31 @@ int CliSession::Outcome(bool ended, std::size_t messagesBefore) {
     return kExitOk;
 }
 
+int CliSession::BlockedOutcome() {
+    // The operation cannot go on without the command it was refused: it is dropped, and the
+    // controller, which has had nothing but reads, is left as it was.
+    CTrxData(ctx_).CancelByUser();
+    ctx_.status.linkState = kLinkOnline;
+    if (!refused_.empty()) {
+        host_.Note(FormatPrintf(host_.Text(IDS_CLI_PASSIVE_REFUSED), refused_));
+        return kExitAlarm;
+    }
+    host_.Note(FormatPrintf(host_.Text(IDS_CLI_PASSIVE_NOT_SENT), blocked_));
+    return kExitUsage;
+}
+
 int CliSession::Watch(std::int64_t ms) {
     const std::size_t before = host_.MessageCount();
     // The engine gives the poll up after four seconds of silence, as the window does.
     platform_.runUntil(
-        [this] { return ctx_.status.linkState == kLinkNoController || Interrupted(); }, ms);
+        [this] {
+            return ctx_.status.linkState == kLinkNoController || Interrupted() ||
+                   !blocked_.empty();
+        },
+        ms);
+    if (!blocked_.empty()) {
+        return BlockedOutcome();
+    }
     return host_.Shown(ids::IDS_NO_RESPONSE, before) ? kExitNoResponse : kExitOk;
 }
 
@@ -257,8 +321,9 @@ void CliSession::Close() {
     const int state = ctx_.status.linkState;
     // Connecting puts the controller in test mode, which disables its own I/O; it goes back
     // to monitor mode whenever a connection was tried and the controller still answers,
-    // even when the command failed half-way.
-    if (ctx_.port.transport && connecting_ && state != kLinkNoController && state != kLinkNoPort) {
+    // even when the command failed half-way. A passive command never left monitor mode.
+    if (ctx_.port.transport && connecting_ && !options_.passive && state != kLinkNoController &&
+        state != kLinkNoPort) {
         WaitIdle();
         host_.ClearExitRequest();
         CTrxData(ctx_).Run(OP_EXIT, 0, 0);

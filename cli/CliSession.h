@@ -49,6 +49,13 @@ class CliSession {
     void OnMonitorReply(std::function<void()> handler) { onMonitor_ = std::move(handler); }
     // Every parameter g/p read from the controller so far, in the order first read.
     const std::vector<std::pair<int, int>>& ParametersRead() const { return read_; }
+    // Every parameter write that went on the line, in order, as "g p value".
+    struct Write {
+        int group;
+        int parameter;
+        std::string value;  // as the command printed it
+    };
+    const std::vector<Write>& ParametersWritten() const { return written_; }
     // Milliseconds since the session started.
     std::int64_t Elapsed() const;
 
@@ -60,6 +67,7 @@ class CliSession {
     bool EngineIdle() const;
     void WaitIdle();
     int Outcome(bool ended, std::size_t messagesBefore);
+    int BlockedOutcome();
 
     CliPlatform& platform_;
     const CliOptions& options_;
@@ -71,6 +79,8 @@ class CliSession {
     std::vector<std::pair<int, int>> read_;
     std::string lastCommand_;
     std::string refused_;  // the command answered NG during the operation
+    std::string blocked_;  // a command --passive did not send
+    std::vector<Write> written_;
     std::function<void()> onMonitor_;
     bool connecting_ = false;  // OP_CONNECT has been started
     bool closed_ = false;

@@ -37,6 +37,10 @@ void LineTap::Stop() {
 }
 
 bool LineTap::Write(std::string_view bytes) {
+    if (gate_ && !gate_(bytes)) {
+        Show("-x", bytes);
+        return true;
+    }
     Show("->", bytes);
     if (onWrite_) {
         onWrite_(bytes);

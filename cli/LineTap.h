@@ -30,6 +30,9 @@ class LineTap : public Transport {
 
     void OnWrite(LineObserver observer) { onWrite_ = std::move(observer); }
     void OnLine(LineObserver observer) { onLine_ = std::move(observer); }
+    // Decides for each frame whether it goes on the line; one that does not is shown in the
+    // trace as held back and reported written.
+    void SetGate(std::function<bool(std::string_view frame)> gate) { gate_ = std::move(gate); }
 
     void Start(BytesHandler onBytes, GoneHandler onGone) override;
     void Stop() override;
@@ -51,6 +54,7 @@ class LineTap : public Transport {
     std::ostream* trace_;
     LineObserver onWrite_;
     LineObserver onLine_;
+    std::function<bool(std::string_view frame)> gate_;
     std::string received_;
 };
 

@@ -8,14 +8,21 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <limits>
+#include <set>
 
+#include "BuildVersion.h"
+#include "cli/Backup.h"
+#include "cli/CliEach.h"
 #include "cli/CliSession.h"
 #include "cli/ExitStatus.h"
+#include "cli/Json.h"
 #include "link/CComPort.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "stepdata/CPidParam.h"
+#include "stepdata/ParameterCatalog.h"
 #include "stepdata/StepFile.h"
 #include "stepdata/StepRecord.h"
 #include "ui/PortTexts.h"
@@ -31,6 +38,11 @@ constexpr int IDS_CHANGE_ID = 354;        // "OK to change the controller ID fro
 constexpr int IDS_MODEL_STANDARD = 904;   // "KRM3-*"
 constexpr int IDS_MODEL_F = 905;          // "KRM3F-*"
 constexpr int IDS_MODEL_M = 906;          // "KRM3M-*"
+constexpr int IDS_CLI_NOT_A_BACKUP = 2380;
+constexpr int IDS_CLI_OTHER_PRODUCT = 2387;
+constexpr int IDS_CLI_RESTORE_NEEDS_YES = 2388;
+constexpr int IDS_CLI_NEW_SPEED_LATER = 2389;
+constexpr int IDS_CLI_BACKUP_TOO_LARGE = 2394;
 
 // Cells of group 0 that the info and the detail download look at.
 constexpr int kStrokeCell = 0;
@@ -192,7 +204,11 @@ std::string FileProblem(CliPlatform& p, int without, int with, const std::string
 
 // Prints a message of the tables without a session.
 void Message(CliPlatform& p, int stringId) {
-    WriteMessage(p.err, stringId, StringTable(p.language).Text(stringId));
+    const std::string text(StringTable(p.language).Text(stringId));
+    WriteMessage(p.err, stringId, text);
+    if (p.onMessage) {
+        p.onMessage(stringId, text);
+    }
 }
 
 void FileMessage(CliPlatform& p, StepFileError error) {
@@ -213,22 +229,49 @@ int Start(CliSession& session) {
     return opened != kExitOk ? opened : session.Connect();
 }
 
-int Ports(CliPlatform& p) {
+int Ports(CliPlatform& p, bool json) {
     LinkContext ctx(p.loop, std::string());
     ctx.port.scan = p.scan;
     const auto ports = CComPort(ctx).EnumeratePorts();
     if (ports.empty()) {
         Message(p, IDS_NOT_AVAILABLE);
     }
+    if (json) {
+        p.out << "\"ports\":[";
+    }
     for (const auto& port : ports) {
-        p.out << port.path << '\t' << ui::PortDescription(port, StringTable(p.language)) << '\n';
+        const std::string description = ui::PortDescription(port, StringTable(p.language));
+        if (json) {
+            p.out << (&port == ports.data() ? "" : ",") << "{\"path\":" << JsonString(port.path)
+                  << ",\"description\":" << JsonString(description) << "}";
+        } else {
+            p.out << port.path << '\t' << description << '\n';
+        }
+    }
+    if (json) {
+        p.out << "]";
     }
     return kExitOk;
 }
 
 int Strings(CliPlatform& p, const CliOptions& o) {
-    for (const StringEntry& e : StringTable::Entries(o.language.value_or(p.language))) {
-        p.out << e.id << '\t' << Escaped(e.text) << '\n';
+    const Language language = o.language.value_or(p.language);
+    if (o.json) {
+        p.out << "\"language\":\"" << (language == Language::kJapanese ? "ja" : "en")
+              << "\",\"strings\":[";
+    }
+    bool first = true;
+    for (const StringEntry& e : StringTable::Entries(language)) {
+        if (o.json) {
+            p.out << (first ? "" : ",") << "{\"id\":" << e.id << ",\"text\":" << JsonString(e.text)
+                  << "}";
+            first = false;
+        } else {
+            p.out << e.id << '\t' << Escaped(e.text) << '\n';
+        }
+    }
+    if (o.json) {
+        p.out << "]";
     }
     return kExitOk;
 }
@@ -245,11 +288,20 @@ int Search(CliPlatform& p, const CliOptions& o) {
     if (const int r = session.Run(OP_SEARCH, (o.from * kShift + o.to) | mode); r != kExitOk) {
         return r;
     }
+    if (o.json) {
+        p.out << "\"found\":[";
+        for (int id : session.Host().FoundIds()) {
+            p.out << (id == session.Host().FoundIds().front() ? "" : ",") << id;
+        }
+        p.out << "]";
+    }
     if (session.Host().FoundIds().empty()) {
         return kExitNoResponse;  // message 261 has been shown
     }
     for (int id : session.Host().FoundIds()) {
-        p.out << id << '\n';
+        if (!o.json) {
+            p.out << id << '\n';
+        }
     }
     return kExitOk;
 }
@@ -285,6 +337,18 @@ int Info(CliPlatform& p, const CliOptions& o) {
         code > 0 && code < static_cast<int>(kSpeedByCode.size())
             ? std::to_string(kSpeedByCode[static_cast<std::size_t>(code)]) + " bit/s"
             : Format("unknown (code %d)", code);
+    if (o.json) {
+        p.out << "\"version\":"
+              << JsonString(Format("%.2f", static_cast<double>(s.controllerVersion)))
+              << ",\"model\":" << JsonString(ModelText(session.Host(), s.series[0], s.stroke[0]))
+              << ",\"series\":" << s.series[0] << ",\"stroke\":" << s.stroke[0]
+              << ",\"controlSignalType\":" << s.controlType << ",\"speed\":"
+              << (code > 0 && code < static_cast<int>(kSpeedByCode.size())
+                      ? kSpeedByCode[static_cast<std::size_t>(code)]
+                      : 0)
+              << ",\"delay\":" << JsonFloat(ControllerValue(ctx, 0, kDelayCell));
+        return kExitOk;
+    }
     p.out << "version: " << Format("%.2f", static_cast<double>(s.controllerVersion)) << '\n'
           << "model: " << ModelText(session.Host(), s.series[0], s.stroke[0]) << '\n'
           << "control-signal type: " << s.controlType << " (" << type << ")\n"
@@ -307,13 +371,13 @@ int Dump(CliPlatform& p, const CliOptions& o) {
     auto read = session.ParametersRead();
     std::sort(read.begin(), read.end());
     if (o.json) {
-        p.out << "{\"id\":" << ctx.status.controllerId << ",\"parameters\":[";
+        p.out << "\"parameters\":[";
         for (std::size_t i = 0; i < read.size(); ++i) {
             const auto [g, q] = read[i];
             p.out << (i == 0 ? "" : ",") << "{\"group\":" << g << ",\"parameter\":" << q
                   << ",\"value\":" << FloatText(ControllerValue(ctx, g, q)) << "}";
         }
-        p.out << "]}\n";
+        p.out << "]";
         return kExitOk;
     }
     p.out << "g/p\tvalue\n";
@@ -357,8 +421,43 @@ int SaveSteps(CliPlatform& p, const CliOptions& o) {
         return kExitIoError;
     }
     session.Host().Print(kMsgFileSaved);
+    if (o.json) {
+        p.out << "\"file\":" << JsonString(o.file);
+    }
     return kExitOk;
 }
+
+// The parameter writes that went on the line, as JSON.
+std::string WrittenJson(const CliSession& session) {
+    std::string out = "[";
+    for (const CliSession::Write& w : session.ParametersWritten()) {
+        out += (out.size() == 1 ? "" : ",") + std::string("{\"group\":") + std::to_string(w.group) +
+               ",\"parameter\":" + std::to_string(w.parameter) +
+               ",\"value\":" + JsonFloat(static_cast<float>(Atof(w.value))) + "}";
+    }
+    return out + "]";
+}
+
+// With --json, names the file and every parameter write that went out, once the command that
+// holds it is done with the controller.
+class WritesReport {
+  public:
+    WritesReport(CliPlatform& p, const CliOptions& o, const CliSession& session)
+        : p_(p), o_(o), session_(session) {}
+    ~WritesReport() {
+        if (o_.json) {
+            p_.out << "\"file\":" << JsonString(o_.file)
+                   << ",\"written\":" << WrittenJson(session_);
+        }
+    }
+    WritesReport(const WritesReport&) = delete;
+    WritesReport& operator=(const WritesReport&) = delete;
+
+  private:
+    CliPlatform& p_;
+    const CliOptions& o_;
+    const CliSession& session_;
+};
 
 // The file's checks with the most lenient state the controller could be in: any record
 // count, and every step relative, the wider target range. A file this rejects is rejected
@@ -420,6 +519,7 @@ int LoadSteps(CliPlatform& p, const CliOptions& o) {
     }
 
     CliSession session(p, o);
+    const WritesReport report(p, o, session);
     if (const int r = Start(session); r != kExitOk) {
         return r;
     }
@@ -461,12 +561,19 @@ int LoadSteps(CliPlatform& p, const CliOptions& o) {
 class MonitorPrinter {
   public:
     // The alarm record read while connecting is the starting point, not a change.
-    MonitorPrinter(CliSession& session, std::ostream& out)
-        : session_(session), out_(out), alarms_(session.Host().Alarms()) {}
+    MonitorPrinter(CliSession& session, std::ostream& out, bool json)
+        : session_(session), out_(out), json_(json), alarms_(session.Host().Alarms()) {}
 
     void Decoded() {
         CliHost& host = session_.Host();
-        if (host.Alarms() != alarms_) {
+        if (host.Alarms() != alarms_ && json_) {
+            alarms_ = host.Alarms();
+            out_ << "{\"ms\":" << session_.Elapsed() << ",\"alarms\":[";
+            for (std::size_t i = 0; i < alarms_.size(); ++i) {
+                out_ << (i == 0 ? "" : ",") << alarms_[i];
+            }
+            out_ << "]}\n";
+        } else if (host.Alarms() != alarms_) {
             alarms_ = host.Alarms();
             out_ << Format("%8lld ms  alarm record (latest first):",
                            static_cast<long long>(session_.Elapsed()));
@@ -482,6 +589,10 @@ class MonitorPrinter {
         printed_ = true;
         lamps_ = host.Lamps();
         values_ = host.Values();
+        if (json_) {
+            PrintJson();
+            return;
+        }
         out_ << Format("%8lld ms  %04X ", static_cast<long long>(session_.Elapsed()),
                        static_cast<unsigned>(lamps_));
         for (const auto& bit : kStatusBits) {
@@ -498,8 +609,28 @@ class MonitorPrinter {
     }
 
   private:
+    void PrintJson() {
+        out_ << "{\"ms\":" << session_.Elapsed() << ",\"status\":\""
+             << Format("%04X", static_cast<unsigned>(lamps_)) << "\",\"bits\":[";
+        bool first = true;
+        for (const auto& bit : kStatusBits) {
+            if ((lamps_ & bit.mask) != 0) {
+                out_ << (first ? "" : ",") << JsonString(bit.name);
+                first = false;
+            }
+        }
+        out_ << "]";
+        for (const auto& f : kMonitorFields) {
+            const std::string& v = values_[f.index];
+            out_ << "," << JsonString(f.name) << ":" << (v.empty() ? "null" : JsonString(v));
+        }
+        out_ << "}\n";
+        out_.flush();
+    }
+
     CliSession& session_;
     std::ostream& out_;
+    bool json_;
     bool printed_ = false;
     std::uint16_t lamps_ = 0;
     std::array<std::string, CliHost::kMonitorValues> values_{};
@@ -511,11 +642,228 @@ int Monitor(CliPlatform& p, const CliOptions& o) {
     if (const int r = Start(session); r != kExitOk) {
         return r;
     }
-    MonitorPrinter printer(session, p.out);
+    MonitorPrinter printer(session, p.out, o.json);
     session.OnMonitorReply([&printer] { printer.Decoded(); });
     const int r = session.Watch(o.seconds > 0 ? o.seconds * kMsPerSecond : kUntilInterrupted);
     session.OnMonitorReply(nullptr);
     return r;
+}
+
+// The product as the window names it, and the control-signal type: what a backup must match.
+struct Identity {
+    int series = 0;
+    int stroke = 0;
+    int controlType = 0;
+
+    bool operator==(const Identity&) const = default;
+};
+
+int BackupCommand(CliPlatform& p, const CliOptions& o) {
+    if (!MayReplace(p, o)) {
+        return kExitUsage;
+    }
+    CliSession session(p, o);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    if (const int r = session.Run(OP_DETAIL_UPLOAD); r != kExitOk) {
+        return r;
+    }
+    LinkContext& ctx = session.Context();
+    const StatusBlock& s = ctx.status;
+    Backup b;
+    b.tool = Format("tavro-cli %d.%d.%d", build::kVersionMajor, build::kVersionMinor,
+                    build::kVersionPatch);
+    b.date = BackupDateNow();
+    b.controller.id = s.controllerId;
+    b.controller.version = Format("%.2f", static_cast<double>(s.controllerVersion));
+    b.controller.product = ModelText(session.Host(), s.series[0], s.stroke[0]);
+    b.controller.series = s.series[0];
+    b.controller.stroke = s.stroke[0];
+    b.controller.controlType = s.controlType;
+    auto read = session.ParametersRead();
+    std::sort(read.begin(), read.end());
+    for (const auto& [g, q] : read) {
+        if (IsBackupParameter(g, q)) {
+            b.parameters.push_back({g, q, ControllerValue(ctx, g, q)});
+        }
+    }
+    errno = 0;
+    if (!WriteFileReplacing(o.file, ComposeBackup(b))) {
+        session.Host().Note(
+            FileProblem(p, IDS_CLI_NOT_WRITTEN, IDS_CLI_NOT_WRITTEN_WHY, o.file, errno));
+        return kExitIoError;
+    }
+    session.Host().Print(kMsgFileSaved);
+    if (o.json) {
+        p.out << "\"file\":" << JsonString(o.file) << ",\"parameters\":" << b.parameters.size();
+    }
+    return kExitOk;
+}
+
+// The file's text, refused when it is larger than any backup.
+std::optional<std::string> ReadBackupText(CliPlatform& p, const std::string& file, int& status) {
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        p.err << "tavro-cli: "
+              << FileProblem(p, IDS_CLI_NOT_READ, IDS_CLI_NOT_READ_WHY, file, errno) << '\n';
+        status = kExitIoError;
+        return std::nullopt;
+    }
+    std::string text(kMaxBackupBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxBackupBytes) {
+        p.err << "tavro-cli: "
+              << StringTable(p.language)
+                     .Format(IDS_CLI_BACKUP_TOO_LARGE, file, static_cast<int>(kMaxBackupBytes))
+              << '\n';
+        status = kExitFileRejected;
+        return std::nullopt;
+    }
+    return text;
+}
+
+int RestoreCommand(CliPlatform& p, const CliOptions& o) {
+    int status = kExitOk;
+    const auto text = ReadBackupText(p, o.file, status);
+    if (!text) {
+        return status;
+    }
+    const StringTable strings(p.language);
+    const BackupRead parsed = ParseBackup(*text, strings);
+    if (!parsed.backup) {
+        p.err << "tavro-cli: " << strings.Format(IDS_CLI_NOT_A_BACKUP, o.file, parsed.reason)
+              << '\n';
+        return kExitFileRejected;
+    }
+    const Backup& b = *parsed.backup;
+
+    CliSession session(p, o);
+    const WritesReport report(p, o, session);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    LinkContext& ctx = session.Context();
+    CliHost& host = session.Host();
+    const StatusBlock& s = ctx.status;
+    const Identity held{s.series[0], s.stroke[0], s.controlType};
+    const Identity backedUp{b.controller.series, b.controller.stroke, b.controller.controlType};
+    if (!(held == backedUp) && !o.force) {
+        host.Note(strings.Format(
+            IDS_CLI_OTHER_PRODUCT, ModelText(host, backedUp.series, backedUp.stroke),
+            backedUp.controlType, ModelText(host, held.series, held.stroke), held.controlType));
+        return kExitFileRejected;
+    }
+    // The controller's values first: only what differs is written.
+    if (const int r = session.Run(OP_DETAIL_UPLOAD); r != kExitOk) {
+        return r;
+    }
+    const int lastStepGroup = ParameterImage::kFirstStepGroup + StepCount(s.controlType) - 1;
+    std::vector<BackupParameter> differing;
+    for (const BackupParameter& bp : b.parameters) {
+        if (bp.group > lastStepGroup) {
+            continue;  // a step this controller's type does not have
+        }
+        if (ControllerValue(ctx, bp.group, bp.parameter) != bp.value) {
+            differing.push_back(bp);
+        }
+    }
+    if (differing.empty()) {
+        host.Print(IDS_NOTHING_CHANGED);
+        if (o.json) {
+            p.out << "\"differences\":[],";
+        }
+        return kExitOk;
+    }
+    if (o.json) {
+        p.out << "\"differences\":[";
+    } else {
+        p.out << "g/p\tfield\tcontroller\tbackup\n";
+    }
+    for (const BackupParameter& bp : differing) {
+        const std::string caption = ParameterWhere(bp.group, bp.parameter, s.controlType, strings) +
+                                    ": " + ParameterCaption(bp.group, bp.parameter, strings);
+        const float now = ControllerValue(ctx, bp.group, bp.parameter);
+        if (o.json) {
+            p.out << (&bp == differing.data() ? "" : ",") << "{\"group\":" << bp.group
+                  << ",\"parameter\":" << bp.parameter << ",\"caption\":" << JsonString(caption)
+                  << ",\"controller\":" << JsonFloat(now) << ",\"backup\":" << JsonFloat(bp.value)
+                  << "}";
+        } else {
+            p.out << bp.group << '/' << bp.parameter << '\t' << caption << '\t' << FloatText(now)
+                  << '\t' << FloatText(bp.value) << '\n';
+        }
+    }
+    if (o.json) {
+        p.out << "],";
+    }
+    if (!o.yes) {
+        host.Note(strings.Format(IDS_CLI_RESTORE_NEEDS_YES, static_cast<int>(differing.size())));
+        return kExitUsage;
+    }
+
+    // The backup's values become edits, and the downloads send what differs, as the windows do.
+    ParameterImage& image = ctx.image;
+    bool comm = false;
+    bool detail = false;
+    for (const BackupParameter& bp : differing) {
+        image.SetCell(bp.group, bp.parameter, bp.value, ParameterImage::kEditCopy);
+        const bool commCell =
+            bp.group == 0 && (bp.parameter == kSpeedCodeCell || bp.parameter == kDelayCell);
+        comm = comm || commCell || (bp.group == 0 && bp.parameter == kIdCell);
+        detail = detail || !commCell;
+    }
+    if (image.IsModified(0, kIdCell)) {
+        const int oldId = Whole(image.GetCell(0, kIdCell, ParameterImage::kControllerCopy));
+        const int newId = Whole(image.GetCell(0, kIdCell, ParameterImage::kEditCopy));
+        host.Print(IDS_CHANGE_ID, FormatPrintf(host.Text(IDS_CHANGE_ID), oldId, newId));
+    }
+    const bool speedChanged = image.IsModified(0, kSpeedCodeCell);
+    // The line speed, the delay and the ID first: the detail download ends with a reset.
+    if (comm) {
+        if (const int r = session.Run(OP_COMM_SETUP, 0); r != kExitOk) {
+            return r;
+        }
+    }
+    if (detail) {
+        if (const int r = session.Run(OP_DETAIL_DOWNLOAD, 0); r != kExitOk) {
+            return r;
+        }
+    }
+    if (speedChanged) {
+        host.Note(host.Text(IDS_CLI_NEW_SPEED_LATER));
+    }
+    return kExitOk;
+}
+
+int RunCommand(CliPlatform& platform, const CliOptions& o) {
+    switch (o.command) {
+        case Command::kPorts:
+            return Ports(platform, o.json);
+        case Command::kStrings:
+            return Strings(platform, o);
+        case Command::kSearch:
+            return Search(platform, o);
+        case Command::kInfo:
+            return Info(platform, o);
+        case Command::kDump:
+            return Dump(platform, o);
+        case Command::kSaveSteps:
+            return SaveSteps(platform, o);
+        case Command::kLoadSteps:
+            return LoadSteps(platform, o);
+        case Command::kMonitor:
+            return Monitor(platform, o);
+        case Command::kBackup:
+            return BackupCommand(platform, o);
+        case Command::kRestore:
+            return RestoreCommand(platform, o);
+        case Command::kNone:
+            break;
+    }
+    return kExitUsage;
 }
 
 }  // namespace
@@ -533,28 +881,17 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
         platform.out << HelpText(o.command);
         return kExitOk;
     }
-    switch (o.command) {
-        case Command::kPorts:
-            return Ports(platform);
-        case Command::kStrings:
-            return Strings(platform, o);
-        case Command::kSearch:
-            return Search(platform, o);
-        case Command::kInfo:
-            return Info(platform, o);
-        case Command::kDump:
-            return Dump(platform, o);
-        case Command::kSaveSteps:
-            return SaveSteps(platform, o);
-        case Command::kLoadSteps:
-            return LoadSteps(platform, o);
-        case Command::kMonitor:
-            return Monitor(platform, o);
-        case Command::kNone:
-            break;
+    if (o.command == Command::kNone) {
+        platform.out << HelpText(Command::kNone);
+        return kExitUsage;
     }
-    platform.out << HelpText(Command::kNone);
-    return kExitUsage;
+    if (!o.ids.empty()) {
+        return RunForEachId(platform, o, RunCommand);
+    }
+    if (o.json) {
+        return RunWithJson(platform, o, RunCommand);
+    }
+    return RunCommand(platform, o);
 }
 
 }  // namespace tavro::cli

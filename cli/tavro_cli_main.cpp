@@ -76,6 +76,7 @@ int main(int argc, char* argv[]) {
         {},
         {},
         [&signals] { return signals.Received(); },
+        {},
     };
     const int status = tavro::cli::RunCli(args, platform);
     std::cout.flush();

@@ -33,6 +33,24 @@ constexpr CommandRow kInitialUploadTable[] = {
     Read(0, 13, 11),        Read(0, 3, 12),      Read(0, 22, 13),      Read(0, 24, 14),
 };
 
+// The same reads without "OE" and "MD": the controller stays in monitor mode.
+constexpr CommandRow kConnectReadTable[] = {
+    Read(0, 0, 0),
+    Read(0, 1, 1),
+    Read(0, 12, 2),
+    Read(0, 3, 3),
+};
+
+constexpr CommandRow kInitialUploadReadTable[] = {
+    Bare(cmd::kVersion, 0), Bare(cmd::kAlarmRead, 1),
+    Read(0, 0, 2),          Read(0, 1, 3),
+    Read(1, 0, 4),          Read(0, 2, 5),
+    Read(0, 6, 6),          Read(0, 8, 7),
+    Read(0, 9, 8),          Read(0, 10, 9),
+    Read(0, 13, 11),        Read(0, 3, 12),
+    Read(0, 22, 13),        Read(0, 24, 14),
+};
+
 constexpr CommandRow kControlTypeTable[] = {
     Write(0, kControlTypeParameter, 0),
     Bare(cmd::kCommit),
@@ -291,10 +309,11 @@ int CTrxData::OpConnect(int step, int /*param*/, int /*status*/) {
         // Whatever answers now may not be the controller the image was read from.
         ctx_.image.ForgetController();
     }
-    if (ReadTable(step, 1, Rows(kConnectTable), kConnectTable) == kWait) {
+    const CommandTable table = ctx_.readOnly ? CommandTable(kConnectReadTable) : kConnectTable;
+    if (ReadTable(step, 1, Rows(table), table) == kWait) {
         return kWait;
     }
-    StoreReplies(kConnectTable, 1, Rows(kConnectTable));
+    StoreReplies(table, 1, Rows(table));
     CStatusFlg status(ctx_);
     status.SetFlag(kFlagIdentityRead);
     if (status.GetFrontPhase() == kFrontIdSearch) {
@@ -318,12 +337,14 @@ int CTrxData::OpUploadAll(int step, int /*param*/, int /*status*/) {
     } else {
         t.currentParam = 1;
     }
-    if (ReadTable(step, 1, Rows(kInitialUploadTable), kInitialUploadTable) == kWait) {
+    const CommandTable table =
+        ctx_.readOnly ? CommandTable(kInitialUploadReadTable) : kInitialUploadTable;
+    if (ReadTable(step, 1, Rows(table), table) == kWait) {
         return kWait;
     }
     LinkHost& host = Host();
     host.SetRedraw(false);
-    StoreReplies(kInitialUploadTable, 1, Rows(kInitialUploadTable));
+    StoreReplies(table, 1, Rows(table));
     host.RedisplayViews(kViewsAll, 0);
     host.SetInchingLimits();
     CStatusFlg(ctx_).SetFlag(kFlagUploadDone);

@@ -73,6 +73,9 @@ struct LinkContext {
     LinkHost& Host() { return host != nullptr ? *host : quietHost; }
     // The monitor decoder; without one, monitor and alarm replies are only consumed.
     MonitorClient* monitorClient = nullptr;
+    // Only read commands go on the line: connecting and the initial upload leave the
+    // controller in monitor mode, following its own I/O (tavro-cli --passive).
+    bool readOnly = false;
 };
 
 }  // namespace tavro

@@ -115,6 +115,15 @@ CellOrigin ParameterImage::Origin(int group, int parameter) const {
                          .edit;
 }
 
+bool ParameterImage::ControllerRead(int group, int parameter) const {
+    if (!IsValid(group, parameter)) {
+        return false;
+    }
+    return knowledge_[static_cast<std::size_t>(ResolveGroup(group))]
+                     [static_cast<std::size_t>(parameter)]
+                         .controllerRead;
+}
+
 void ParameterImage::StoreRead(int group, int parameter, float value) {
     Cell& c = Get(group, parameter);
     c[0] = value;

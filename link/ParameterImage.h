@@ -57,6 +57,8 @@ class ParameterImage {
     bool IsKnown(int group, int parameter) const {
         return Origin(group, parameter) != CellOrigin::kUnknown;
     }
+    // The controller copy was read from, or acknowledged by, the controller in this connection.
+    bool ControllerRead(int group, int parameter) const;
     // What the controller answered: both copies.
     void StoreRead(int group, int parameter, float value);
     // The controller acknowledged the write of the edit copy.

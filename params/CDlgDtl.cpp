@@ -8,6 +8,7 @@
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
+#include "stepdata/CDlgCmp.h"
 #include "stepdata/CFileRw.h"
 #include "stepdata/CListCtrlApi.h"
 #include "stepdata/CPidParam.h"
@@ -130,8 +131,12 @@ CDlgDtl::CDlgDtl(ui::Form& form, LinkContext& ctx, CBinding& binding, Services s
       prompter_(services.prompter),
       chooser_(services.chooser),
       strings_(services.strings),
-      host_(host) {
+      host_(host),
+      forms_(services.forms) {
     form_.SetTitle(Text(IDS_DTL_TITLE));
+    form_.SetText(IDC_DTL_COMPARE, Text(CDlgCmp::IDS_BUTTON));
+    form_.SetToolTip(IDC_DTL_COMPARE, Text(CDlgCmp::IDS_BUTTON));
+    form_.SetVisible(IDC_DTL_COMPARE, forms_ != nullptr);
     for (const DetailButton& b : kDetailButtons) {
         form_.SetPicture(b.control, b.icon);
         form_.SetToolTip(b.control, strings_.Text(b.toolTip));
@@ -253,6 +258,7 @@ void CDlgDtl::ApplyLinkState(int state) {
     for (const DetailControlRow& row : kDetailControls) {
         form_.SetEnabled(row.control, AllowedBy(row.control, state, pulse));
     }
+    form_.SetEnabled(IDC_DTL_COMPARE, AllowedBy(IDC_DTL_OPEN, state, pulse));
     UpdateControllerVersion();
     ApplyFieldColours();
 }
@@ -574,8 +580,9 @@ void CDlgDtl::Describe(ui::ControlId id) {
         return;
     }
     lastDescribed_ = id;
-    if (const DetailButton* b = FindButton(id)) {
-        form_.SetText(IDC_DTL_BUTTON_HELP, strings_.Text(b->description));
+    if (const DetailButton* b = FindButton(id); b != nullptr || id == IDC_DTL_COMPARE) {
+        form_.SetText(IDC_DTL_BUTTON_HELP,
+                      strings_.Text(b != nullptr ? b->description : CDlgCmp::IDS_BUTTON_HELP));
         form_.SetVisible(IDC_DTL_BUTTON_HELP, true);
         form_.SetVisible(IDC_DTL_FIELD_HELP, false);
         return;
@@ -605,6 +612,9 @@ void CDlgDtl::OnClicked(ui::ControlId id) {
             break;
         case IDC_DTL_OPEN:
             Open();
+            break;
+        case IDC_DTL_COMPARE:
+            Compare();
             break;
         case IDC_DTL_UPLOAD:
             Upload();
@@ -813,7 +823,66 @@ void CDlgDtl::Upload() {
     StartUpload(true);
 }
 
-void CDlgDtl::Download() {
+void CDlgDtl::Compare() {
+    if (forms_ == nullptr || Busy()) {
+        return;
+    }
+    CommitAllRows();
+    binding_.CollectView(kViewDetail, kNoList, 0);
+    CFileRw file(prompter_, chooser_, ctx_, [this](int id) { return Text(id); });
+    const StepFileMode mode =
+        pidAccessLevel_ == 1 ? StepFileMode::kDetailWithPid : StepFileMode::kDetail;
+    std::string path;
+    const auto contents = file.Read(mode, CDlgCmp::IDS_FIRST_FILE_TITLE, path);
+    if (!contents) {
+        return;
+    }
+    CDlgCmp::Comparison c;
+    c.controlType = ctx_.status.controlType;
+    if (Offline()) {
+        std::string second;
+        const auto other = file.Read(mode, CDlgCmp::IDS_SECOND_FILE_TITLE, second);
+        if (!other) {
+            return;
+        }
+        c.rows = CompareFiles(*contents, *other, strings_);
+        c.files = strings_.Format(IDS_DTL_TWO_NAMES, path, second);
+        CDlgCmp(ui::DialogServices{*forms_, prompter_, strings_}, std::move(c)).DoModal(&form_);
+        return;
+    }
+    c.rows = CompareWithController(*contents, ctx_.image, strings_);
+    c.withController = true;
+    c.files = path;
+    CDlgCmp dialog(ui::DialogServices{*forms_, prompter_, strings_}, std::move(c));
+    if (dialog.DoModal(&form_) == CDlgCmp::kIdWrite) {
+        WriteCompared(dialog.Chosen());
+    }
+}
+
+void CDlgDtl::WriteCompared(const std::vector<CompareRow>& chosen) {
+    // Only the checked values go out: edits the dialog holds besides them are given up first.
+    const bool collected = binding_.CollectView(kViewDetail, kNoList, 0);
+    if (collected || AnyListDiffers()) {
+        if (!prompter_.Confirm(IDS_DTL_DATA_CHANGED, Text(IDS_DTL_DATA_CHANGED))) {
+            return;
+        }
+        ctx_.image.DiscardAll();
+        ShowState(0);
+    }
+    for (const CompareRow& row : chosen) {
+        if (row.right) {
+            ctx_.image.SetCell(row.group, row.parameter, *row.right, ParameterImage::kEditCopy);
+        }
+    }
+    stepErrors_.fill(false);
+    pidErrors_.fill(false);
+    ShowState(1);
+    // The dialog's own download with its checks and questions; a product chosen this way
+    // keeps the PID sets, so that nothing unchecked is written.
+    Download(false);
+}
+
+void CDlgDtl::Download(bool resetPidOnProductChange) {
     if (!seriesSelected_ || !strokeSelected_) {
         prompter_.Warn(IDS_DTL_NO_PRODUCT, Text(IDS_DTL_NO_PRODUCT));
         return;
@@ -851,6 +920,9 @@ void CDlgDtl::Download() {
         if (image.IsModified(0, p)) {
             resetPid = 1;
         }
+    }
+    if (!resetPidOnProductChange) {
+        resetPid = 0;
     }
     if (resetPid == 1) {
         CPidParam(ctx_).ResetPidToDefaults();

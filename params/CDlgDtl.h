@@ -4,13 +4,16 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
 #include "params/DetailTables.h"
 #include "stepdata/CListStp.h"
+#include "stepdata/StepCompare.h"
 #include "ui/FileChooser.h"
 #include "ui/FormEvents.h"
+#include "ui/FormFactory.h"
 #include "ui/Prompter.h"
 #include "ui/StringTable.h"
 
@@ -31,6 +34,7 @@ class CDlgDtl : public ui::FormEvents {
         ui::Prompter& prompter;
         ui::FileChooser& chooser;
         const StringTable& strings;
+        ui::FormFactory* forms = nullptr;  // for the compare window; none: no compare
     };
 
     CDlgDtl(ui::Form& form, LinkContext& ctx, CBinding& binding, Services services,
@@ -109,7 +113,12 @@ class CDlgDtl : public ui::FormEvents {
     void Save();
     void Open();
     void Upload();
-    void Download();
+    // Without `resetPidOnProductChange`, a new product or orientation keeps the PID sets.
+    void Download(bool resetPidOnProductChange = true);
+    // "Compare with file...": online the file against the controller's values read when
+    // the dialog opened; offline two files.
+    void Compare();
+    void WriteCompared(const std::vector<CompareRow>& chosen);
 
     // --- the step table ---
     void StartUpload(bool commit);
@@ -181,6 +190,7 @@ class CDlgDtl : public ui::FormEvents {
     int pidShown_ = 0;
     int assignShown_ = 0;
     ui::ControlId lastDescribed_ = ui::kNoControl;
+    ui::FormFactory* forms_ = nullptr;
 };
 
 }  // namespace tavro

@@ -21,6 +21,8 @@ inline constexpr ui::ControlId IDC_DTL_PASTE = 1804;
 inline constexpr ui::ControlId IDC_DTL_GET_POSITION = 1805;
 inline constexpr ui::ControlId IDC_DTL_SAVE = 1806;
 inline constexpr ui::ControlId IDC_DTL_OPEN = 1807;
+// "Compare with file...", beside Save and Open, enabled as they are.
+inline constexpr ui::ControlId IDC_DTL_COMPARE = 3311;
 inline constexpr ui::ControlId IDC_DTL_UPLOAD = 1808;
 inline constexpr ui::ControlId IDC_DTL_DOWNLOAD = 1809;
 
@@ -110,6 +112,7 @@ inline constexpr int IDS_DTL_SERIES_M = 906;
 inline constexpr int IDS_DTL_DEFAULTS = 908;
 inline constexpr int IDS_DTL_PID_RESET = 907;
 inline constexpr int IDS_DTL_DATA_CHANGED = 342;
+inline constexpr int IDS_DTL_TWO_NAMES = 2325;  // "%s and %s"
 inline constexpr int IDS_DTL_CONFIRM_DOWNLOAD = 344;
 inline constexpr int IDS_DTL_NOTHING_SENT = 347;
 inline constexpr int IDS_DTL_CHANGE_ID = 354;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Draws the main window with each of its tabs, the COM selection and the controller ID
 # search dialogs, the Basic, I/O and ID/communication windows with a field in error, the
-# Detail Parameter Setup window, the password box, About, the step browser, the file dialog
-# and the question on closing into PNG files under build/screenshots/<language>/ (a
-# step-data controller) and build/screenshots/<language>-pulse/ (a pulse controller),
-# offscreen, in English and in Japanese, with the program connected to tavro-sim.
+# Detail Parameter Setup window, the password box, About, the step browser, the file dialog,
+# the compare window and the question on closing into PNG files under
+# build/screenshots/<language>/ (a step-data controller) and
+# build/screenshots/<language>-pulse/ (a pulse controller), offscreen, in English and in
+# Japanese, with the program connected to tavro-sim.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

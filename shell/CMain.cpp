@@ -252,9 +252,11 @@ void CMain::CreatePages() {
     if (step_ == nullptr) {
         stepForm_ = services_.forms.Create(kTemplateStepPage, &parent, ui::FormKind::kPage);
         if (stepForm_) {
-            ownStep_ = std::make_unique<CPageStp>(
-                *stepForm_, ctx_, binding_,
-                CPageStp::Services{services_.prompter, chooser_, services_.strings}, *this);
+            ownStep_ =
+                std::make_unique<CPageStp>(*stepForm_, ctx_, binding_,
+                                           CPageStp::Services{services_.prompter, chooser_,
+                                                              services_.strings, &services_.forms},
+                                           *this);
             step_ = ownStep_.get();
         }
     }
@@ -352,6 +354,9 @@ void CMain::SetLinkState(int state) {
     for (int page = 0; page < kPageCount; ++page) {
         if (ui::Form* form = PageForm(page)) {
             ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(),
+                                         kPageTable[static_cast<std::size_t>(page)].templateId,
+                                         *form, state, s.controlType);
+            ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::AddedPageRows(),
                                          kPageTable[static_cast<std::size_t>(page)].templateId,
                                          *form, state, s.controlType);
         }

@@ -121,7 +121,8 @@ DetailWindow::~DetailWindow() = default;
 
 void DetailWindow::OnCreated() {
     dialog_ = std::make_unique<CDlgDtl>(
-        *form_, ctx_, binding_, CDlgDtl::Services{services_.prompter, chooser_, services_.strings},
+        *form_, ctx_, binding_,
+        CDlgDtl::Services{services_.prompter, chooser_, services_.strings, &services_.forms},
         *this);
 }
 

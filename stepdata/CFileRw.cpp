@@ -51,6 +51,29 @@ int CFileRw::Save(StepFileMode mode) {
     return 0;
 }
 
+std::optional<StepFileContents> CFileRw::Read(StepFileMode mode, int title, std::string& path) {
+    mode_ = mode;
+    const auto chosen = chooser_.ChooseOpen(Request(title));
+    if (!chosen) {
+        return std::nullopt;
+    }
+    path = *chosen;
+    const auto text = ReadStepFileText(path);
+    StepFileContents read;
+    read.error = StepFileError::kUnreadable;
+    if (text) {
+        read = ParseStepFile(*text, mode, ctx_.status.controlType, ctx_.image);
+    }
+    if (read.error == StepFileError::kNone) {
+        version_ = read.version;
+        recordCount_ = read.recordCount;
+        return read;
+    }
+    const int message = read.error == StepFileError::kValue ? kMsgFileInvalidValue : kMsgFileFormat;
+    prompter_.Warn(message, Text(message));
+    return std::nullopt;
+}
+
 int CFileRw::Open(StepFileMode mode) {
     mode_ = mode;
     const auto path = chooser_.ChooseOpen(Request(kStrOpenTitle));

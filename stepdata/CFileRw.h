@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "link/LinkContext.h"
@@ -34,6 +35,9 @@ class CFileRw {
     int Save(StepFileMode mode);
     // 0 when the file was read and stored; nonzero when cancelled or rejected.
     int Open(StepFileMode mode);
+    // Asks for a file (the dialog titled `title`) and checks it as Open does, storing nothing;
+    // nothing when cancelled or rejected (the rejection has been shown). `path` names the file.
+    std::optional<StepFileContents> Read(StepFileMode mode, int title, std::string& path);
 
     StepFileMode Mode() const { return mode_; }
     int RecordCount() const { return recordCount_; }

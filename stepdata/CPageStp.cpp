@@ -7,6 +7,7 @@
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
+#include "stepdata/CDlgCmp.h"
 #include "stepdata/CFileRw.h"
 #include "stepdata/CListCtrlApi.h"
 #include "ui/CTxt.h"
@@ -92,7 +93,8 @@ CPageStp::CPageStp(ui::Form& form, LinkContext& ctx, CBinding& binding, Services
       prompter_(services.prompter),
       chooser_(services.chooser),
       strings_(services.strings),
-      host_(host) {
+      host_(host),
+      forms_(services.forms) {
     StartUp();
     form_.SetListener(this);
 }
@@ -112,6 +114,9 @@ void CPageStp::StartUp() {
         form_.SetPicture(b.control, b.icon);
         form_.SetToolTip(b.control, strings_.Text(b.toolTip));
     }
+    form_.SetText(IDC_COMPARE, Text(CDlgCmp::IDS_BUTTON));
+    form_.SetToolTip(IDC_COMPARE, Text(CDlgCmp::IDS_BUTTON));
+    form_.SetVisible(IDC_COMPARE, forms_ != nullptr);
     if (form_.ItemCount(IDC_LOAD_MASS) != kLoadMassChoices) {
         form_.ClearItems(IDC_LOAD_MASS);
         for (int i = 0; i < kLoadMassChoices; ++i) {
@@ -129,6 +134,20 @@ void CPageStp::StartUp() {
 // --- what the main window calls ---
 
 void CPageStp::Refresh() {
+    if (pendingCompare_ && !Busy()) {
+        // The step upload a comparison asked for has ended; the window opens once this
+        // refresh is over, and only when the values were read.
+        PendingCompare pending = std::move(*pendingCompare_);
+        pendingCompare_.reset();
+        if (StepDataRead()) {
+            ctx_.loop.Post(
+                [this, alive = std::weak_ptr<int>(alive_), pending = std::move(pending)] {
+                    if (!alive.expired() && !Busy()) {
+                        ShowComparison(pending.file, pending.path);
+                    }
+                });
+        }
+    }
     ResizeList();
     ApplyEditRowEnables();
     ChooseIllustration();
@@ -312,8 +331,9 @@ void CPageStp::Describe(ui::ControlId id) {
         return;
     }
     lastDescribed_ = id;
-    if (const PageButton* b = FindButton(id)) {
-        form_.SetText(IDC_BUTTON_DESCRIPTION, strings_.Text(b->description));
+    if (const PageButton* b = FindButton(id); b != nullptr || id == IDC_COMPARE) {
+        form_.SetText(IDC_BUTTON_DESCRIPTION,
+                      strings_.Text(b != nullptr ? b->description : CDlgCmp::IDS_BUTTON_HELP));
         form_.SetVisible(IDC_BUTTON_DESCRIPTION, true);
         form_.SetVisible(IDC_FIELD_HELP, false);
         return;
@@ -354,6 +374,9 @@ void CPageStp::OnClicked(ui::ControlId id) {
             break;
         case IDC_OPEN:
             Open();
+            break;
+        case IDC_COMPARE:
+            Compare();
             break;
         case IDC_UPLOAD:
             Upload();
@@ -541,6 +564,108 @@ void CPageStp::Upload() {
     CTrxData(ctx_).Run(OP_STEP_UPLOAD, 0, 0);
     // The main window refreshes the page when the operation ends; until then it is idle.
     ColourList();
+}
+
+namespace {
+
+// The cells of a step that the page edits and its file carries.
+constexpr int kPageStepCells = 9;
+constexpr int kStrTwoNames = 2325;  // "%s and %s"
+
+}  // namespace
+
+bool CPageStp::StepDataRead() const {
+    const int steps = StepCount(ctx_.status.controlType);
+    for (int n = 0; n < steps; ++n) {
+        for (int cell = 0; cell < kPageStepCells; ++cell) {
+            if (!ctx_.image.ControllerRead(StepImageRow(n), cell)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void CPageStp::Compare() {
+    if (forms_ == nullptr || Busy()) {
+        return;
+    }
+    Refresh();  // what the edit row holds belongs to the steps from here on
+    CFileRw file(prompter_, chooser_, ctx_, [this](int id) { return Text(id); });
+    std::string path;
+    const auto contents = file.Read(StepFileMode::kPage, CDlgCmp::IDS_FIRST_FILE_TITLE, path);
+    if (!contents) {
+        return;
+    }
+    const int state = ctx_.status.linkState;
+    if (state == kLinkNoController || state == kLinkNoPort) {
+        std::string second;
+        const auto other = file.Read(StepFileMode::kPage, CDlgCmp::IDS_SECOND_FILE_TITLE, second);
+        if (!other) {
+            return;
+        }
+        CDlgCmp::Comparison c;
+        c.rows = CompareFiles(*contents, *other, strings_);
+        c.files = strings_.Format(kStrTwoNames, path, second);
+        c.controlType = ctx_.status.controlType;
+        CDlgCmp dialog(ui::DialogServices{*forms_, prompter_, strings_}, std::move(c));
+        dialog.DoModal(&form_);
+        return;
+    }
+    if (StepDataRead()) {
+        ShowComparison(*contents, path);
+        return;
+    }
+    // The controller's step data first, as Upload reads it.
+    if (AnyStepChanged() && !prompter_.Confirm(kMsgDataChanged, Text(kMsgDataChanged))) {
+        return;
+    }
+    pendingCompare_ = PendingCompare{*contents, path};
+    SelectStep(0);
+    CTrxData(ctx_).Run(OP_STEP_UPLOAD, 0, 0);
+    ColourList();
+}
+
+void CPageStp::ShowComparison(const StepFileContents& file, const std::string& path) {
+    CDlgCmp::Comparison c;
+    c.rows = CompareWithController(file, ctx_.image, strings_);
+    c.withController = true;
+    c.files = path;
+    c.controlType = ctx_.status.controlType;
+    CDlgCmp dialog(ui::DialogServices{*forms_, prompter_, strings_}, std::move(c));
+    if (dialog.DoModal(&form_) == CDlgCmp::kIdWrite) {
+        WriteCompared(dialog.Chosen());
+    }
+}
+
+void CPageStp::DiscardStepEdits() {
+    const int steps = StepCount(ctx_.status.controlType);
+    for (int n = 0; n < steps; ++n) {
+        for (int cell = 0; cell < kStepCells; ++cell) {
+            ctx_.image.Discard(StepImageRow(n), cell);
+        }
+    }
+}
+
+void CPageStp::WriteCompared(const std::vector<CompareRow>& chosen) {
+    Refresh();
+    // Only the checked values go out: edits the page holds besides them are given up first.
+    if (AnyStepChanged()) {
+        if (!prompter_.Confirm(kMsgDataChanged, Text(kMsgDataChanged))) {
+            return;
+        }
+        DiscardStepEdits();
+    }
+    for (const CompareRow& row : chosen) {
+        if (row.right) {
+            ctx_.image.SetCell(row.group, row.parameter, *row.right, ParameterImage::kEditCopy);
+        }
+    }
+    host_.ShowStepsFromEditCopies();
+    errors_.fill(false);
+    Refresh();
+    // The page's own download: its question, its check and its minimal write.
+    Download();
 }
 
 void CPageStp::Download() {

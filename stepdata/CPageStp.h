@@ -1,14 +1,19 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
 #include "shell/PageViews.h"
 #include "stepdata/CListStp.h"
+#include "stepdata/StepCompare.h"
 #include "ui/FileChooser.h"
 #include "ui/FormEvents.h"
+#include "ui/FormFactory.h"
 #include "ui/Prompter.h"
 #include "ui/StringTable.h"
 
@@ -27,6 +32,7 @@ inline constexpr ui::ControlId IDC_FIELD_HELP = 1680;
 inline constexpr ui::ControlId IDC_BUTTON_DESCRIPTION = 1681;
 inline constexpr ui::ControlId IDC_ILLUSTRATION = 1691;
 inline constexpr ui::ControlId IDC_PULSE_FILLER = 1129;
+inline constexpr ui::ControlId IDC_COMPARE = 3310;
 
 // Commands of the list's popup menu.
 inline constexpr int ID_POPUP_COPY = 32771;
@@ -81,6 +87,7 @@ class CPageStp : public StepPageView, public ui::FormEvents {
         ui::Prompter& prompter;
         ui::FileChooser& chooser;
         const StringTable& strings;
+        ui::FormFactory* forms = nullptr;  // for the compare window; none: no compare
     };
 
     CPageStp(ui::Form& form, LinkContext& ctx, CBinding& binding, Services services,
@@ -144,6 +151,13 @@ class CPageStp : public StepPageView, public ui::FormEvents {
     void Upload();
     void Download();
     bool AnyStepChanged();
+    // "Compare with file...": online the file against the controller, which is read first
+    // when this connection has not read its step data; offline two files.
+    void Compare();
+    void ShowComparison(const StepFileContents& file, const std::string& path);
+    void WriteCompared(const std::vector<CompareRow>& chosen);
+    void DiscardStepEdits();
+    bool StepDataRead() const;
     std::string Text(int id) const { return std::string(strings_.Text(id)); }
 
     ui::Form& form_;
@@ -162,6 +176,16 @@ class CPageStp : public StepPageView, public ui::FormEvents {
     ui::ControlId lastDescribed_ = ui::kNoControl;
     EditRowErrors errors_{};
     StepClipboard clipboard_{};
+
+    ui::FormFactory* forms_ = nullptr;
+    // A comparison that waits for the step upload it started.
+    struct PendingCompare {
+        StepFileContents file;
+        std::string path;
+    };
+    std::optional<PendingCompare> pendingCompare_;
+    // Lets a posted task find out whether the page still exists.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace tavro

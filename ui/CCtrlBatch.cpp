@@ -28,6 +28,12 @@ constexpr CaptionRow kIdSearchRows[] = {
     {kTemplateIdSearch, 1156, 274, 1, kSwHide, 274, 1, kSwHide, kAll},
 };
 
+// Controls of the pages beyond the 176 rows: "Compare with file..." beside Save and Open of the
+// Step Data Setup page, enabled as they are (offline it compares two files).
+constexpr CaptionRow kAddedPageRows[] = {
+    {kTemplateStepPage, 3310, 0, 1, kSwShow, 0, 1, kSwShow, {1, 1, 1, 0, 1}},
+};
+
 constexpr CaptionTable kComSelectTable{{kTemplateComSelect, 230}, kComSelectRows};
 constexpr CaptionTable kIdSearchTable{{kTemplateIdSearch, 260}, kIdSearchRows};
 
@@ -349,6 +355,10 @@ Align ToAlign(int align) {
 
 std::span<const CaptionRow> CCtrlBatch::PageRows() {
     return kPageRows;
+}
+
+std::span<const CaptionRow> CCtrlBatch::AddedPageRows() {
+    return kAddedPageRows;
 }
 
 std::span<const LabelRow> CCtrlBatch::LabelRows() {

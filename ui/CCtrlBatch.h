@@ -108,6 +108,8 @@ class CCtrlBatch {
 
     // The 176 rows of the four pages, in the order they are applied.
     static std::span<const CaptionRow> PageRows();
+    // The controls this tool adds to the pages, applied after the 176 rows.
+    static std::span<const CaptionRow> AddedPageRows();
     // Captions of the page labels that the 176 rows leave as the templates have them.
     static std::span<const LabelRow> LabelRows();
     static const CaptionTable& ComSelectTable();

@@ -50,9 +50,14 @@ class CliFixture : public ::testing::Test {
             err,
             language,
             settings.Path(),
-            sim::MakeSimPortOpener(loop, bus, kPort),
+            [this, open = sim::MakeSimPortOpener(loop, bus, kPort)](const std::string& path,
+                                                                    int baud, OpenError& error) {
+                ++portOpens;
+                return open(path, baud, error);
+            },
             scan,
             [this] { return interruptAtMs >= 0 && loop.NowMs() >= interruptAtMs; },
+            {},
         };
         const std::int64_t start = loop.NowMs();
         const int status = RunCli(args, platform);
@@ -83,6 +88,7 @@ class CliFixture : public ::testing::Test {
     std::int64_t interruptAtMs = -1;
     Language language = Language::kEnglish;  // as LANG would choose it
     std::int64_t elapsedMs = 0;
+    int portOpens = 0;  // ports opened while the commands ran
 };
 
 }  // namespace tavro::cli::test

@@ -46,7 +46,15 @@ constexpr Refused kRefused[] = {
     {"SecondsZero", "monitor --seconds 0", "--seconds wants"},
     {"SecondsFraction", "monitor --seconds 1.5", "--seconds wants"},
     {"SwitchWithValue", "dump --json=yes", "--json takes no value"},
-    {"OptionOfAnotherCommand", "info --json", "--json does not apply to info"},
+    {"OptionOfAnotherCommand", "info --force", "--force does not apply to info"},
+    {"PassiveWrite", "load-steps a.dat --passive", "--passive does not apply to load-steps"},
+    {"IdsOnMonitor", "monitor --ids 1-2", "--ids does not apply to monitor"},
+    {"IdsBackwards", "info --ids 5-1", "--ids wants IDs from 1 to 255 such as 1-5,8, not '5-1'"},
+    {"IdsEmptyItem", "info --ids 1,,3", "--ids wants IDs"},
+    {"IdsOutOfRange", "dump --ids 0-3", "--ids wants IDs"},
+    {"IdAndIds", "info --id 2 --ids 1-3", "--id and --ids do not go together"},
+    {"OneFileForManyIds", "save-steps a.dat --ids 1-3", "save-steps wants {id} in FILE"},
+    {"OneBackupForManyIds", "backup a.json --ids 1,2", "backup wants {id} in FILE"},
     {"DetailOnDump", "dump --detail", "--detail does not apply to dump"},
     {"PortOnStrings", "strings --port /dev/ttyS0", "--port does not apply to strings"},
     {"FileMissing", "save-steps", "save-steps wants FILE"},
@@ -113,6 +121,39 @@ TEST(CommandLine, DoubleDashEndsOptionsSoAFileMayStartWithADash) {
     EXPECT_EQ(parsed.options.file, "--odd.dat");
 }
 
+struct IdList {
+    const char* text;
+    std::vector<int> ids;
+};
+
+const IdList kIdLists[] = {
+    {"7", {7}},
+    {"1-5,8", {1, 2, 3, 4, 5, 8}},
+    {"8,1-3,2", {8, 1, 2, 3}},  // in the order given, each once
+    {"255", {255}},
+    {"3-3", {3}},
+};
+
+TEST(CommandLine, IdListsRunInTheOrderGivenEachIdOnce) {
+    for (const IdList& c : kIdLists) {
+        const auto ids = ParseIdList(c.text);
+        ASSERT_TRUE(ids.has_value()) << c.text;
+        EXPECT_EQ(*ids, c.ids) << c.text;
+    }
+    for (const char* bad : {"", ",", "1,", "-3", "3-", "1-256", "a", "2-1", "1 -3", "0"}) {
+        EXPECT_FALSE(ParseIdList(bad).has_value()) << bad;
+    }
+}
+
+TEST(CommandLine, EachIdGetsItsFileName) {
+    EXPECT_EQ(FileForId("line/{id}.dat", 12), "line/12.dat");
+    EXPECT_EQ(FileForId("{id}-{id}.json", 3), "3-3.json");
+    EXPECT_EQ(FileForId("same.dat", 4), "same.dat");
+    const ParsedCommandLine parsed = ParseCommandLine({"save-steps", "s{id}.dat", "--ids", "1-3"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.ids, (std::vector<int>{1, 2, 3}));
+}
+
 TEST(CommandLine, HelpNeedsNoArgumentsAndSkipsTheirChecks) {
     const ParsedCommandLine parsed = ParseCommandLine({"load-steps", "--help"});
     EXPECT_EQ(parsed.error, "");
@@ -123,7 +164,18 @@ TEST(CommandLine, HelpNeedsNoArgumentsAndSkipsTheirChecks) {
 constexpr Command kCommands[] = {
     Command::kPorts,     Command::kSearch,    Command::kInfo,    Command::kDump,
     Command::kSaveSteps, Command::kLoadSteps, Command::kMonitor, Command::kStrings,
+    Command::kBackup,    Command::kRestore,
 };
+
+// The commands that only read from a controller, and those that run on each ID of a list.
+bool ReadsOnly(Command c) {
+    return c == Command::kInfo || c == Command::kDump || c == Command::kSaveSteps ||
+           c == Command::kMonitor || c == Command::kBackup;
+}
+bool RunsPerId(Command c) {
+    return c == Command::kInfo || c == Command::kDump || c == Command::kSaveSteps ||
+           c == Command::kLoadSteps || c == Command::kBackup || c == Command::kRestore;
+}
 
 TEST(Help, EveryCommandListsTheExitStatusesAndOnlyItsOptions) {
     for (Command c : kCommands) {
@@ -134,7 +186,9 @@ TEST(Help, EveryCommandListsTheExitStatusesAndOnlyItsOptions) {
             EXPECT_NE(help.find(status), std::string::npos) << status;
         }
         EXPECT_EQ(help.find("--port") != std::string::npos, UsesPort(c));
-        EXPECT_EQ(help.find("--json") != std::string::npos, c == Command::kDump);
+        EXPECT_NE(help.find("--json"), std::string::npos);
+        EXPECT_EQ(help.find("--passive") != std::string::npos, ReadsOnly(c));
+        EXPECT_EQ(help.find("--ids") != std::string::npos, RunsPerId(c));
     }
 }
 

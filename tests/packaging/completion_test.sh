@@ -52,10 +52,10 @@ complete_line() {
     fi
 }
 
-complete_line "tavro-cli " "--help dump info load-steps monitor ports save-steps search strings"
+complete_line "tavro-cli " "--help backup dump info load-steps monitor ports restore save-steps search strings"
 complete_line "tavro-cli s" "save-steps search strings"
-complete_line "tavro-cli search --" "--baud --from --help --port --quick --to --trace"
-complete_line "tavro-cli ports --" "--help --trace"
+complete_line "tavro-cli search --" "--baud --from --help --json --port --quick --to --trace"
+complete_line "tavro-cli ports --" "--help --json --trace"
 complete_line "tavro-cli load-steps x.dat --d" "--detail"
 complete_line "tavro-cli info --baud " "19200 2400 38400 57600 9600"
 complete_line "tavro-cli info --baud 5" "57600"

@@ -27,8 +27,8 @@ class DetailHarness : public StandInMain, public DetailHost {
         : StandInMain(options, language),
           owned(factory.Create(kTemplateDetailDialog, nullptr, ui::FormKind::kModeless)),
           form(static_cast<FakeForm&>(*owned)) {
-        dialog = std::make_unique<CDlgDtl>(form, ctx, binding,
-                                           CDlgDtl::Services{prompter, chooser, strings}, *this);
+        dialog = std::make_unique<CDlgDtl>(
+            form, ctx, binding, CDlgDtl::Services{prompter, chooser, strings, &factory}, *this);
         prompter.StealFocusFrom(&form);
     }
 

@@ -33,7 +33,8 @@ class StepPageHarness : public StandInMain, public StepPageHost, public BrowserH
           pageForm(static_cast<FakeForm&>(*pageOwned)),
           browserForm(static_cast<FakeForm&>(*browserOwned)) {
         page = std::make_unique<CPageStp>(pageForm, ctx, binding,
-                                          CPageStp::Services{prompter, chooser, strings}, *this);
+                                          CPageStp::Services{prompter, chooser, strings, &factory},
+                                          *this);
         browser = std::make_unique<CDlgRef>(browserForm, ctx, strings, *this);
         prompter.StealFocusFrom(&pageForm);
         ExcuseKnownMisuse(factory, ctx.status);
@@ -108,6 +109,8 @@ class StepPageHarness : public StandInMain, public StepPageHost, public BrowserH
         linkStates.push_back(state);
         ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateStepPage, pageForm, state,
                                      ctx.status.controlType);
+        ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::AddedPageRows(), kTemplateStepPage, pageForm,
+                                     state, ctx.status.controlType);
         // The pages are built after the connection.
         if (state != kLinkBusy && built) {
             page->Refresh();

@@ -1,0 +1,153 @@
+#include "stepdata/CDlgCmp.h"
+
+#include <utility>
+
+#include "stepdata/ParameterCatalog.h"
+
+namespace tavro {
+
+namespace {
+
+constexpr int IDS_COLUMN_WHERE = 2303;
+constexpr int IDS_COLUMN_FIELD = 2304;
+constexpr int IDS_COLUMN_CONTROLLER = 2305;
+constexpr int IDS_COLUMN_FILE = 2306;
+constexpr int IDS_COLUMN_FIRST_FILE = 2307;
+constexpr int IDS_COLUMN_SECOND_FILE = 2308;
+constexpr int IDS_WRITE = 2309;
+constexpr int IDS_CLOSE = 2310;
+constexpr int IDS_SELECT_ALL = 2311;
+constexpr int IDS_SELECT_NONE = 2312;
+constexpr int IDS_SAME_AS_CONTROLLER = 2315;
+constexpr int IDS_SAME_FILES = 2316;
+constexpr int IDS_DIFFER_WRITABLE = 2317;
+constexpr int IDS_DIFFER = 2318;
+constexpr int IDS_NOTHING_CHECKED = 2324;
+constexpr int IDS_NONE = 2326;
+
+struct Column {
+    int width;
+    ui::Align align;
+};
+
+constexpr Column kColumns[] = {
+    {80, ui::Align::kLeft},
+    {180, ui::Align::kLeft},
+    {110, ui::Align::kRight},
+    {110, ui::Align::kRight},
+};
+
+}  // namespace
+
+CDlgCmp::CDlgCmp(const ui::DialogServices& services, Comparison comparison)
+    : services_(services), comparison_(std::move(comparison)) {}
+
+CDlgCmp::~CDlgCmp() {
+    if (form_) {
+        form_->SetListener(nullptr);
+    }
+}
+
+int CDlgCmp::DoModal(ui::Form* parent) {
+    form_ = services_.forms.Create(kTemplate, parent, ui::FormKind::kModal);
+    if (!form_) {
+        return ui::kIdCancel;
+    }
+    form_->SetListener(this);
+    Fill();
+    const int result = form_->RunModal();
+    form_->SetListener(nullptr);
+    form_.reset();
+    return result == kIdWrite ? kIdWrite : ui::kIdCancel;
+}
+
+void CDlgCmp::Fill() {
+    ui::Form& f = *form_;
+    const StringTable& strings = services_.strings;
+    const bool writable = comparison_.withController;
+    f.SetTitle(Text(IDS_TITLE));
+    f.SetText(IDC_FILES, comparison_.files);
+    f.SetText(IDC_WRITE, Text(IDS_WRITE));
+    f.SetText(IDC_CLOSE, Text(IDS_CLOSE));
+    f.SetText(IDC_SELECT_ALL, Text(IDS_SELECT_ALL));
+    f.SetText(IDC_SELECT_NONE, Text(IDS_SELECT_NONE));
+    const int count = static_cast<int>(comparison_.rows.size());
+    if (count == 0) {
+        f.SetText(IDC_SUMMARY, Text(writable ? IDS_SAME_AS_CONTROLLER : IDS_SAME_FILES));
+    } else {
+        f.SetText(IDC_SUMMARY, strings.Format(writable ? IDS_DIFFER_WRITABLE : IDS_DIFFER, count));
+    }
+    for (const ui::ControlId id : {IDC_WRITE, IDC_SELECT_ALL, IDC_SELECT_NONE}) {
+        f.SetVisible(id, writable);
+        f.SetEnabled(id, writable && count > 0);
+    }
+
+    const int headings[] = {IDS_COLUMN_WHERE, IDS_COLUMN_FIELD,
+                            writable ? IDS_COLUMN_CONTROLLER : IDS_COLUMN_FIRST_FILE,
+                            writable ? IDS_COLUMN_FILE : IDS_COLUMN_SECOND_FILE};
+    f.ListClearRows(IDC_LIST);
+    f.ListClearColumns(IDC_LIST);
+    for (std::size_t c = 0; c < std::size(kColumns); ++c) {
+        f.ListAddColumn(IDC_LIST, {kColumns[c].width, Text(headings[c]), kColumns[c].align});
+    }
+    f.ListSetCheckBoxes(IDC_LIST, writable);
+    const std::string missing = Text(IDS_NONE);
+    for (const CompareRow& row : comparison_.rows) {
+        const int r = f.ListInsertRow(IDC_LIST, -1);
+        f.ListSetCell(IDC_LIST, r, 0,
+                      ParameterWhere(row.group, row.parameter, comparison_.controlType, strings));
+        f.ListSetCell(IDC_LIST, r, 1, ParameterCaption(row.group, row.parameter, strings));
+        f.ListSetCell(IDC_LIST, r, 2, CompareSideText(row, row.left, missing, strings));
+        f.ListSetCell(IDC_LIST, r, 3, CompareSideText(row, row.right, missing, strings));
+    }
+    if (count > 0) {
+        f.ListSelectRow(IDC_LIST, 0);
+    }
+    f.SetFocus(IDC_LIST);
+}
+
+void CDlgCmp::CheckAll(bool checked) {
+    for (int r = 0; r < form_->ListRowCount(IDC_LIST); ++r) {
+        form_->ListSetRowChecked(IDC_LIST, r, checked);
+    }
+}
+
+void CDlgCmp::Write() {
+    chosen_.clear();
+    for (int r = 0; r < form_->ListRowCount(IDC_LIST); ++r) {
+        const auto row = static_cast<std::size_t>(r);
+        if (row < comparison_.rows.size() && form_->ListIsRowChecked(IDC_LIST, r) &&
+            comparison_.rows[row].right) {
+            chosen_.push_back(comparison_.rows[row]);
+        }
+    }
+    if (chosen_.empty()) {
+        services_.Warn(IDS_NOTHING_CHECKED);
+        return;
+    }
+    form_->EndModal(kIdWrite);
+}
+
+void CDlgCmp::OnClicked(ui::ControlId id) {
+    switch (id) {
+        case IDC_SELECT_ALL:
+            CheckAll(true);
+            break;
+        case IDC_SELECT_NONE:
+            CheckAll(false);
+            break;
+        case IDC_WRITE:
+            if (comparison_.withController) {
+                Write();
+            }
+            break;
+        case IDC_CLOSE:
+        case ui::kIdCancel:
+            form_->EndModal(ui::kIdCancel);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace tavro
