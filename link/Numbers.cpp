@@ -73,6 +73,13 @@ int Atoi(std::string_view text) {
     return static_cast<int>(value);
 }
 
+float FloatOrZero(double v) {
+    if (!std::isfinite(v) || std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
+        return 0.0F;
+    }
+    return static_cast<float>(v);
+}
+
 int TruncToInt(double v) {
     if (std::isnan(v)) {
         return 0;
