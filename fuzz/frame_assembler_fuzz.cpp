@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FrameAssembler b([&](std::string_view f) { chunked.emplace_back(f); });
     std::size_t pos = 0;
     for (std::size_t k = 0; pos < stream.size(); ++k) {
-        const std::size_t n = lengths.empty() ? 1 : lengths[k % lengths.size()];
+        const std::size_t n = lengths.empty() ? 1 : 1 + lengths[k % lengths.size()];
         const std::string_view piece = stream.substr(pos, n);
         if (piece.size() == 1) {
             b.Feed(piece[0]);

@@ -24,7 +24,7 @@ std::string CString(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
 }
 
-bool HexOrSpecial(const std::string& s) {
+bool Hexadecimal(const std::string& s) {
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) {
         ++i;
@@ -36,10 +36,33 @@ bool HexOrSpecial(const std::string& s) {
     return i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X');
 }
 
+// An exponent of more than six digits: the C library's strtod gets some of these wrong
+// (1e-40000000000000 with hundreds of mantissa digits reads as infinity).
+bool HugeExponent(const std::string& s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != 'e' && s[i] != 'E') {
+            continue;
+        }
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
+            ++j;
+        }
+        std::size_t digits = 0;
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
+            ++digits;
+            ++j;
+        }
+        if (digits > 6) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CheckAtof(std::string_view text) {
     const double v = Atof(text);
     const std::string c = CString(text);
-    if (HexOrSpecial(c)) {
+    if (Hexadecimal(c) || HugeExponent(c)) {
         return;
     }
     errno = 0;

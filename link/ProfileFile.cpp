@@ -62,8 +62,11 @@ Lines SplitLines(std::string_view content) {
         }
     }
     if (!line.empty()) {
+        // A last line cut after its CR ends like the others, so that the file is written
+        // back with the line ends it had, and writing it again changes nothing.
         if (line.back() == '\r') {
             line.pop_back();
+            result.crlf = true;
         }
         result.lines.push_back(line);
     }
