@@ -12,15 +12,15 @@
 // time-out, and a second copy of a command's reply is let onto the line only while no command
 // and no hold is on it. A copy that comes while a later command of the same code and ID waits
 // looks exactly like that command's reply.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
-#include <functional>
 #include <optional>
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -193,7 +193,8 @@ class FaultyLine : public Transport {
         std::string body = BodyOf(frame);
         if (in_.Flag()) {
             const int id = ParseHexField(body.substr(0, 2));
-            body.replace(0, 2, Format("%02X", static_cast<unsigned>((id + 1 + in_.Below(254)) % 256)));
+            body.replace(0, 2,
+                         Format("%02X", static_cast<unsigned>((id + 1 + in_.Below(254)) % 256)));
         } else {
             std::string_view code = kOtherCodes[in_.Below(8)];
             if (code == body.substr(2, 2)) {
@@ -221,12 +222,13 @@ class FaultyLine : public Transport {
     // A second copy, let onto the line only where it cannot be taken for a command's reply.
     void Duplicate(std::string frame, std::int64_t gapMs) {
         const bool monitor = frame.size() > 5 && frame.substr(3, 2) == cmd::kCodeMonitor;
-        Schedule(lastDeliveryMs_ - loop_.NowMs() + gapMs, [this, monitor, frame = std::move(frame)] {
-            const TrxState& t = ctx_.trx;
-            if (monitor || (t.line.kind == LineState::Kind::kFree && !t.late.holding)) {
-                Hand(frame);
-            }
-        });
+        Schedule(lastDeliveryMs_ - loop_.NowMs() + gapMs,
+                 [this, monitor, frame = std::move(frame)] {
+                     const TrxState& t = ctx_.trx;
+                     if (monitor || (t.line.kind == LineState::Kind::kFree && !t.late.holding)) {
+                         Hand(frame);
+                     }
+                 });
     }
 
     void Schedule(std::int64_t ms, std::function<void()> task) {
@@ -281,8 +283,8 @@ std::vector<sim::PresetParameter> DistinctValues() {
     std::vector<sim::PresetParameter> presets;
     for (int g = 0; g < ParameterImage::kGroupCount; ++g) {
         for (int p = 0; p < ParameterImage::CellCount(g); ++p) {
-            const bool identity = g == 0 && (p == 0 || p == 1 || p == 3 || p == 12 || p == 22 ||
-                                             p == 24);
+            const bool identity =
+                g == 0 && (p == 0 || p == 1 || p == 3 || p == 12 || p == 22 || p == 24);
             if (!identity) {
                 presets.push_back({g, p, static_cast<float>(g * 100 + p) + 0.25F});
             }
@@ -358,9 +360,7 @@ RunResult RunUpload(const Setup& s, fuzz::ByteReader& in) {
     bool alarmStarted = false;
     CTrxData(ctx).Run(s.op, 0, 0);
     std::size_t events = 0;
-    auto ended = [&] {
-        return ctx.trx.currentOp == OP_IDLE && ctx.status.linkState != kLinkBusy;
-    };
+    auto ended = [&] { return ctx.trx.currentOp == OP_IDLE && ctx.status.linkState != kLinkBusy; };
     while (!ended()) {
         TAVRO_FUZZ_CHECK(loop.NowMs() < kLimitMs);
         TAVRO_FUZZ_CHECK(++events < kMaxEvents);

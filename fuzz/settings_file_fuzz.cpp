@@ -16,8 +16,8 @@ namespace {
 
 using tavro::ProfileFile;
 
-constexpr std::array<const char*, 7> kKeys = {"COM",      "BAUDRATE", "AUTO",    "SLV_AUTO",
-                                              "SLV_ST",   "SLV_ED",   "PORT"};
+constexpr std::array<const char*, 7> kKeys = {"COM",    "BAUDRATE", "AUTO", "SLV_AUTO",
+                                              "SLV_ST", "SLV_ED",   "PORT"};
 constexpr std::array<const char*, 3> kSections = {"SERIAL", "serial", "OTHER"};
 
 bool SameKey(const std::string& a, const std::string& b) {

@@ -74,7 +74,8 @@ int Atoi(std::string_view text) {
 }
 
 float FloatOrZero(double v) {
-    if (!std::isfinite(v) || std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
+    if (!std::isfinite(v) ||
+        std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
         return 0.0F;
     }
     return static_cast<float>(v);

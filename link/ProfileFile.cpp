@@ -155,8 +155,7 @@ std::optional<std::string> ProfileFile::GetString(const std::string& section,
     return Lookup(*content, section, key);
 }
 
-std::optional<std::string> ProfileFile::Lookup(std::string_view content,
-                                               const std::string& section,
+std::optional<std::string> ProfileFile::Lookup(std::string_view content, const std::string& section,
                                                const std::string& key) {
     const Lines file = SplitLines(content);
     bool inSection = false;

@@ -47,10 +47,9 @@ bool ParsePercent(std::string_view text, double& out) {
         return false;
     }
     double v = 0.0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), v,
-                                     std::chars_format::fixed);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size() || !(v > 0.0) ||
-        v > 100.0) {
+    const auto res =
+        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size() || !(v > 0.0) || v > 100.0) {
         return false;
     }
     out = v;

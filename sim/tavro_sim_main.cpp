@@ -120,8 +120,7 @@ void Apply(const ControlCommand& c, SimBus& bus, tavro::PollLoop& loop) {
                 std::printf("memory %d\n", ctl.Id());
                 for (int g = 0; g < tavro::ParameterImage::kGroupCount; ++g) {
                     for (int p = 0; p < tavro::ParameterImage::CellCount(g); ++p) {
-                        std::printf("%d/%d=%.9g\n", g, p,
-                                    static_cast<double>(ctl.Parameter(g, p)));
+                        std::printf("%d/%d=%.9g\n", g, p, static_cast<double>(ctl.Parameter(g, p)));
                     }
                 }
                 std::printf("end\n");

@@ -169,7 +169,7 @@ TEST_F(Faults, CombinedFaultsApplyTogether) {
 
 TEST_F(Faults, ChancesHitTheirShareAndNeverTheSameRequest) {
     constexpr FaultKind kChanceKinds[] = {FaultKind::kLostReply, FaultKind::kCorruptChecksum,
-                                    FaultKind::kWrongId};
+                                          FaultKind::kWrongId};
     std::vector<FaultPlan::Handle> handles;
     for (FaultKind kind : kChanceKinds) {
         Fault f{kind, kUnlimited};
@@ -219,10 +219,10 @@ struct ChanceCase {
 };
 
 constexpr ChanceCase kChances[] = {
-    {"lost-reply:*,chance=1", true, 1.0},   {"delay:*,chance=0.5,ms=300", true, 0.5},
-    {"noise,chance=100", true, 100.0},      {"noise,chance=0", false, 0.0},
-    {"noise,chance=100.5", false, 0.0},     {"noise,chance=-1", false, 0.0},
-    {"noise,chance=1%", false, 0.0},        {"noise,chance=", false, 0.0},
+    {"lost-reply:*,chance=1", true, 1.0}, {"delay:*,chance=0.5,ms=300", true, 0.5},
+    {"noise,chance=100", true, 100.0},    {"noise,chance=0", false, 0.0},
+    {"noise,chance=100.5", false, 0.0},   {"noise,chance=-1", false, 0.0},
+    {"noise,chance=1%", false, 0.0},      {"noise,chance=", false, 0.0},
 };
 
 TEST(FaultChance, ParsesOrSaysWhy) {

@@ -270,10 +270,9 @@ class SoakLink {
   public:
     SoakLink(PollLoop& loop, const Options& o, int index)
         : loop_(loop), dir_(MakeTempDir()), ctx_(loop, dir_ + "/config") {
-        std::vector<std::string> args = {"--id",    "1",
-                                         "--baud",  std::to_string(kBaud),
-                                         "--control", "--quiet",
-                                         "--seed",  std::to_string(o.seed + index)};
+        std::vector<std::string> args = {
+            "--id",      "1",       "--baud", std::to_string(kBaud),
+            "--control", "--quiet", "--seed", std::to_string(o.seed + index)};
         for (const auto& [name, words] : kFaults) {
             args.push_back("--fault");
             std::string f = std::string(name) + ":*,chance=" + Format("%g", o.chance);
@@ -290,7 +289,8 @@ class SoakLink {
 
     // Reads the simulator's memory and opens the port; false with a reason on stderr.
     bool Start() {
-        const std::optional<std::string> path = sim_->Running() ? sim_->Line(kStartMs) : std::nullopt;
+        const std::optional<std::string> path =
+            sim_->Running() ? sim_->Line(kStartMs) : std::nullopt;
         if (!path || path->empty()) {
             std::fprintf(stderr, "tavro-soak: the simulator did not start\n");
             return false;
@@ -381,8 +381,8 @@ class SoakLink {
                     ++t.wrong;
                     std::fprintf(stderr, "tavro-soak: %d/%d read as %g, the controller holds %g\n",
                                  g, p,
-                                 static_cast<double>(ctx_.image.GetCell(
-                                     g, p, ParameterImage::kControllerCopy)),
+                                 static_cast<double>(
+                                     ctx_.image.GetCell(g, p, ParameterImage::kControllerCopy)),
                                  static_cast<double>(held));
                 }
             }
