@@ -70,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Chunks: a length byte, a pause byte (tens of ms), then the bytes.
     std::string sent;
     while (!in.Empty()) {
-        const std::string chunk = in.Text(in.Byte());
+        const std::size_t length = in.Byte();
         const int pauseMs = in.Below(256) * 10;
+        const std::string chunk = in.Text(length);
         bus.FromHost(chunk);
         sent += chunk;
         loop.Advance(pauseMs);
