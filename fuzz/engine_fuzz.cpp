@@ -173,7 +173,8 @@ class FaultyLine : public Transport {
         }
     }
 
-    // One byte of the frame becomes another: the checksum always tells.
+    // One byte of the frame becomes another. The checksum tells, or the frame is lost (its
+    // ":", CR or LF), or a checksum digit changed case and nothing changed.
     void Corrupt(std::string& frame) {
         const auto pos = static_cast<std::size_t>(in_.Below(static_cast<int>(frame.size())));
         const auto other = static_cast<char>(1 + in_.Below(255));
