@@ -57,15 +57,15 @@ for t in "${targets[@]}"; do
         echo "no fuzz target $t" >&2
         exit 2
     fi
-    seeds=fuzz/corpus/$t
+    kept=fuzz/corpus/$t
     work=build/fuzz/corpus/$t
     artifacts=build/fuzz/artifacts/$t
-    mkdir -p "$seeds" "$work" "$artifacts"
+    mkdir -p "$kept" "$work" "$artifacts"
     log=build/fuzz/$t.log
     echo "== $t: ${seconds} s"
     status=0
     "$bin" -max_total_time="$seconds" -timeout=25 -print_final_stats=1 \
-        -artifact_prefix="$artifacts/" "$work" "$seeds" >"$log" 2>&1 || status=$?
+        -artifact_prefix="$artifacts/" "$work" "$kept" >"$log" 2>&1 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     if [ "$status" -ne 0 ]; then
@@ -74,11 +74,11 @@ for t in "${targets[@]}"; do
         summary+=("$(printf '%-16s %10s runs %8s exec/s  FAILED, see %s' "$t" "${runs:-?}" "${rate:-?}" "$log")")
         continue
     fi
-    before=$(find "$seeds" -type f | wc -l)
+    before=$(find "$kept" -type f | wc -l)
     # Edges only, not how often each was taken: the replay in the tests stays a matter of
     # seconds.
-    "$bin" -merge=1 -use_counters=0 -timeout=25 "$seeds" "$work" >>"$log" 2>&1
-    after=$(find "$seeds" -type f | wc -l)
+    "$bin" -merge=1 -use_counters=0 -timeout=25 "$kept" "$work" >>"$log" 2>&1
+    after=$(find "$kept" -type f | wc -l)
     summary+=("$(printf '%-16s %10s runs %8s exec/s  %d new corpus entries' "$t" "${runs:-?}" "${rate:-?}" $((after - before)))")
 done
 

@@ -68,8 +68,8 @@ class FaultPlan {
     std::vector<Fault> Hit(std::string_view code, int id);
     // Requests counted by Hit.
     int Requests() const { return requests_; }
-    // The random draws of the chance faults start again from this seed.
-    void Seed(std::uint64_t seed) { random_.seed(seed); }
+    // The random draws of the chance faults start again, from this number.
+    void StartDraws(std::uint64_t start) { random_ = std::mt19937_64(start); }
 
   private:
     // A fault with what it has done so far.

@@ -32,7 +32,7 @@ enum OptionId {
     kOptSet,
     kOptAnySpeed,
     kOptControl,
-    kOptSeed,
+    kOptDraws,
     kOptQuiet,
     kOptVerbose,
     kOptHelp,
@@ -54,7 +54,7 @@ constexpr option kLongOptions[] = {
     {"set", required_argument, nullptr, kOptSet},
     {"any-speed", no_argument, nullptr, kOptAnySpeed},
     {"control", no_argument, nullptr, kOptControl},
-    {"seed", required_argument, nullptr, kOptSeed},
+    {"draws", required_argument, nullptr, kOptDraws},
     {"quiet", no_argument, nullptr, kOptQuiet},
     {"verbose", no_argument, nullptr, kOptVerbose},
     {"help", no_argument, nullptr, kOptHelp},
@@ -272,13 +272,13 @@ CommandLineResult ParseCommandLine(int argc, char* const argv[], SimProgramOptio
             case kOptControl:
                 options.control = true;
                 break;
-            case kOptSeed: {
-                int seed = 0;
-                if (!Integer(arg, 0, 999999999, seed)) {
-                    error = "--seed needs a number";
+            case kOptDraws: {
+                int start = 0;
+                if (!Integer(arg, 0, 999999999, start)) {
+                    error = "--draws needs a number";
                     return CommandLineResult::kError;
                 }
-                options.seed = static_cast<std::uint64_t>(seed);
+                options.draws = static_cast<std::uint64_t>(start);
                 break;
             }
             case kOptQuiet:
@@ -433,7 +433,7 @@ Line:
                      every N-th one; chance: hit P percent of them at random instead
                      (faults with a chance never hit the same request).
                      Example: --fault no-reply:3,code=VE,id=2
-  --seed N           start the random draws of the chance faults from N (default 1)
+  --draws N          start the random draws of the chance faults from N (default 1)
 
 Program:
   --control          read commands from standard input, one per line:

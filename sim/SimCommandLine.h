@@ -19,7 +19,7 @@ struct SimProgramOptions {
     bool control = false;   // read control commands from standard input
     int verbosity = 1;      // 0 quiet, 1 normal, 2 every frame on standard error
     std::vector<Fault> faults;
-    std::uint64_t seed = 1;  // of the chance faults' draws
+    std::uint64_t draws = 1;  // where the chance faults' random draws start
 };
 
 enum class CommandLineResult { kRun, kHelp, kError };

@@ -187,7 +187,7 @@ int main(int argc, char* argv[]) {
     for (const auto& f : options.faults) {
         bus.Faults().Add(f);
     }
-    bus.Faults().Seed(options.seed);
+    bus.Faults().StartDraws(options.draws);
     bus.SetByteTiming(options.byteTiming);
     bus.SetSpeedCheck(!options.anySpeed);
     bus.SetLogLimit(0);

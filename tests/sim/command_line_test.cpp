@@ -31,18 +31,18 @@ TEST(CommandLine, DefaultsMakeOneFactoryController) {
     EXPECT_EQ(o.verbosity, 1);
 }
 
-TEST(CommandLine, SeedStartsTheChanceDraws) {
+TEST(CommandLine, DrawsStartTheChanceFaults) {
     SimProgramOptions o;
     std::string error;
-    EXPECT_EQ(o.seed, 1U);
-    ASSERT_EQ(Parse({"--seed", "42", "--fault", "lost-reply:*,chance=1"}, o, error),
+    EXPECT_EQ(o.draws, 1U);
+    ASSERT_EQ(Parse({"--draws", "42", "--fault", "lost-reply:*,chance=1"}, o, error),
               CommandLineResult::kRun)
         << error;
-    EXPECT_EQ(o.seed, 42U);
+    EXPECT_EQ(o.draws, 42U);
     ASSERT_EQ(o.faults.size(), 1U);
     EXPECT_DOUBLE_EQ(o.faults[0].chance, 1.0);
-    EXPECT_EQ(Parse({"--seed", "x"}, o, error), CommandLineResult::kError);
-    EXPECT_EQ(Parse({"--seed", "-3"}, o, error), CommandLineResult::kError);
+    EXPECT_EQ(Parse({"--draws", "x"}, o, error), CommandLineResult::kError);
+    EXPECT_EQ(Parse({"--draws", "-3"}, o, error), CommandLineResult::kError);
 }
 
 TEST(CommandLine, EveryOptionReachesItsField) {

@@ -191,10 +191,10 @@ TEST_F(Faults, ChancesHitTheirShareAndNeverTheSameRequest) {
     }
 }
 
-TEST_F(Faults, ChancesRepeatWithTheSeed) {
-    auto pattern = [this](std::uint64_t seed) {
+TEST_F(Faults, ChancesRepeatFromTheSameStart) {
+    auto pattern = [this](std::uint64_t start) {
         bus.Faults().Clear();
-        bus.Faults().Seed(seed);
+        bus.Faults().StartDraws(start);
         Fault f{FaultKind::kCorruptChecksum, kUnlimited};
         f.chance = 30.0;
         bus.Faults().Add(f);

@@ -2,7 +2,7 @@
 // line, until a number of transactions has gone out; every value read is checked against
 // what the simulator holds, and the run ends with a table of what happened.
 //
-//   tavro-soak --sim PATH [--transactions N] [--links K] [--chance PERCENT] [--seed S]
+//   tavro-soak --sim PATH [--transactions N] [--links K] [--chance PERCENT] [--draws S]
 
 #include <fcntl.h>
 #include <poll.h>
@@ -62,7 +62,7 @@ struct Options {
     long transactions = 100000;
     int links = 8;
     double chance = 1.0;
-    int seed = 1;
+    int draws = 1;
 };
 
 struct Totals {
@@ -271,8 +271,8 @@ class SoakLink {
     SoakLink(PollLoop& loop, const Options& o, int index)
         : loop_(loop), dir_(MakeTempDir()), ctx_(loop, dir_ + "/config") {
         std::vector<std::string> args = {
-            "--id",      "1",       "--baud", std::to_string(kBaud),
-            "--control", "--quiet", "--seed", std::to_string(o.seed + index)};
+            "--id",      "1",       "--baud",  std::to_string(kBaud),
+            "--control", "--quiet", "--draws", std::to_string(o.draws + index)};
         for (const auto& [name, words] : kFaults) {
             args.push_back("--fault");
             std::string f = std::string(name) + ":*,chance=" + Format("%g", o.chance);
@@ -509,8 +509,8 @@ bool ParseOptions(int argc, char* argv[], Options& o) {
             o.links = std::atoi(v);
         } else if (a == "--chance" && v != nullptr) {
             o.chance = std::atof(v);
-        } else if (a == "--seed" && v != nullptr) {
-            o.seed = std::atoi(v);
+        } else if (a == "--draws" && v != nullptr) {
+            o.draws = std::atoi(v);
         } else {
             return false;
         }
@@ -527,7 +527,7 @@ int main(int argc, char* argv[]) {
     if (!ParseOptions(argc, argv, o)) {
         std::fprintf(stderr,
                      "usage: tavro-soak --sim PATH [--transactions N] [--links K] "
-                     "[--chance PERCENT] [--seed S]\n");
+                     "[--chance PERCENT] [--draws S]\n");
         return 2;
     }
     ::signal(SIGPIPE, SIG_IGN);
