@@ -84,7 +84,7 @@ float CStatusFlg::GetPosition(int clamp) const {
 }
 
 void CStatusFlg::SetVersionFromText(std::string_view text) {
-    s_.controllerVersion = static_cast<float>(Atof(text));
+    s_.controllerVersion = FloatOrZero(Atof(text));
 }
 
 }  // namespace tavro

@@ -66,7 +66,7 @@ class CStatusFlg {
     void SetOffline() { s_.linkState = kLinkNoController; }
     // currentPosition; with clamp, limited to 0 .. stroke[0].
     float GetPosition(int clamp) const;
-    // controllerVersion = decimal value of the text (atof).
+    // controllerVersion = decimal value of the text (atof); 0 when a float cannot hold it.
     void SetVersionFromText(std::string_view text);
 
     static float ThrustLimitForStroke(int stroke);

@@ -1,5 +1,6 @@
 #include "link/Numbers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <climits>
@@ -9,6 +10,55 @@
 #include <limits>
 
 namespace tavro {
+
+namespace {
+
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A decimal number a double cannot hold: whether it is too large rather than too small, from
+// the place of its first significant digit and its exponent (the text after it is not part
+// of it).
+bool TooLarge(std::string_view n) {
+    std::size_t i = 0;
+    long long integerDigits = 0;  // significant digits before the point
+    long long leadingZeros = 0;   // zeros after the point before the first significant digit
+    bool significant = false;
+    for (; i < n.size() && Digit(n[i]); ++i) {
+        if (n[i] != '0' || significant) {
+            significant = true;
+            ++integerDigits;
+        }
+    }
+    if (i < n.size() && n[i] == '.') {
+        for (++i; i < n.size() && Digit(n[i]); ++i) {
+            if (!significant) {
+                significant = n[i] != '0';
+                leadingZeros += significant ? 0 : 1;
+            }
+        }
+    }
+    constexpr long long kExponentCap = 1000000000LL;
+    long long exponent = 0;
+    if (i < n.size() && (n[i] == 'e' || n[i] == 'E')) {
+        ++i;
+        const bool negative = i < n.size() && n[i] == '-';
+        if (i < n.size() && (n[i] == '+' || n[i] == '-')) {
+            ++i;
+        }
+        for (; i < n.size() && Digit(n[i]); ++i) {
+            exponent = std::min(exponent * 10 + (n[i] - '0'), kExponentCap);
+        }
+        if (negative) {
+            exponent = -exponent;
+        }
+    }
+    const long long place = integerDigits > 0 ? integerDigits - 1 : -leadingZeros - 1;
+    return place + exponent >= 0;
+}
+
+}  // namespace
 
 double Atof(std::string_view text) {
     std::size_t i = 0;
@@ -30,13 +80,9 @@ double Atof(std::string_view text) {
     const char* end = text.data() + text.size();
     const auto res = std::from_chars(begin, end, value, std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range) {
-        // Distinguish overflow from underflow by the exponent's size in the text.
-        std::size_t j = i;
-        while (j < text.size() && text[j] != 'e' && text[j] != 'E') {
-            ++j;
-        }
-        const bool tiny = j + 1 < text.size() && text[j + 1] == '-';
-        value = tiny ? 0.0 : HUGE_VAL;
+        value = TooLarge(std::string_view(begin, static_cast<std::size_t>(res.ptr - begin)))
+                    ? HUGE_VAL
+                    : 0.0;
     } else if (res.ec != std::errc()) {
         return 0.0;
     }
@@ -71,6 +117,14 @@ int Atoi(std::string_view text) {
         return INT_MIN;
     }
     return static_cast<int>(value);
+}
+
+float FloatOrZero(double v) {
+    if (!std::isfinite(v) ||
+        std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
+        return 0.0F;
+    }
+    return static_cast<float>(v);
 }
 
 int TruncToInt(double v) {

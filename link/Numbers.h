@@ -15,6 +15,10 @@ double Atof(std::string_view text);
 // atoi with saturation at the int range instead of undefined behaviour.
 int Atoi(std::string_view text);
 
+// A decimal value as a 32-bit float; 0 for what a float cannot hold (overflow, infinity,
+// NaN), rather than a value nothing downstream can use.
+float FloatOrZero(double v);
+
 // Truncation toward zero with saturation; NaN gives 0.
 int TruncToInt(double v);
 std::int64_t TruncToInt64(double v);

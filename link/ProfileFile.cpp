@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace tavro {
@@ -44,27 +44,12 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 struct Lines {
     std::vector<std::string> lines;  // without line ends
     bool crlf = false;
-    bool ok = false;
 };
 
-Lines ReadLines(const std::string& path) {
+Lines SplitLines(std::string_view content) {
     Lines result;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return result;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxFileSize) {
-        return result;
-    }
-    in.seekg(0, std::ios::beg);
-    std::string content(static_cast<std::size_t>(size), '\0');
-    in.read(content.data(), static_cast<std::streamsize>(size));
-    result.ok = true;
     std::string line;
-    for (std::size_t i = 0; i < content.size(); ++i) {
-        const char c = content[i];
+    for (const char c : content) {
         if (c == '\n') {
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();
@@ -77,12 +62,32 @@ Lines ReadLines(const std::string& path) {
         }
     }
     if (!line.empty()) {
+        // A last line cut after its CR ends like the others, so that the file is written
+        // back with the line ends it had, and writing it again changes nothing.
         if (line.back() == '\r') {
             line.pop_back();
+            result.crlf = true;
         }
         result.lines.push_back(line);
     }
     return result;
+}
+
+// The file's text; nullopt when it is missing, unreadable or far too large to be ours.
+std::optional<std::string> ReadContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > kMaxFileSize) {
+        return std::nullopt;
+    }
+    in.seekg(0, std::ios::beg);
+    std::string content(static_cast<std::size_t>(size), '\0');
+    in.read(content.data(), static_cast<std::streamsize>(size));
+    return content;
 }
 
 // "[name]" gives name; anything else gives nullopt.
@@ -143,10 +148,16 @@ int ProfileFile::LeadingInt(const std::string& text) {
 
 std::optional<std::string> ProfileFile::GetString(const std::string& section,
                                                   const std::string& key) const {
-    const Lines file = ReadLines(path_);
-    if (!file.ok) {
+    const std::optional<std::string> content = ReadContent(path_);
+    if (!content) {
         return std::nullopt;
     }
+    return Lookup(*content, section, key);
+}
+
+std::optional<std::string> ProfileFile::Lookup(std::string_view content, const std::string& section,
+                                               const std::string& key) {
+    const Lines file = SplitLines(content);
     bool inSection = false;
     for (const std::string& line : file.lines) {
         if (auto name = SectionName(line)) {
@@ -170,9 +181,9 @@ int ProfileFile::GetInt(const std::string& section, const std::string& key, int 
     return LeadingInt(*value);
 }
 
-bool ProfileFile::WriteString(const std::string& section, const std::string& key,
-                              const std::string& value) {
-    Lines file = ReadLines(path_);
+std::string ProfileFile::Replace(std::string_view content, const std::string& section,
+                                 const std::string& key, const std::string& value) {
+    Lines file = SplitLines(content);
     std::vector<std::string>& lines = file.lines;
     const std::string entry = key + "=" + value;
 
@@ -225,6 +236,13 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
         out += l;
         out += eol;
     }
+    return out;
+}
+
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value) {
+    const std::string out =
+        Replace(ReadContent(path_).value_or(std::string()), section, key, value);
     const std::string tmp = path_ + ".tmp" + std::to_string(::getpid());
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);

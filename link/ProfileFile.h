@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tavro {
 
@@ -27,6 +28,12 @@ class ProfileFile {
     bool WriteInt(const std::string& section, const std::string& key, int value) {
         return WriteString(section, key, std::to_string(value));
     }
+
+    // The same on a file's text: the value of the key, and the text with the key set.
+    static std::optional<std::string> Lookup(std::string_view content, const std::string& section,
+                                             const std::string& key);
+    static std::string Replace(std::string_view content, const std::string& section,
+                               const std::string& key, const std::string& value);
 
     // Leading-integer semantics on their own, for tests and other readers.
     static int LeadingInt(const std::string& text);

@@ -1,8 +1,6 @@
 // The four transfer engines: tables and block lists between the controller and the image.
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "link/CEepData.h"
 #include "link/CStatusFlg.h"
@@ -14,15 +12,10 @@ namespace tavro {
 
 namespace {
 
-// A reply text as the image's 32-bit float. What does not parse is 0, and so is what a float
-// cannot hold (overflow, infinity, NaN), rather than a value no view or download can use.
+// A reply text as the image's 32-bit float; what does not parse, or what a float cannot hold,
+// is 0.
 float StoredValue(std::string_view text) {
-    const double v = Atof(text);
-    if (!std::isfinite(v) ||
-        std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
-        return 0.0F;
-    }
-    return static_cast<float>(v);
+    return FloatOrZero(Atof(text));
 }
 
 int SlotOfReply(const CommandTable& table, int step, int repeats) {

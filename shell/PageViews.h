@@ -65,7 +65,10 @@ class StepPageView : public PageView {
     // Any step row whose edit copy differs from its controller copy.
     virtual bool HasStepChanges() { return false; }
     // The texts of the step list, for the browser.
-    virtual StepListTexts ListTexts() { return {}; }
+    virtual StepListTexts ListTexts() {
+        StepListTexts none;
+        return none;
+    }
 };
 
 // Page 3, Monitor/Test.

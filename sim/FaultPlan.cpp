@@ -41,6 +41,21 @@ bool ParseNumber(std::string_view text, long long& out) {
     return true;
 }
 
+// A share in percent, above 0 and at most 100, as decimal text.
+bool ParsePercent(std::string_view text, double& out) {
+    if (text.empty() || text.size() > 12) {
+        return false;
+    }
+    double v = 0.0;
+    const auto res =
+        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size() || !(v > 0.0) || v > 100.0) {
+        return false;
+    }
+    out = v;
+    return true;
+}
+
 }  // namespace
 
 FaultPlan::Handle FaultPlan::Add(const Fault& fault) {
@@ -71,9 +86,15 @@ int FaultPlan::TotalInjected(FaultKind kind) const {
 }
 
 std::vector<Fault> FaultPlan::Hit(std::string_view code, int id) {
+    ++requests_;
     std::vector<Fault> hits;
+    bool drawn = false;
+    double draw = 0.0;
+    double slice = 0.0;  // where the next chance fault's slice begins
     for (Entry& e : entries_) {
         const Fault& f = e.fault;
+        const double lo = slice;
+        slice += f.chance > 0.0 ? f.chance : 0.0;
         if ((!f.code.empty() && f.code != code) || (f.id != 0 && f.id != id)) {
             continue;
         }
@@ -81,9 +102,22 @@ std::vector<Fault> FaultPlan::Hit(std::string_view code, int id) {
         if (f.count != kUnlimited && e.injected >= f.count) {
             continue;
         }
-        const int every = f.every > 0 ? f.every : 1;
-        if (n < f.skip || (n - f.skip) % every != 0) {
+        if (n < f.skip) {
             continue;
+        }
+        if (f.chance > 0.0) {
+            if (!drawn) {
+                draw = std::uniform_real_distribution<double>(0.0, 100.0)(random_);
+                drawn = true;
+            }
+            if (draw < lo || draw >= lo + f.chance) {
+                continue;
+            }
+        } else {
+            const int every = f.every > 0 ? f.every : 1;
+            if ((n - f.skip) % every != 0) {
+                continue;
+            }
         }
         ++e.injected;
         hits.push_back(f);
@@ -155,6 +189,7 @@ std::optional<Fault> ParseFault(std::string_view text, std::string& error) {
             fault.every = static_cast<int>(n);
         } else if (key == "ms" && ParseNumber(value, n)) {
             fault.delayMs = n;
+        } else if (key == "chance" && ParsePercent(value, fault.chance)) {
         } else {
             error = "bad fault option \"" + std::string(item) + "\"";
             return std::nullopt;

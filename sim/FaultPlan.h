@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,10 @@ struct Fault {
     int skip = 0;               // matching requests that pass untouched first
     int every = 1;              // after those, every n-th matching request is hit
     std::int64_t delayMs = 50;  // kExtraDelay: added delay; kLateDuplicate: gap to the copy
+    // Percent; above 0 the fault hits that share of the matching requests at random instead of
+    // every n-th one. Each such fault has its own slice of one draw per request, so two of
+    // them never hit the same request.
+    double chance = 0.0;
 };
 
 // The faults of one line, each with counters so that a test can check what was injected.
@@ -61,6 +66,10 @@ class FaultPlan {
     // Counts a request that a controller is about to answer and returns the faults that hit
     // it, in the order they were added.
     std::vector<Fault> Hit(std::string_view code, int id);
+    // Requests counted by Hit.
+    int Requests() const { return requests_; }
+    // The random draws of the chance faults start again, from this number.
+    void StartDraws(std::uint64_t start) { random_ = std::mt19937_64(start); }
 
   private:
     // A fault with what it has done so far.
@@ -70,13 +79,16 @@ class FaultPlan {
         int injected = 0;
     };
     std::vector<Entry> entries_;
+    int requests_ = 0;
+    std::mt19937_64 random_{1};
 };
 
 std::string_view FaultKindName(FaultKind kind);
 std::optional<FaultKind> FaultKindFromName(std::string_view name);
 
-// "KIND[:COUNT][,code=XX][,id=N][,skip=N][,every=N][,ms=N]" with COUNT a number or "*";
-// for example "no-reply:3,code=VE,id=2". nullopt with a one-line reason on error.
+// "KIND[:COUNT][,code=XX][,id=N][,skip=N][,every=N][,ms=N][,chance=PERCENT]" with COUNT a
+// number or "*"; for example "no-reply:3,code=VE,id=2". nullopt with a one-line reason on
+// error.
 std::optional<Fault> ParseFault(std::string_view text, std::string& error);
 
 }  // namespace tavro::sim

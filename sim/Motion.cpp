@@ -9,6 +9,8 @@ namespace {
 
 // mm/s^2 in µm/ms^2.
 constexpr double kAccelUnit = 0.001;
+// About 30000 years: beyond it a move is not followed to its end.
+constexpr double kLongestMoveMs = 1e15;
 
 }  // namespace
 
@@ -19,7 +21,9 @@ Motion::~Motion() {
 }
 
 void Motion::Arm(double ms, Done done) {
-    const auto delay = static_cast<std::int64_t>(std::ceil(ms));
+    // A step at a speed of 1e-18 mm/s takes longer than any clock counts; it never arrives.
+    const double bounded = ms < kLongestMoveMs ? std::ceil(ms) : kLongestMoveMs;
+    const auto delay = static_cast<std::int64_t>(bounded > 0.0 ? bounded : 0.0);
     timer_ = loop_.StartTimer(delay, false, [this, done = std::move(done)] {
         timer_ = 0;
         rest_ = move_.to;

@@ -32,6 +32,7 @@ enum OptionId {
     kOptSet,
     kOptAnySpeed,
     kOptControl,
+    kOptDraws,
     kOptQuiet,
     kOptVerbose,
     kOptHelp,
@@ -53,6 +54,7 @@ constexpr option kLongOptions[] = {
     {"set", required_argument, nullptr, kOptSet},
     {"any-speed", no_argument, nullptr, kOptAnySpeed},
     {"control", no_argument, nullptr, kOptControl},
+    {"draws", required_argument, nullptr, kOptDraws},
     {"quiet", no_argument, nullptr, kOptQuiet},
     {"verbose", no_argument, nullptr, kOptVerbose},
     {"help", no_argument, nullptr, kOptHelp},
@@ -270,6 +272,15 @@ CommandLineResult ParseCommandLine(int argc, char* const argv[], SimProgramOptio
             case kOptControl:
                 options.control = true;
                 break;
+            case kOptDraws: {
+                int start = 0;
+                if (!Integer(arg, 0, 999999999, start)) {
+                    error = "--draws needs a number";
+                    return CommandLineResult::kError;
+                }
+                options.draws = static_cast<std::uint64_t>(start);
+                break;
+            }
             case kOptQuiet:
                 options.verbosity = 0;
                 break;
@@ -319,6 +330,7 @@ ControlCommand ParseControlLine(std::string_view line) {
         {"alarm", Kind::kAlarm, true},      {"clear", Kind::kClear, false},
         {"inputs", Kind::kInputs, true},    {"workpiece", Kind::kWorkpiece, true},
         {"restart", Kind::kRestart, false}, {"status", Kind::kStatus, false},
+        {"memory", Kind::kMemory, false},   {"faults", Kind::kFaults, false},
         {"quit", Kind::kQuit, false},
     };
     constexpr std::size_t kMaxWords = 3;
@@ -412,18 +424,23 @@ Line:
                      controller waits its minimum communication delay before replying
   --delay MS         minimum communication delay (parameter 0/24), 0.1..10.2 (default 1.0)
   --fault FAULT       inject a fault, repeatable; FAULT is
-                       KIND[:COUNT][,code=XX][,id=N][,skip=N][,every=N][,ms=N]
+                       KIND[:COUNT][,code=XX][,id=N][,skip=N][,every=N][,ms=N][,chance=P]
                      KIND: no-reply, lost-reply, checksum, wrong-id, wrong-code, ng,
                      noise, duplicate (ms: gap to the copy), delay (ms: added delay);
                      COUNT: how many requests to hit (default 1), * for all of them;
                      code, id: only requests with this command code / to this ID;
                      skip: let the first N matching requests pass; every: then hit
-                     every N-th one. Example: --fault no-reply:3,code=VE,id=2
+                     every N-th one; chance: hit P percent of them at random instead
+                     (faults with a chance never hit the same request).
+                     Example: --fault no-reply:3,code=VE,id=2
+  --draws N          start the random draws of the chance faults from N (default 1)
 
 Program:
   --control          read commands from standard input, one per line:
                        alarm CODE [ID], clear [ID], inputs HEX [ID], workpiece MM|none [ID],
-                       restart [ID], status [ID], quit
+                       restart [ID], status [ID], memory [ID] (every parameter G/P=VALUE
+                       of working memory, then "end"), faults (requests and faults so far),
+                       quit
   --quiet            print nothing but the terminal's path
   --verbose          log every frame on standard error
   --help             show this help and exit

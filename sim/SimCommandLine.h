@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@ struct SimProgramOptions {
     bool control = false;   // read control commands from standard input
     int verbosity = 1;      // 0 quiet, 1 normal, 2 every frame on standard error
     std::vector<Fault> faults;
+    std::uint64_t draws = 1;  // where the chance faults' random draws start
 };
 
 enum class CommandLineResult { kRun, kHelp, kError };
@@ -38,6 +40,8 @@ struct ControlCommand {
         kWorkpiece,
         kRestart,
         kStatus,
+        kMemory,
+        kFaults,
         kQuit,
         kInvalid
     };

@@ -253,7 +253,7 @@ int CodeOfBaud(int baud) {
 }
 
 SimController::SimController(EventLoop& loop, ControllerOptions options)
-    : loop_(loop), options_(std::move(options)), motion_(loop) {
+    : options_(std::move(options)), motion_(loop) {
     ParameterBank bank = ParameterBank::Factory(options_);
     bank.Set(0, 3, static_cast<float>(options_.id >= 1 && options_.id <= kMaxId ? options_.id : 1));
     const int code = CodeOfBaud(options_.baud);

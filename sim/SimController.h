@@ -141,7 +141,6 @@ class SimController {
     bool OutputActive(int function) const;
     std::uint16_t FunctionOutputs() const;
 
-    EventLoop& loop_;
     ControllerOptions options_;
     ParameterBank working_;
     ParameterBank stored_;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "link/Numbers.h"
+#include "link/ParameterImage.h"
 #include "link/PollLoop.h"
 #include "link/PortList.h"
 #include "sim/PtyEndpoint.h"
@@ -81,6 +82,21 @@ void Apply(const ControlCommand& c, SimBus& bus, tavro::PollLoop& loop) {
         loop.Quit();
         return;
     }
+    if (c.kind == Kind::kFaults) {
+        const auto& plan = bus.Faults();
+        std::string line = "faults requests=" + std::to_string(plan.Requests());
+        for (auto kind : {tavro::sim::FaultKind::kNoReply, tavro::sim::FaultKind::kLostReply,
+                          tavro::sim::FaultKind::kCorruptChecksum, tavro::sim::FaultKind::kWrongId,
+                          tavro::sim::FaultKind::kWrongCode, tavro::sim::FaultKind::kNg,
+                          tavro::sim::FaultKind::kNoise, tavro::sim::FaultKind::kLateDuplicate,
+                          tavro::sim::FaultKind::kExtraDelay}) {
+            line += " " + std::string(tavro::sim::FaultKindName(kind)) + "=" +
+                    std::to_string(plan.TotalInjected(kind));
+        }
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+        return;
+    }
     bool any = false;
     for (std::size_t i = 0; i < bus.ControllerCount(); ++i) {
         SimController& ctl = bus.ControllerAt(i);
@@ -103,6 +119,17 @@ void Apply(const ControlCommand& c, SimBus& bus, tavro::PollLoop& loop) {
                 break;
             case Kind::kRestart:
                 ctl.PowerCycle();
+                break;
+            case Kind::kMemory:
+                // Exact floats, so that a reader can tell what the controller holds.
+                std::printf("memory %d\n", ctl.Id());
+                for (int g = 0; g < tavro::ParameterImage::kGroupCount; ++g) {
+                    for (int p = 0; p < tavro::ParameterImage::CellCount(g); ++p) {
+                        std::printf("%d/%d=%.9g\n", g, p, static_cast<double>(ctl.Parameter(g, p)));
+                    }
+                }
+                std::printf("end\n");
+                std::fflush(stdout);
                 break;
             case Kind::kStatus:
                 std::printf("ID %d: status %04X, position %.3f mm, %s, %s mode, alarm %d%s\n",
@@ -165,6 +192,7 @@ int main(int argc, char* argv[]) {
     for (const auto& f : options.faults) {
         bus.Faults().Add(f);
     }
+    bus.Faults().StartDraws(options.draws);
     bus.SetByteTiming(options.byteTiming);
     bus.SetSpeedCheck(!options.anySpeed);
     bus.SetLogLimit(0);

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <string>
 
 #include "link/Numbers.h"
 
@@ -34,6 +35,21 @@ INSTANTIATE_TEST_SUITE_P(Texts, AtofTest,
 TEST(Atof, OverflowGivesHugeValue) {
     EXPECT_TRUE(std::isinf(Atof("1e400")));
     EXPECT_LT(Atof("-1e400"), 0.0);
+}
+
+// Numbers a double cannot hold: too large gives infinity, too small 0, judged by the number
+// alone and not by what follows it.
+TEST(Atof, OutOfRangeByTheNumberItself) {
+    const std::string many(560, '4');
+    const std::string zeros(400, '0');
+    EXPECT_TRUE(std::isinf(Atof(many + "=e-5")));
+    EXPECT_TRUE(std::isinf(Atof("-" + many)));
+    EXPECT_TRUE(std::signbit(Atof("-" + many)));
+    EXPECT_EQ(Atof("0." + zeros + "1"), 0.0);
+    EXPECT_EQ(Atof("0." + zeros + "1e-5x1e999"), 0.0);
+    EXPECT_TRUE(std::isinf(Atof("0.0000001e400")));
+    EXPECT_EQ(Atof("123e-4000000000000000000"), 0.0);
+    EXPECT_TRUE(std::isinf(Atof("1e4000000000000000000")));
 }
 
 struct AtoiCase {

@@ -138,6 +138,36 @@ TEST_F(SettingsTest, WritingKeepsOtherSectionsAndLineEnds) {
         "; comment\r\n[OTHER]\r\nX=1\r\n[SERIAL]\r\nCOM=2\r\nAUTO=1\r\n\r\n[LAST]\r\nY=2\r\n");
 }
 
+// Writing the same value a second time leaves the file as the first write left it, whatever
+// line ends the file came with.
+struct RewriteCase {
+    const char* name;
+    const char* file;
+    const char* written;
+};
+
+constexpr RewriteCase kRewrites[] = {
+    {"crlf", "[SERIAL]\r\nCOM=2\r\n", "[SERIAL]\r\nCOM=2\r\nAUTO=1\r\n"},
+    {"lf", "[SERIAL]\nCOM=2\n", "[SERIAL]\nCOM=2\nAUTO=1\n"},
+    {"last_line_cut_after_cr", "[SERIAL]\r\nCOM=2\r", "[SERIAL]\r\nCOM=2\r\nAUTO=1\r\n"},
+    {"last_line_ends_in_two_cr", "X=1\r\r", "X=1\r\r\n\r\n[SERIAL]\r\nAUTO=1\r\n"},
+};
+
+class SettingsRewriteTest : public SettingsTest,
+                            public ::testing::WithParamInterface<RewriteCase> {};
+
+TEST_P(SettingsRewriteTest, SecondWriteChangesNothing) {
+    WriteIni(GetParam().file);
+    CIniRw(Dir()).SetAuto(1);
+    EXPECT_EQ(tmp.Read("cfg/Zelm/MOTOR-PID.ini"), GetParam().written);
+    CIniRw(Dir()).SetAuto(1);
+    EXPECT_EQ(tmp.Read("cfg/Zelm/MOTOR-PID.ini"), GetParam().written);
+    EXPECT_EQ(File().GetInt("SERIAL", "AUTO", -1), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SettingsRewriteTest, ::testing::ValuesIn(kRewrites),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SettingsTest, FailedWriteLeavesTheOldFile) {
     WriteIni("[SERIAL]\nCOM=2\n");
     // A folder where the temporary file should go makes the write fail, even for root.

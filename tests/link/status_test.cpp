@@ -88,6 +88,24 @@ TEST_F(StatusTest, DerivedStates) {
     EXPECT_FLOAT_EQ(status.GetControllerVersion(), 2.5F);
 }
 
+// A "VE" reply's data as the version: what a float cannot hold is 0, not infinity.
+struct VersionCase {
+    const char* text;
+    float version;
+};
+
+constexpr VersionCase kVersions[] = {
+    {"2.60", 2.6F},  {"2.50xyz", 2.5F}, {"1e38", 1e38F}, {"1e39", 0.0F},
+    {"-1e39", 0.0F}, {"1e999", 0.0F},   {"inf", 0.0F},   {"nan", 0.0F},
+};
+
+TEST_F(StatusTest, VersionIsAFloatTheTextReadsAs) {
+    for (const VersionCase& c : kVersions) {
+        status.SetVersionFromText(c.text);
+        EXPECT_EQ(status.GetControllerVersion(), c.version) << c.text;
+    }
+}
+
 TEST_F(StatusTest, TwoAccessorsShareOneBlock) {
     CStatusFlg other(ctx);
     other.SetStroke(0, 30);

@@ -31,6 +31,20 @@ TEST(CommandLine, DefaultsMakeOneFactoryController) {
     EXPECT_EQ(o.verbosity, 1);
 }
 
+TEST(CommandLine, DrawsStartTheChanceFaults) {
+    SimProgramOptions o;
+    std::string error;
+    EXPECT_EQ(o.draws, 1U);
+    ASSERT_EQ(Parse({"--draws", "42", "--fault", "lost-reply:*,chance=1"}, o, error),
+              CommandLineResult::kRun)
+        << error;
+    EXPECT_EQ(o.draws, 42U);
+    ASSERT_EQ(o.faults.size(), 1U);
+    EXPECT_DOUBLE_EQ(o.faults[0].chance, 1.0);
+    EXPECT_EQ(Parse({"--draws", "x"}, o, error), CommandLineResult::kError);
+    EXPECT_EQ(Parse({"--draws", "-3"}, o, error), CommandLineResult::kError);
+}
+
 TEST(CommandLine, EveryOptionReachesItsField) {
     SimProgramOptions o;
     std::string error;
@@ -173,6 +187,9 @@ constexpr ControlCase kControl[] = {
     {"Inputs", "inputs 31", K::kInputs, 0x31, 0},
     {"Restart", " restart  2 ", K::kRestart, 0, 2},
     {"Quit", "quit", K::kQuit, 0, 0},
+    {"Memory", "memory", K::kMemory, 0, 0},
+    {"MemoryOfOneId", "memory 3", K::kMemory, 0, 3},
+    {"Faults", "faults", K::kFaults, 0, 0},
     {"AlarmWithoutCode", "alarm", K::kInvalid, 0, 0},
     {"AlarmCodeZero", "alarm 0", K::kInvalid, 0, 0},
     {"InputsNotHex", "inputs zz", K::kInvalid, 0, 0},

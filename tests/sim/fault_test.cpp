@@ -167,6 +167,75 @@ TEST_F(Faults, CombinedFaultsApplyTogether) {
               (std::vector<FaultKind>{FaultKind::kWrongId, FaultKind::kExtraDelay}));
 }
 
+TEST_F(Faults, ChancesHitTheirShareAndNeverTheSameRequest) {
+    constexpr FaultKind kChanceKinds[] = {FaultKind::kLostReply, FaultKind::kCorruptChecksum,
+                                          FaultKind::kWrongId};
+    std::vector<FaultPlan::Handle> handles;
+    for (FaultKind kind : kChanceKinds) {
+        Fault f{kind, kUnlimited};
+        f.chance = 10.0;
+        handles.push_back(bus.Faults().Add(f));
+    }
+    constexpr int kRequests = 3000;
+    for (int i = 0; i < kRequests; ++i) {
+        Ask(1, "MO");
+    }
+    for (FaultPlan::Handle h : handles) {
+        EXPECT_EQ(bus.Faults().Matched(h), kRequests);
+        EXPECT_GT(bus.Faults().Injected(h), kRequests / 10 - 90);
+        EXPECT_LT(bus.Faults().Injected(h), kRequests / 10 + 90);
+    }
+    EXPECT_EQ(bus.Faults().Requests(), kRequests);
+    for (const auto& r : bus.Requests("MO")) {
+        EXPECT_LE(r.faults.size(), 1U);
+    }
+}
+
+TEST_F(Faults, ChancesRepeatFromTheSameStart) {
+    auto pattern = [this](std::uint64_t start) {
+        bus.Faults().Clear();
+        bus.Faults().StartDraws(start);
+        Fault f{FaultKind::kCorruptChecksum, kUnlimited};
+        f.chance = 30.0;
+        bus.Faults().Add(f);
+        std::string out;
+        for (int i = 0; i < 40; ++i) {
+            Ask(1, "MO");
+            out += checked ? '.' : 'x';
+        }
+        return out;
+    };
+    const std::string first = pattern(7);
+    EXPECT_NE(first.find('x'), std::string::npos);
+    EXPECT_EQ(pattern(7), first);
+    EXPECT_NE(pattern(8), first);
+}
+
+// A chance on the command line: a percentage above 0 and at most 100.
+struct ChanceCase {
+    const char* text;
+    bool valid;
+    double chance;
+};
+
+constexpr ChanceCase kChances[] = {
+    {"lost-reply:*,chance=1", true, 1.0}, {"delay:*,chance=0.5,ms=300", true, 0.5},
+    {"noise,chance=100", true, 100.0},    {"noise,chance=0", false, 0.0},
+    {"noise,chance=100.5", false, 0.0},   {"noise,chance=-1", false, 0.0},
+    {"noise,chance=1%", false, 0.0},      {"noise,chance=", false, 0.0},
+};
+
+TEST(FaultChance, ParsesOrSaysWhy) {
+    for (const ChanceCase& c : kChances) {
+        std::string error;
+        const auto f = ParseFault(c.text, error);
+        ASSERT_EQ(f.has_value(), c.valid) << c.text << ": " << error;
+        if (f) {
+            EXPECT_DOUBLE_EQ(f->chance, c.chance) << c.text;
+        }
+    }
+}
+
 // A fault as text and what it parses to.
 struct ParseCase {
     const char* name;

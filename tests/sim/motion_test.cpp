@@ -103,6 +103,22 @@ TEST_F(Motion, ShortStepBySpeedNeverReachesItsSpeed) {
     EXPECT_TRUE(c.InPosition());
 }
 
+// A step so slow that no clock counts to its end: it is under way for good, and does not
+// arrive at once either.
+TEST_F(Motion, StepSlowerThanAnyClockNeverArrives) {
+    Home();
+    Set(0, 2, 1);
+    Set(3, 0, 5000);
+    Do("EE 3 2 0.000000000000000001");
+    Drive(1);
+    loop.Advance(100000);
+    EXPECT_TRUE(c.Moving());
+    EXPECT_FALSE(c.InPosition());
+    EXPECT_LT(c.Position(), 1.0);
+    Do("OE 1 0 0");
+    EXPECT_FALSE(c.Moving());
+}
+
 TEST_F(Motion, RelativeStepMovesFromWhereTheTableIs) {
     Home();
     Set(3, 0, 4000);
