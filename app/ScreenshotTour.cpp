@@ -1,5 +1,8 @@
+#include <signal.h>
+#include <sys/types.h>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QIcon>
 #include <QLineEdit>
@@ -9,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+
 #include <array>
 #include <clocale>
 #include <cstdio>
@@ -108,15 +112,53 @@ constexpr std::array<Tab, 4> kTabs4 = {{
 }};
 
 const char* kUsage =
-    "usage: tavro-screenshots --port PATH --out DIR\n"
-    "  --port PATH  the controller's port (the path tavro-sim prints)\n"
-    "  --out DIR    where the PNG files go (made when missing)\n";
+    "usage: tavro-screenshots --port PATH --out DIR --sim-pid PID\n"
+    "  --port PATH    the controller's port (the path tavro-sim prints)\n"
+    "  --out DIR      where the PNG files go (made when missing)\n"
+    "  --sim-pid PID  tavro-sim's process, killed to show the loss of the port\n";
+
+// A USB adapter and an on-board UART as sysfs would describe them, beside the simulator.
+constexpr const char* kFakeAdapter = "ttyUSB0";
+
+bool WriteText(const QString& path, const char* text) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) >= 0;
+}
+
+bool MakeFakeSysfs(const QString& root) {
+    const QString usb = root + QStringLiteral("/sys/devices/pci0000:00/usb1/1-2");
+    const QString port = usb + QStringLiteral("/1-2:1.0/ttyUSB0");
+    const QString tty = root + QStringLiteral("/sys/class/tty");
+    const QString uart = root + QStringLiteral("/sys/devices/platform/serial8250");
+    QDir dir;
+    bool ok = dir.mkpath(port) && dir.mkpath(tty + QStringLiteral("/ttyUSB0")) &&
+              dir.mkpath(tty + QStringLiteral("/ttyS0")) && dir.mkpath(uart) &&
+              dir.mkpath(root + QStringLiteral("/dev/serial/by-id"));
+    ok = ok && WriteText(usb + QStringLiteral("/idVendor"), "0403\n") &&
+         WriteText(usb + QStringLiteral("/idProduct"), "6001\n") &&
+         WriteText(usb + QStringLiteral("/manufacturer"), "FTDI\n") &&
+         WriteText(usb + QStringLiteral("/product"), "FT232R USB UART\n") &&
+         WriteText(usb + QStringLiteral("/serial"), "A50285BI\n") &&
+         WriteText(port + QStringLiteral("/latency_timer"), "16\n") &&
+         WriteText(tty + QStringLiteral("/ttyS0/type"), "4\n") &&
+         WriteText(root + QStringLiteral("/dev/ttyUSB0"), "") &&
+         WriteText(root + QStringLiteral("/dev/ttyS0"), "");
+    ok = ok && QFile::link(port, tty + QStringLiteral("/ttyUSB0/device")) &&
+         QFile::link(uart, tty + QStringLiteral("/ttyS0/device")) &&
+         QFile::link(QStringLiteral("../../ttyUSB0"),
+                     root + QStringLiteral(
+                                "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    return ok;
+}
 
 // The steps of the tour, one per tick.
 class Tour {
   public:
-    Tour(tavro::app::QtProgram& program, QString portName, QString outDir)
-        : program_(program), portName_(std::move(portName)), outDir_(std::move(outDir)) {}
+    Tour(tavro::app::QtProgram& program, QString portName, QString outDir, pid_t simPid)
+        : program_(program),
+          portName_(std::move(portName)),
+          outDir_(std::move(outDir)),
+          simPid_(simPid) {}
 
     bool Step() {
         switch (stage_) {
@@ -175,6 +217,14 @@ class Tour {
             case kStageDetailPassword + 21:
                 return CloseMainWindow();
             case kStageDetailPassword + 22:
+                return StayOnClosingQuestion();
+            case kStageDetailPassword + 23:
+                return PullTheCable();
+            case kStageDetailPassword + 24:
+                return SaveAndCloseMessage("port-disconnected-message.png");
+            case kStageDetailPassword + 25:
+                return CloseMainWindow();
+            case kStageDetailPassword + 26:
                 return DiscardChangesOnClosing();
             default:
                 return true;
@@ -192,6 +242,13 @@ class Tour {
             return false;
         }
         Save(dialog, "com-selection.png");
+        // The described USB adapter of the fake sysfs tree, with its latency note.
+        if (!ChooseItemStartingWith(dialog, kComPortList, QString::fromLatin1(kFakeAdapter))) {
+            std::fprintf(stderr, "tavro-screenshots: %s is not in the port list\n", kFakeAdapter);
+            failed_ = true;
+        }
+        QApplication::processEvents();
+        Save(dialog, "com-selection-usb-adapter.png");
         if (!ChooseItemStartingWith(dialog, kComPortList, portName_)) {
             std::fprintf(stderr, "tavro-screenshots: %s is not in the port list\n",
                          qUtf8Printable(portName_));
@@ -664,6 +721,18 @@ class Tour {
         return false;
     }
 
+    // The simulator goes away as an unplugged adapter does: the terminal hangs up.
+    bool PullTheCable() {
+        if (QApplication::activeModalWidget() != MainTop() || !Settled()) {
+            return false;
+        }
+        if (simPid_ <= 0 || ::kill(simPid_, SIGKILL) != 0) {
+            return Fail("no simulator to take away (--sim-pid)");
+        }
+        Next();
+        return false;
+    }
+
     bool CloseMainWindow() {
         QWidget* top = MainTop();
         if (top == nullptr || QApplication::activeModalWidget() != top || !Settled()) {
@@ -676,7 +745,35 @@ class Tour {
         return false;
     }
 
-    // The fields put in error are unsaved changes; the closing sequence asks about them.
+    // The fields put in error are unsaved changes; the closing sequence asks about them, page
+    // by page. Answered No, the window stays open and connected, for the loss of its port;
+    // offline nothing is asked any more.
+    bool StayOnClosingQuestion() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr) {
+            if (!closingQuestionSaved_) {
+                if (!Settled()) {
+                    return false;
+                }
+                Save(box, "closing-question.png");
+                closingQuestionSaved_ = true;
+            }
+            if (QAbstractButton* no = box->button(QMessageBox::No)) {
+                no->click();
+            } else {
+                box->reject();
+            }
+            settle_ = 0;
+            return false;
+        }
+        if (!closingQuestionSaved_ || QApplication::activeModalWidget() != MainTop() ||
+            !Settled()) {
+            return false;
+        }
+        Next();
+        return false;
+    }
+
     bool DiscardChangesOnClosing() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box != nullptr) {
@@ -725,6 +822,7 @@ class Tour {
     tavro::app::QtProgram& program_;
     QString portName_;
     QString outDir_;
+    pid_t simPid_;
     int stage_ = 0;
     int settle_ = 0;
     std::size_t tab_ = 0;
@@ -743,10 +841,13 @@ class Tour {
 int main(int argc, char** argv) {
     std::string port;
     std::string out;
+    pid_t simPid = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--port" || arg == "--out") && i + 1 < argc) {
             (arg == "--port" ? port : out) = argv[++i];
+        } else if (arg == "--sim-pid" && i + 1 < argc) {
+            simPid = static_cast<pid_t>(std::atoi(argv[++i]));
         } else {
             std::fputs(kUsage, arg == "--help" ? stdout : stderr);
             return arg == "--help" ? 0 : 2;
@@ -781,11 +882,18 @@ int main(int argc, char** argv) {
 
     const tavro::Language language = tavro::UiLanguage(tavro::LocaleEnvironment::FromProcess());
     tavro::app::QtProgram program(settings.path().toStdString(), language);
+    QTemporaryDir fakeSysfs;
+    if (!fakeSysfs.isValid() || !MakeFakeSysfs(fakeSysfs.path())) {
+        std::fputs("tavro-screenshots: cannot make the fake sysfs tree\n", stderr);
+        return 1;
+    }
+    program.Context().port.scan.sysClassTty = (fakeSysfs.path() + "/sys/class/tty").toStdString();
+    program.Context().port.scan.devDir = (fakeSysfs.path() + "/dev").toStdString();
     QString portName = QString::fromStdString(port);
     if (portName.startsWith(QLatin1String("/dev/"))) {
         portName = portName.mid(5);
     }
-    Tour tour(program, portName, outDir);
+    Tour tour(program, portName, outDir, simPid);
     tavro::app::driver::Ticker ticker(kTickMs, [&tour] { return tour.Step(); });
     QTimer::singleShot(kGiveUpMs, [&tour] {
         std::fprintf(stderr, "tavro-screenshots: the tour did not finish in time (stage %d)\n",
@@ -796,14 +904,14 @@ int main(int argc, char** argv) {
     for (const QString& file : tour.Files()) {
         std::printf("%s\n", qUtf8Printable(file));
     }
-    // The connection dialogs, the tabs, the Monitor/Test tab after a return to origin, the
-    // Detail window at both access levels, and the Basic, I/O and ID/communication windows
-    // with a field in error (the last two with their messages); the password box, About, the
-    // step browser (step-data type only), the file dialog, the compare window and the
-    // question on closing.
-    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 11 : 12;
+    // The connection dialogs (the COM selection twice), the tabs, the Monitor/Test tab after a
+    // return to origin, the Detail window at both access levels, and the Basic, I/O and
+    // ID/communication windows with a field in error (the last two with their messages); the
+    // password box, About, the step browser (step-data type only), the file dialog, the compare
+    // window, the question on closing and the message of the lost port.
+    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 12 : 13;
     return tour.Failed() ||
-                   tour.Files().size() != 3 + kTabs4.size() + 1 + kDetailVisits.size() + extraFiles
+                   tour.Files().size() != 4 + kTabs4.size() + 1 + kDetailVisits.size() + extraFiles
                ? 1
                : 0;
 }

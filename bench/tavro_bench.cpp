@@ -1,6 +1,9 @@
 // Runs the long transfers against tavro-sim on a pseudo-terminal with byte timing and prints,
 // per operation and line speed, how close the tool comes to the time the bytes need on the
-// wire, and the CPU it spends; then the CPU the tool uses while it only polls the monitor.
+// wire, its own turnaround (reply received to next request written) and the CPU it spends;
+// then the CPU the tool uses while it only polls the monitor. A first table measures the
+// simulator alone, answering a client that does nothing but send the next request, so that
+// what the tool's table shows is the tool's.
 //
 //   tavro-bench [--idle-seconds N]
 
@@ -10,10 +13,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -24,6 +27,7 @@
 #include "link/CComPort.h"
 #include "link/CTimer.h"
 #include "link/CTrxData.h"
+#include "link/Frame.h"
 #include "link/LinkEngine.h"
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
@@ -133,7 +137,30 @@ class SimProcess {
     int out_ = -1;
 };
 
-// The serial port with counters of the characters that cross it.
+double MonotonicMicros() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) * 1e-3;
+}
+
+// The value below which this fraction of the samples lies; 0 without samples.
+double Percentile(std::vector<double> samples, double fraction) {
+    if (samples.empty()) {
+        return 0.0;
+    }
+    std::sort(samples.begin(), samples.end());
+    const auto index =
+        static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1) + 0.5);
+    return samples[std::min(index, samples.size() - 1)];
+}
+
+double WireMs(std::size_t characters, std::size_t exchanges, int baud) {
+    return static_cast<double>(characters * kBitsPerCharacter) * 1000.0 / baud +
+           static_cast<double>(exchanges) * kControllerDelayMs;
+}
+
+// The serial port with counters of the characters that cross it, and the tool's turnaround:
+// from the read that completed a reply to the write of the next request.
 class CountingLine : public Transport {
   public:
     explicit CountingLine(std::unique_ptr<Transport> inner) : inner_(std::move(inner)) {}
@@ -142,6 +169,9 @@ class CountingLine : public Transport {
         inner_->Start(
             [this, onBytes = std::move(onBytes)](std::string_view bytes) {
                 received += bytes.size();
+                if (bytes.find('\n') != std::string_view::npos) {
+                    replyEndUs_ = MonotonicMicros();
+                }
                 onBytes(bytes);
             },
             std::move(onGone));
@@ -153,7 +183,11 @@ class CountingLine : public Transport {
         if (!poll) {
             ++commands;
             sent += bytes.size();
+            if (replyEndUs_ >= 0.0) {
+                turnaroundsUs.push_back(MonotonicMicros() - replyEndUs_);
+            }
         }
+        replyEndUs_ = -1.0;
         return inner_->Write(bytes);
     }
     bool IsOpen() const override { return inner_->IsOpen(); }
@@ -163,15 +197,65 @@ class CountingLine : public Transport {
         commands = 0;
         sent = 0;
         received = 0;
+        replyEndUs_ = -1.0;
+        turnaroundsUs.clear();
     }
 
     std::size_t commands = 0;
     std::size_t sent = 0;
     std::size_t received = 0;
+    std::vector<double> turnaroundsUs;
 
   private:
     std::unique_ptr<Transport> inner_;
+    double replyEndUs_ = -1.0;
 };
+
+// The simulator alone: a client that writes each request as soon as the reply to the one
+// before has arrived, with nothing else to do, against the wire time of what crossed.
+bool SimulatorAlone(int baud, int exchanges) {
+    ScratchDir runtime;
+    SimProcess sim(runtime.Path(), baud);
+    const std::string path = sim.ReadPath();
+    PollLoop loop;
+    OpenError error;
+    auto port = path.empty() ? nullptr : SerialPort::Open(loop, path, baud, error);
+    if (!port) {
+        std::fprintf(stderr, "simulator alone at %d bit/s: no port (%s)\n", baud,
+                     error.Why().c_str());
+        return false;
+    }
+    const int fd = port->Fd();
+    RequestRecord record;
+    const std::string request = BuildRequest(1, "EE 1 1", record);
+    std::size_t characters = 0;
+    const double start = WallSeconds();
+    for (int i = 0; i < exchanges; ++i) {
+        if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
+            return false;
+        }
+        characters += request.size();
+        std::string reply;
+        while (reply.find('\n') == std::string::npos) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 1000) <= 0) {
+                std::fprintf(stderr, "simulator alone at %d bit/s: no reply\n", baud);
+                return false;
+            }
+            char buf[256];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) {
+                reply.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        characters += reply.size();
+    }
+    const double ms = (WallSeconds() - start) * 1000.0;
+    const double wire = WireMs(characters, static_cast<std::size_t>(exchanges), baud);
+    std::printf("%6d  %9d  %10.1f  %10.1f  %6.3f  %10.1f\n", baud, exchanges, ms, wire, ms / wire,
+                (ms - wire) * 1000.0 / exchanges);
+    return true;
+}
 
 struct Operation {
     const char* name;
@@ -187,6 +271,7 @@ constexpr Operation kOperations[] = {
 };
 
 constexpr int kSpeeds[] = {19200, 57600};
+constexpr int kScriptedExchanges = 300;
 
 // One line speed: the operations in turn, then the idle poll. False when the link failed.
 bool RunSpeed(int baud, int idleSeconds) {
@@ -214,8 +299,7 @@ bool RunSpeed(int baud, int idleSeconds) {
     LinkEngine engine(ctx);
     MonitorHook monitor(ctx);
     if (CComPort(ctx).Open(path, baud) != 0 || line == nullptr) {
-        std::fprintf(stderr, "cannot open %s: %s\n", path.c_str(),
-                     std::strerror(ctx.port.lastError.error));
+        std::fprintf(stderr, "cannot open %s\n", ctx.port.lastError.Why().c_str());
         return false;
     }
     ctx.status.controllerId = 1;
@@ -242,11 +326,10 @@ bool RunSpeed(int baud, int idleSeconds) {
             std::printf("%6d  %-18s  failed\n", baud, o.name);
             return false;
         }
-        const double wireMs =
-            static_cast<double>((line->sent + line->received) * kBitsPerCharacter) * 1000.0 / baud +
-            static_cast<double>(line->commands) * kControllerDelayMs;
-        std::printf("%6d  %-18s  %8zu  %10.1f  %10.1f  %6.2f  %12.1f\n", baud, o.name,
+        const double wireMs = WireMs(line->sent + line->received, line->commands, baud);
+        std::printf("%6d  %-18s  %8zu  %10.1f  %10.1f  %6.3f  %8.1f  %8.1f  %10.1f\n", baud, o.name,
                     line->commands, wall * 1000.0, wireMs, wall * 1000.0 / wireMs,
+                    Percentile(line->turnaroundsUs, 0.5), Percentile(line->turnaroundsUs, 0.99),
                     line->commands > 0 ? cpu * 1e6 / static_cast<double>(line->commands) : 0.0);
     }
 
@@ -279,9 +362,18 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::printf("%6s  %-18s  %8s  %10s  %10s  %6s  %12s\n", "bit/s", "operation", "commands",
-                "time ms", "wire ms", "ratio", "CPU us/cmd");
     bool ok = true;
+    std::printf("The simulator alone, answering a scripted client:\n");
+    std::printf("%6s  %9s  %10s  %10s  %6s  %10s\n", "bit/s", "exchanges", "time ms", "wire ms",
+                "ratio", "us/exchange");
+    for (int baud : tavro::bench::kSpeeds) {
+        ok = tavro::bench::SimulatorAlone(baud, tavro::bench::kScriptedExchanges) && ok;
+    }
+    std::printf(
+        "\nThe tool against the simulator (turnaround: reply received to next request "
+        "written, us):\n");
+    std::printf("%6s  %-18s  %8s  %10s  %10s  %6s  %8s  %8s  %10s\n", "bit/s", "operation",
+                "commands", "time ms", "wire ms", "ratio", "turn p50", "turn p99", "CPU us/cmd");
     for (int baud : tavro::bench::kSpeeds) {
         ok = tavro::bench::RunSpeed(baud, idleSeconds) && ok;
     }

@@ -129,7 +129,7 @@ constexpr ExitSpec kExitStatuses[] = {
     {kExitOk, "success"},
     {kExitIoError, "a file could not be read or written"},
     {kExitUsage, "usage error, or a question that needs --yes was not answered"},
-    {kExitPort, "the port cannot be opened"},
+    {kExitPort, "the port cannot be opened, or it went away"},
     {kExitNoResponse, "no response from the controller (306), or search found none (261)"},
     {kExitUnsupported, "unsupported controller (353)"},
     {kExitFileRejected, "step-data file or backup rejected (310, 312, 511, another product)"},

@@ -12,9 +12,9 @@
 #include "link/CRxdThread.h"
 #include "link/CTrxData.h"
 #include "link/Command.h"
+#include "link/PortMessages.h"
 #include "link/SerialPort.h"
 #include "link/StringIds.h"
-#include "ui/PortTexts.h"
 
 namespace tavro::cli {
 
@@ -214,9 +214,11 @@ int CliSession::Open() {
     CComPort port(ctx_);
     if (port.Open(path, options_.baud) != 0) {
         host_.Print(IDS_CANNOT_OPEN_PORT);
-        platform_.err << "tavro-cli: "
-                      << ui::PortOpenReason(port.LastError(), StringTable(platform_.language))
-                      << '\n';
+        const LinkMessage reason = OpenFailureMessage(port.LastError());
+        if (reason.stringId != 0) {
+            host_.ShowFormattedMessage(reason.stringId, MessageIcon::kExclamation, false,
+                                       reason.args);
+        }
         return kExitPort;
     }
     return kExitOk;
@@ -234,6 +236,9 @@ int CliSession::Connect() {
 
 int CliSession::Run(int op, int param, int status) {
     WaitIdle();
+    if (ctx_.status.linkState == kLinkNoPort) {
+        return kExitPort;  // the port went away; its message has been shown already
+    }
     if (ctx_.status.linkState == kLinkNoController) {
         return kExitNoResponse;  // message 306 has been shown already
     }
@@ -264,6 +269,9 @@ int CliSession::Outcome(bool ended, std::size_t messagesBefore) {
     if (!ended) {
         CTrxData(ctx_).NoResponse();
         return kExitNoResponse;
+    }
+    if (host_.Shown(ids::IDS_PORT_DISCONNECTED, messagesBefore)) {
+        return kExitPort;
     }
     if (host_.Shown(ids::IDS_NO_RESPONSE, messagesBefore)) {
         return kExitNoResponse;
@@ -303,12 +311,15 @@ int CliSession::Watch(std::int64_t ms) {
     // The engine gives the poll up after four seconds of silence, as the window does.
     platform_.runUntil(
         [this] {
-            return ctx_.status.linkState == kLinkNoController || Interrupted() ||
-                   !blocked_.empty();
+            return ctx_.status.linkState == kLinkNoController ||
+                   ctx_.status.linkState == kLinkNoPort || Interrupted() || !blocked_.empty();
         },
         ms);
     if (!blocked_.empty()) {
         return BlockedOutcome();
+    }
+    if (host_.Shown(ids::IDS_PORT_DISCONNECTED, before)) {
+        return kExitPort;
     }
     return host_.Shown(ids::IDS_NO_RESPONSE, before) ? kExitNoResponse : kExitOk;
 }

@@ -25,7 +25,7 @@
 #include "stepdata/ParameterCatalog.h"
 #include "stepdata/StepFile.h"
 #include "stepdata/StepRecord.h"
-#include "ui/PortTexts.h"
+#include "ui/PortCaption.h"
 
 namespace tavro::cli {
 
@@ -239,8 +239,9 @@ int Ports(CliPlatform& p, bool json) {
     if (json) {
         p.out << "\"ports\":[";
     }
+    const StringTable strings(p.language);
     for (const auto& port : ports) {
-        const std::string description = ui::PortDescription(port, StringTable(p.language));
+        const std::string description = ui::PortDescription(port, strings);
         if (json) {
             p.out << (&port == ports.data() ? "" : ",") << "{\"path\":" << JsonString(port.path)
                   << ",\"description\":" << JsonString(description) << "}";

@@ -16,7 +16,8 @@ class CComPort {
 
     // 0 on success, 1 on failure. Always records comPort (> 0 while open) and baudRate; on
     // success stores port and speed and switches automatic connection on in the settings,
-    // on failure switches it off. The reason of a failure is in LastError().
+    // on failure switches it off. The reason of a failure is in LastError(). A by-id name
+    // opens the device it leads to; an adapter's latency timer is lowered where it can be.
     int Open(const std::string& path, int speed);
 
     const OpenError& LastError() const { return ctx_.port.lastError; }
@@ -24,10 +25,17 @@ class CComPort {
     // Serial ports the system offers, then registered simulator ports.
     std::vector<PortInfo> EnumeratePorts() const;
 
-    // Index of the entry with this device path; -1 when it is not listed.
+    // Index of the entry with this device path or by-id name; -1 when it is not listed.
     static int FindPort(const std::vector<PortInfo>& ports, const std::string& path);
 
+    // The login name of this process's user.
+    static std::string CurrentUserName();
+
   private:
+    // What the message about a failed open needs: the device's group, the process that
+    // holds it, the adapter's IDs.
+    void ExplainFailure(OpenError& error, const PortInfo& port) const;
+
     LinkContext& ctx_;
 };
 

@@ -21,6 +21,7 @@ constexpr const char* kKeySlvStart = "SLV_ST";
 constexpr const char* kKeySlvEnd = "SLV_ED";
 constexpr const char* kKeySlvQuick = "SLV_QUICK";
 constexpr const char* kKeyPort = "PORT";
+constexpr const char* kKeyPortById = "PORT_BY_ID";
 
 constexpr const char* kPidFileName = "PID.ini";
 constexpr std::string_view kPidHeader = "[Tavro Motor Controller Pid Data]";
@@ -161,13 +162,18 @@ void CIniRw::SetAuto(int value) {
     ProfileFile(SettingsPath()).WriteInt(kSection, kKeyAuto, value);
 }
 
-void CIniRw::SetComAndSpeed(int com, int speed, const std::string& portPath) {
+void CIniRw::SetComAndSpeed(int com, int speed, const std::string& portPath,
+                            const std::string& byIdPath) {
     ProfileFile f(SettingsPath());
     f.WriteInt(kSection, kKeyCom, com);
     f.WriteInt(kSection, kKeyBaud, speed);
     f.WriteInt(kSection, kKeyAuto, 1);
     if (!portPath.empty()) {
         f.WriteString(kSection, kKeyPort, portPath);
+        // A port without a by-id name forgets the one of the adapter used before.
+        if (!byIdPath.empty() || f.GetString(kSection, kKeyPortById).has_value()) {
+            f.WriteString(kSection, kKeyPortById, byIdPath);
+        }
     }
 }
 
@@ -215,7 +221,12 @@ bool CIniRw::ReadPidFile(PidDefaults& out) const {
 }
 
 std::string CIniRw::GetPortPath() const {
-    return ProfileFile(SettingsPath()).GetString(kSection, kKeyPort).value_or(std::string());
+    ProfileFile f(SettingsPath());
+    std::string byId = f.GetString(kSection, kKeyPortById).value_or(std::string());
+    if (!byId.empty()) {
+        return byId;
+    }
+    return f.GetString(kSection, kKeyPort).value_or(std::string());
 }
 
 }  // namespace tavro

@@ -36,8 +36,10 @@ class CIniRw {
     // (SLV_ST & 0xFF) * 256 + (SLV_ED & 0xFF).
     int GetSlvRange() const;
     void SetAuto(int value);
-    // "COM", "BAUDRATE" and "AUTO" = 1 after a successful open; "PORT" keeps the device path.
-    void SetComAndSpeed(int com, int speed, const std::string& portPath);
+    // "COM", "BAUDRATE" and "AUTO" = 1 after a successful open; "PORT" keeps the device path
+    // and "PORT_BY_ID" the adapter's by-id name (empty for a port without one).
+    void SetComAndSpeed(int com, int speed, const std::string& portPath,
+                        const std::string& byIdPath = {});
     void SetSlvAuto(int value);
     // "SLV_ST" = high byte, "SLV_ED" = low byte of a packed range.
     void SetSlvRange(int packed);
@@ -45,7 +47,9 @@ class CIniRw {
     int GetSlvQuick() const;
     void SetSlvQuick(int value);
 
-    // The device path of the last port opened ("PORT"); empty when never stored.
+    // The port opened last: its by-id name where it had one ("PORT_BY_ID"), so that the same
+    // adapter is found in another socket, else its device path ("PORT"); empty when never
+    // stored.
     std::string GetPortPath() const;
 
     void WriteDefaults();

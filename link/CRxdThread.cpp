@@ -6,6 +6,7 @@ void CRxdThread::StartReceiver() {
     PortState& port = ctx_.port;
     port.stop = false;
     port.lostError = -1;
+    ++port.starts;
     port.assembler.Reset();
     port.assembler.SetSink([&port](std::string_view frame) {
         if (!port.stop && port.onFrame) {
@@ -15,6 +16,7 @@ void CRxdThread::StartReceiver() {
     if (!port.transport) {
         return;
     }
+    LinkContext* ctx = &ctx_;
     port.transport->Start(
         [&port](std::string_view bytes) {
             for (char c : bytes) {
@@ -24,9 +26,17 @@ void CRxdThread::StartReceiver() {
                 port.assembler.Feed(c);
             }
         },
-        // A vanished line stays "open" for the engine, which then hears silence, runs out of
-        // resends and takes the tool offline with its own message.
-        [&port](int error) { port.lostError = error; });
+        // The loss may be noticed inside a write, in the middle of an operation's step: the
+        // engine hears of it from the loop, unless this line has been closed by then.
+        [ctx, started = port.starts](int error) {
+            ctx->port.lostError = error;
+            ctx->loop.Post([ctx, started, error] {
+                PortState& p = ctx->port;
+                if (p.starts == started && p.transport && !p.stop && p.onLost) {
+                    p.onLost(error);
+                }
+            });
+        });
 }
 
 void CRxdThread::StopReceiver() {

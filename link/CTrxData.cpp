@@ -721,7 +721,7 @@ void CTrxData::NoResponse() {
     RestoreAfterFailure();
 }
 
-void CTrxData::RestoreAfterFailure() {
+void CTrxData::RestoreAfterFailure(int offlineState) {
     switch (ctx_.status.frontPhase) {
         case kFrontComSelect:
             break;
@@ -733,13 +733,13 @@ void CTrxData::RestoreAfterFailure() {
             break;
         case kFrontProgress:
             HideProgress();
-            SetLinkState(kLinkNoController);
+            SetLinkState(offlineState);
             break;
         default:
             if (ctx_.monitorClient != nullptr) {
                 ctx_.monitorClient->FormatMonitorValues();
             }
-            SetLinkState(kLinkNoController);
+            SetLinkState(offlineState);
             Host().ShowOperationResult(0, 0, 0, 0, 0, 0);
             Host().EnableMainWindow(true);
             break;

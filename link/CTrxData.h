@@ -61,7 +61,12 @@ class CTrxData {
     void StopWaits();
     void AbortAll();
     void NoResponse();
-    void RestoreAfterFailure();
+    // Gives the views back after a failure; the link is left offline in `offlineState`.
+    void RestoreAfterFailure(int offlineState = kLinkNoController);
+    // The open port has gone away (adapter unplugged, terminal closed): the running
+    // operation ends at once without resends, the port is closed and the link goes offline
+    // with the disconnection message.
+    void PortLost(int error);
     void CancelByUser();
     void ShowProgress(int total);
     void HideProgress();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,8 +44,15 @@ struct PortState {
     OpenError lastError;
     int lostError = -1;  // errno of a line that went away while open; -1 while it has not
     PortScanConfig scan;
+    // The port as it was when it was opened: its identity for finding it again, and the
+    // latency its adapter was left with.
+    PortInfo opened;
+    // Counts the receivers started, so that the loss of a line closed since reaches nothing.
+    std::uint64_t starts = 0;
     // Called for every completed frame; the engine's reply handler.
     std::function<void(std::string_view frame)> onFrame;
+    // Called from the loop once the open line has gone away; the engine ends its work.
+    std::function<void(int error)> onLost;
 };
 
 // Everything that exists once per running program. The application creates one and hands

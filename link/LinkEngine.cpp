@@ -8,6 +8,7 @@ LinkEngine::LinkEngine(LinkContext& ctx) : ctx_(ctx) {
     ctx_.timerClient = this;
     LinkContext* c = &ctx_;
     ctx_.port.onFrame = [c](std::string_view frame) { CTrxData(*c).OnFrame(frame); };
+    ctx_.port.onLost = [c](int error) { CTrxData(*c).PortLost(error); };
 }
 
 LinkEngine::~LinkEngine() {
@@ -15,6 +16,7 @@ LinkEngine::~LinkEngine() {
         ctx_.timerClient = nullptr;
     }
     ctx_.port.onFrame = nullptr;
+    ctx_.port.onLost = nullptr;
 }
 
 void LinkEngine::OnTimerSlot(int slot) {

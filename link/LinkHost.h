@@ -31,6 +31,8 @@ class LinkHost {
     virtual void RefreshTitle() {}
     virtual void RedisplayViews(int /*what*/, int /*copy*/) {}
     virtual void EnableTabStrip(bool /*enable*/) {}
+    // The open port went away and the link is offline; the window may watch for its return.
+    virtual void PortLost() {}
 
     // Progress dialog over the main window.
     virtual bool ProgressVisible() { return false; }

@@ -3,6 +3,7 @@
 #include "link/SettingsDir.h"
 
 #include <dirent.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace tavro {
@@ -66,30 +68,21 @@ std::string Parent(const std::string& path) {
     return pos == std::string::npos || pos == 0 ? std::string("/") : path.substr(0, pos);
 }
 
-// Walks up from the tty's device to the USB device that carries vendor and product strings.
-bool UsbDescription(const std::string& deviceDir, PortInfo& port) {
+// The USB device above a tty's device: the first folder upwards with a vendor ID.
+void ReadUsbDevice(const std::string& deviceDir, PortInfo& info) {
     std::string dir = RealPath(deviceDir);
     for (int depth = 0; depth < 6 && dir.size() > 1; ++depth) {
         if (Exists(dir + "/idVendor")) {
-            std::string manufacturer = ReadFirstLine(dir + "/manufacturer");
-            std::string product = ReadFirstLine(dir + "/product");
-            std::string text = manufacturer;
-            if (!product.empty()) {
-                text += text.empty() ? product : " " + product;
-            }
-            if (text.empty()) {
-                port.kind = PortKind::kUsbId;
-                port.detail =
-                    ReadFirstLine(dir + "/idVendor") + ":" + ReadFirstLine(dir + "/idProduct");
-            } else {
-                port.kind = PortKind::kNamed;
-                port.detail = std::move(text);
-            }
-            return true;
+            info.usbVendor = ReadFirstLine(dir + "/idVendor");
+            info.usbProduct = ReadFirstLine(dir + "/idProduct");
+            info.manufacturer = ReadFirstLine(dir + "/manufacturer");
+            info.product = ReadFirstLine(dir + "/product");
+            info.serial = ReadFirstLine(dir + "/serial");
+            info.usbPath = dir.substr(dir.find_last_of('/') + 1);
+            return;
         }
         dir = Parent(dir);
     }
-    return false;
 }
 
 bool IsRealSerial(const std::string& ttyDir, const std::string& name) {
@@ -104,17 +97,37 @@ bool IsRealSerial(const std::string& ttyDir, const std::string& name) {
     return name.rfind("tty", 0) == 0 || name.rfind("rfcomm", 0) == 0;
 }
 
-void Describe(const std::string& ttyDir, const std::string& name, PortInfo& port) {
-    if (UsbDescription(ttyDir + "/device", port)) {
-        return;
+PortKind KindOf(const std::string& name, const PortInfo& info) {
+    if (name.rfind("ttyACM", 0) == 0) {
+        return PortKind::kUsbModem;
+    }
+    if (name.rfind("rfcomm", 0) == 0) {
+        return PortKind::kBluetooth;
+    }
+    if (!info.usbVendor.empty() || name.rfind("ttyUSB", 0) == 0) {
+        return PortKind::kUsbSerial;
     }
     if (name.rfind("ttyS", 0) == 0) {
-        port.kind = PortKind::kOnBoard;
-    } else if (name.rfind("ttyACM", 0) == 0) {
-        port.kind = PortKind::kUsbModem;
-    } else if (name.rfind("rfcomm", 0) == 0) {
-        port.kind = PortKind::kBluetooth;
+        return PortKind::kOnBoard;
     }
+    return PortKind::kOther;
+}
+
+// The by-id name that leads to the device, if any.
+std::string ByIdFor(const std::string& device, const PortScanConfig& config) {
+    const std::string target = RealPath(device);
+    if (target.empty()) {
+        return {};
+    }
+    const std::string dir = config.devDir + "/serial/by-id";
+    std::vector<std::string> names = ListDir(dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string& n : names) {
+        if (RealPath(dir + "/" + n) == target) {
+            return dir + "/" + n;
+        }
+    }
+    return {};
 }
 
 bool WriteRegistration(const std::string& registryDir, const std::string& line) {
@@ -135,6 +148,33 @@ bool WriteRegistration(const std::string& registryDir, const std::string& line) 
         }
     }
     return ::rename(tmp.c_str(), file.c_str()) == 0;
+}
+
+PortInfo DescribeTty(const std::string& name, const PortScanConfig& config) {
+    const std::string ttyDir = config.sysClassTty + "/" + name;
+    PortInfo info;
+    info.path = config.devDir + "/" + name;
+    info.name = name;
+    ReadUsbDevice(ttyDir + "/device", info);
+    info.kind = KindOf(name, info);
+    info.byId = ByIdFor(info.path, config);
+    const std::string latency = ttyDir + "/device/latency_timer";
+    if (Exists(latency)) {
+        info.latencyFile = latency;
+        info.latencyMs = ReadLatencyTimer(latency);
+    }
+    return info;
+}
+
+bool AllDigits(const std::string& s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+std::string ReadLink(const std::string& path) {
+    char buf[4096];
+    const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
 }
 
 bool ProcessAlive(long pid) {
@@ -218,11 +258,7 @@ std::vector<PortInfo> ListSerialPorts(const PortScanConfig& config) {
         if (!Exists(dev)) {
             continue;
         }
-        PortInfo port;
-        port.path = dev;
-        port.name = name;
-        Describe(ttyDir, name, port);
-        real.push_back(std::move(port));
+        real.push_back(DescribeTty(name, config));
     }
     std::sort(real.begin(), real.end(),
               [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });
@@ -258,8 +294,8 @@ std::vector<PortInfo> ListSerialPorts(const PortScanConfig& config) {
         if (idsTab != std::string::npos && idsTab + 1 < rest.size()) {
             port.kind = PortKind::kSimulated;
             port.detail = rest.substr(idsTab + 1);
-        } else if (!rest.empty()) {
-            port.kind = PortKind::kNamed;
+        } else {
+            port.kind = PortKind::kVirtual;
             port.detail = rest.substr(0, idsTab);
         }
         virt.push_back(std::move(port));
@@ -269,6 +305,104 @@ std::vector<PortInfo> ListSerialPorts(const PortScanConfig& config) {
 
     real.insert(real.end(), virt.begin(), virt.end());
     return real;
+}
+
+PortInfo DescribePort(const std::string& path, const PortScanConfig& config) {
+    const std::string target = RealPath(path);
+    for (PortInfo& port : ListSerialPorts(config)) {
+        if (port.path == path || port.byId == path ||
+            (!target.empty() && RealPath(port.path) == target)) {
+            return port;
+        }
+    }
+    PortInfo info;
+    info.path = target.empty() ? path : target;
+    info.name = info.path.rfind("/dev/", 0) == 0 ? info.path.substr(5) : info.path;
+    return info;
+}
+
+bool SameAdapter(const PortInfo& a, const PortInfo& b) {
+    if (!a.byId.empty() || !b.byId.empty()) {
+        return a.byId == b.byId;
+    }
+    if (a.usbVendor.empty() || a.usbVendor != b.usbVendor || a.usbProduct != b.usbProduct) {
+        return false;
+    }
+    if (!a.serial.empty() || !b.serial.empty()) {
+        return a.serial == b.serial;
+    }
+    return !a.usbPath.empty() && a.usbPath == b.usbPath;
+}
+
+std::string ResolvePortLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        return path;
+    }
+    const std::string real = RealPath(path);
+    return real.empty() ? path : real;
+}
+
+int ReadLatencyTimer(const std::string& file) {
+    const std::string text = ReadFirstLine(file);
+    if (text.empty() || text.size() > 4 || !AllDigits(text)) {
+        return -1;
+    }
+    return std::atoi(text.c_str());
+}
+
+bool LowerLatencyTimer(const std::string& file) {
+    {
+        std::ofstream out(file, std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        out << "1\n";
+        if (!out.flush()) {
+            return false;
+        }
+    }
+    return ReadLatencyTimer(file) == 1;
+}
+
+PortHolder FindPortHolder(const std::string& devicePath, const std::string& procDir) {
+    const std::string real = RealPath(devicePath);
+    std::map<long, std::string> pids;  // in pid order
+    for (const std::string& n : ListDir(procDir)) {
+        if (AllDigits(n) && n.size() < 10) {
+            pids.emplace(std::atol(n.c_str()), n);
+        }
+    }
+    const long self = static_cast<long>(::getpid());
+    for (const auto& [pid, dirName] : pids) {
+        if (pid == self) {
+            continue;
+        }
+        const std::string fdDir = procDir + "/" + dirName + "/fd";
+        for (const std::string& fd : ListDir(fdDir)) {
+            const std::string target = ReadLink(fdDir + "/" + fd);
+            if (!target.empty() && (target == devicePath || (!real.empty() && target == real))) {
+                std::string name = ReadFirstLine(procDir + "/" + dirName + "/comm");
+                return PortHolder{static_cast<int>(pid), name.empty() ? dirName : name};
+            }
+        }
+    }
+    return {};
+}
+
+std::string DeviceGroup(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return {};
+    }
+    std::vector<char> buf(16384);
+    group g{};
+    group* found = nullptr;
+    if (::getgrgid_r(st.st_gid, &g, buf.data(), buf.size(), &found) != 0 || found == nullptr ||
+        found->gr_name == nullptr) {
+        return {};
+    }
+    return found->gr_name;
 }
 
 }  // namespace tavro

@@ -1,6 +1,7 @@
 #include "link/SerialPort.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -46,7 +47,23 @@ void Fail(OpenError& error, OpenFailure kind, int err) {
     error.error = err;
 }
 
+// USB adapters hold received bytes back for a few milliseconds (FTDI: 16 ms by default);
+// the low-latency flag asks the driver to pass them on at once. Best effort: a driver
+// without it refuses, and the port works as before.
+void AskForLowLatency(int fd) {
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0 || (ss.flags & ASYNC_LOW_LATENCY) != 0) {
+        return;
+    }
+    ss.flags |= ASYNC_LOW_LATENCY;
+    (void)::ioctl(fd, TIOCSSERIAL, &ss);
+}
+
 }  // namespace
+
+std::string OpenError::Why() const {
+    return path + ": " + (error != 0 ? std::strerror(error) : "failed");
+}
 
 std::string PortDisplayName(const std::string& path) {
     constexpr std::string_view kDev = "/dev/";
@@ -103,20 +120,18 @@ std::unique_ptr<SerialPort> SerialPort::Open(EventLoop& loop, const std::string&
         return nullptr;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
-        Fail(error, OpenFailure::kBusy, err);
+        Fail(error, OpenFailure::kBusy, errno);
         return nullptr;
     }
     if (::ioctl(fd, TIOCEXCL) != 0) {
         const int err = errno;
-        Fail(error, OpenFailure::kConfiguration, err);
+        Fail(error, err == EBUSY ? OpenFailure::kBusy : OpenFailure::kConfiguration, err);
         return nullptr;
     }
 
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
-        const int err = errno;
-        Fail(error, OpenFailure::kConfiguration, err);
+        Fail(error, OpenFailure::kConfiguration, errno);
         return nullptr;
     }
     ApplyLineSettings(tio, speed);
@@ -128,13 +143,13 @@ std::unique_ptr<SerialPort> SerialPort::Open(EventLoop& loop, const std::string&
         set = ::tcsetattr(fd, TCSANOW, &tio);
     }
     if (set != 0) {
-        const int err = errno;
-        Fail(error, OpenFailure::kConfiguration, err);
+        Fail(error, OpenFailure::kConfiguration, errno);
         return nullptr;
     }
     // RTS held off; pseudo-terminals have no modem lines, so a refusal here is harmless.
     int rts = TIOCM_RTS;
     (void)::ioctl(fd, TIOCMBIC, &rts);
+    AskForLowLatency(fd);
     ::tcflush(fd, TCIOFLUSH);
     return port;
 }

@@ -44,6 +44,18 @@ struct OpenError {
     int error = 0;     // errno where one applies
     std::string path;  // the device; empty when there was none to open
     int baud = 0;      // the speed asked for
+    // Permission denied: the group that owns the device node and the user to add to it.
+    std::string group;
+    std::string user;
+    // In use: the process that holds the device, when it can be seen.
+    int holderPid = 0;
+    std::string holderName;
+    // The USB adapter's vendor and product IDs, for a rule that keeps a prober away.
+    std::string usbVendor;
+    std::string usbProduct;
+
+    // "path: system error text", for logs and test output; the user sees PortMessages.
+    std::string Why() const;
 };
 
 }  // namespace tavro

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Draws the main window with each of its tabs, the COM selection and the controller ID
-# search dialogs, the Basic, I/O and ID/communication windows with a field in error, the
-# Detail Parameter Setup window, the password box, About, the step browser, the file dialog,
-# the compare window and the question on closing into PNG files under
-# build/screenshots/<language>/ (a step-data controller) and
+# Draws the main window with each of its tabs, the COM selection (with a USB adapter of a
+# fake sysfs tree) and the controller ID search dialogs, the Basic, I/O and
+# ID/communication windows with a field in error, the Detail Parameter Setup window, the
+# password box, About, the step browser, the file dialog, the compare window, the message of
+# a lost port (the simulator is killed near the end) and the question on closing into PNG
+# files under build/screenshots/<language>/ (a step-data controller) and
 # build/screenshots/<language>-pulse/ (a pulse controller), offscreen, in English and in
 # Japanese, with the program connected to tavro-sim.
 set -euo pipefail
@@ -40,6 +41,7 @@ for run in en ja en-pulse ja-pulse; do
     port=$(head -n 1 "$runtime/sim-$lang-$type.out")
     status=0
     LANG=$locale LC_ALL= LC_MESSAGES= "$bin/tavro-screenshots" --port "$port" --out "$out/$run" \
+        --sim-pid "$sim" \
         2> >(grep -v 'propagateSizeHints' >&2) || status=$?
     kill "$sim" 2>/dev/null || true
     wait "$sim" 2>/dev/null || true

@@ -9,6 +9,7 @@
 #include "link/CRxdThread.h"
 #include "link/CTrxData.h"
 #include "link/Operations.h"
+#include "link/PortMessages.h"
 #include "link/StatusBlock.h"
 #include "params/CDlgPwd.h"
 #include "params/CDlgType.h"
@@ -16,7 +17,6 @@
 #include "ui/CCtrlBatch.h"
 #include "ui/CDlgVer.h"
 #include "ui/Keys.h"
-#include "ui/PortTexts.h"
 
 namespace tavro {
 
@@ -75,6 +75,7 @@ CMain::CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChoos
       commSetup_(ctx, services, binding_),
       monitor_(ctx),
       progress_(ctx, services),
+      reconnect_(ctx, services, [this](const PortInfo& port) { Reconnect(port); }),
       alive_(std::make_shared<CMain*>(this)) {
     ctx_.host = this;
     form_ = services_.forms.Create(kTemplate, nullptr, ui::FormKind::kModal);
@@ -217,15 +218,19 @@ int CMain::ConnectPort(int autoConnect) {
     }
     if (port.Open(dialog.Choice().path, dialog.Choice().speed) != 0) {
         ctx_.status.linkState = kLinkNoPort;
-        std::string text = Text(IDS_CANNOT_OPEN_PORT);
-        // The reason tells a Linux user what to do (permissions, a port in use).
-        const std::string reason = ui::PortOpenReason(port.LastError(), services_.strings);
-        if (!reason.empty()) {
-            text += "\n\n" + reason;
-        }
-        services_.prompter.Warn(IDS_CANNOT_OPEN_PORT, text);
+        WarnCannotOpen(port.LastError());
     }
     return 0;
+}
+
+void CMain::WarnCannotOpen(const OpenError& error) {
+    std::string text = Text(IDS_CANNOT_OPEN_PORT);
+    // The reason tells a Linux user what to do (permissions, a port in use).
+    const LinkMessage reason = OpenFailureMessage(error);
+    if (reason.stringId != 0) {
+        text += "\n\n" + FormatText(reason.stringId, reason.args);
+    }
+    services_.prompter.Warn(IDS_CANNOT_OPEN_PORT, text);
 }
 
 int CMain::RunIdSearch(int speed) {
@@ -518,15 +523,19 @@ void CMain::ShowMessage(int stringId, MessageIcon icon, bool topmost) {
     services_.prompter.Show({stringId, Text(stringId), ToIcon(icon), ui::Buttons::kOk, topmost});
 }
 
-void CMain::ShowFormattedMessage(int stringId, MessageIcon icon, bool topmost,
-                                 const std::vector<MessageArg>& args) {
+std::string CMain::FormatText(int stringId, const std::vector<MessageArg>& args) const {
     std::vector<FormatArg> formatArgs;
     formatArgs.reserve(args.size());
     for (const MessageArg& arg : args) {
         std::visit([&](const auto& value) { formatArgs.emplace_back(value); }, arg);
     }
-    services_.prompter.Show({stringId, FormatArgs(services_.strings.Text(stringId), formatArgs),
-                             ToIcon(icon), ui::Buttons::kOk, topmost});
+    return FormatArgs(services_.strings.Text(stringId), formatArgs);
+}
+
+void CMain::ShowFormattedMessage(int stringId, MessageIcon icon, bool topmost,
+                                 const std::vector<MessageArg>& args) {
+    services_.prompter.Show(
+        {stringId, FormatText(stringId, args), ToIcon(icon), ui::Buttons::kOk, topmost});
 }
 
 bool CMain::AskYesNo(int stringId, MessageIcon icon, bool topmost) {
@@ -884,7 +893,24 @@ void CMain::CommSetupClosed() {
 // --- closing ---
 
 void CMain::CloseLink() {
+    reconnect_.Stop();
     CRxdThread(ctx_).StopReceiver();
+}
+
+void CMain::PortLost() {
+    if (!closing_) {
+        reconnect_.Watch();
+    }
+}
+
+void CMain::Reconnect(const PortInfo& port) {
+    CComPort com(ctx_);
+    if (com.Open(port.byId.empty() ? port.path : port.byId, ctx_.status.baudRate) != 0) {
+        WarnCannotOpen(com.LastError());
+        return;
+    }
+    RefreshTitle();
+    CPageBsc::Comm(ctx_, *this);
 }
 
 void CMain::DestroyWindows() {

@@ -18,6 +18,7 @@
 #include "params/CPageIo.h"
 #include "shell/ExpertWindows.h"
 #include "shell/PageViews.h"
+#include "shell/ReconnectOffer.h"
 #include "stepdata/CDlgRef.h"
 #include "stepdata/CPageStp.h"
 #include "ui/CDlgPrg.h"
@@ -89,6 +90,7 @@ class CMain : public LinkHost,
     void RefreshTitle() override;
     void RedisplayViews(int what, int copy) override;
     void EnableTabStrip(bool enable) override;
+    void PortLost() override;
     bool ProgressVisible() override;
     void OpenProgress() override;
     void SetProgressPosition(int position, int total) override;
@@ -157,10 +159,14 @@ class CMain : public LinkHost,
     void OpenExpertWindow(int purpose);
     void DetailClosed();
     void CommSetupClosed();
+    // Message 231 with the reason the port could not be opened.
+    void WarnCannotOpen(const OpenError& error);
     int RunIdSearch(int speed);
     int RunTypeDialog();
     void RunAbout();
     void CloseLink();
+    // Opens the adapter that came back and reconnects as "Comm" does.
+    void Reconnect(const PortInfo& port);
     void DestroyWindows();
     bool Online() const;
     bool Connected() const { return ctx_.status.comPort > 0; }
@@ -173,6 +179,8 @@ class CMain : public LinkHost,
     // has ended.
     void StartDeferredIoUpload();
     std::string Text(int id) const { return services_.Text(id); }
+    // A string-table entry formatted with the link's arguments.
+    std::string FormatText(int stringId, const std::vector<MessageArg>& args) const;
 
     LinkContext& ctx_;
     ui::DialogServices services_;
@@ -195,6 +203,7 @@ class CMain : public LinkHost,
     ui::CDlgPrg progress_;
     ui::FrontDialogSlot front_;
     CDlgSid* search_ = nullptr;
+    ReconnectOffer reconnect_;
 
     bool closing_ = false;
     int previousTab_ = kPageBasic;

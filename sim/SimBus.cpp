@@ -79,7 +79,11 @@ SimBus::SimBus(EventLoop& loop) : loop_(loop) {
 
 SimBus::~SimBus() {
     for (const auto& [key, timer] : pending_) {
-        loop_.StopTimer(timer);
+        if (scheduler_ != nullptr) {
+            scheduler_->Cancel(timer);
+        } else {
+            loop_.StopTimer(timer);
+        }
     }
 }
 
@@ -154,6 +158,18 @@ void SimBus::Detach() {
 }
 
 void SimBus::At(std::int64_t atUs, Action action) {
+    if (scheduler_ != nullptr) {
+        const std::uint64_t key = nextPending_++;
+        const BusScheduler::Id id =
+            scheduler_->At(atUs, [this, key, atUs, action = std::move(action)] {
+                pending_.erase(key);
+                action(atUs);
+            });
+        if (id != 0) {
+            pending_[key] = id;
+        }
+        return;
+    }
     const std::int64_t now = NowUs();
     const std::int64_t delayMs = atUs > now ? (atUs - now + 999) / 1000 : 0;
     const std::uint64_t key = nextPending_++;

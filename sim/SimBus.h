@@ -12,6 +12,7 @@
 
 #include "link/EventLoop.h"
 #include "link/FrameAssembler.h"
+#include "sim/BusScheduler.h"
 #include "sim/ControllerOptions.h"
 #include "sim/FaultPlan.h"
 #include "sim/SimController.h"
@@ -75,6 +76,9 @@ class SimBus {
     bool SpeedCheck() const { return speedCheck_; }
     // Microseconds one character takes on the wire at the line speed.
     double CharacterMicros() const;
+    // Paces the characters on this scheduler's deadlines instead of the loop's millisecond
+    // timers; nullptr goes back to the loop. Set it before the first byte.
+    void SetScheduler(BusScheduler* scheduler) { scheduler_ = scheduler; }
 
     const std::deque<LineRecord>& Log() const { return log_; }
     void ClearLog() { log_.clear(); }
@@ -99,7 +103,9 @@ class SimBus {
     void OnFrame(std::string_view text);
     void Transmit(std::string bytes, LineRecord record, std::int64_t startUs, bool occupiesLine);
     void Record(LineRecord record);
-    std::int64_t NowUs() const { return loop_.NowMs() * 1000; }
+    std::int64_t NowUs() const {
+        return scheduler_ != nullptr ? scheduler_->NowUs() : loop_.NowMs() * 1000;
+    }
     std::int64_t WireUs(std::size_t characters) const;
 
     EventLoop& loop_;
@@ -117,7 +123,8 @@ class SimBus {
     std::int64_t lineFreeUs_ = 0;
     std::int64_t arrivalUs_ = 0;  // of the bytes being fed to the assembler
     std::uint64_t nextPending_ = 0;
-    std::map<std::uint64_t, EventLoop::TimerId> pending_;
+    std::map<std::uint64_t, std::uint64_t> pending_;  // loop timers or scheduler ids
+    BusScheduler* scheduler_ = nullptr;
 };
 
 }  // namespace tavro::sim

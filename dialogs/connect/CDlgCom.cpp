@@ -2,9 +2,11 @@
 
 #include "link/CComPort.h"
 #include "link/Numbers.h"
+#include "link/PortMessages.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "ui/CCtrlBatch.h"
-#include "ui/PortTexts.h"
+#include "ui/PortCaption.h"
 
 namespace tavro {
 
@@ -36,14 +38,6 @@ CDlgCom::~CDlgCom() {
     }
 }
 
-std::string CDlgCom::PortCaption(const PortInfo& port, const StringTable& strings) {
-    const std::string description = ui::PortDescription(port, strings);
-    if (description.empty()) {
-        return port.name;
-    }
-    return port.name + " (" + description + ")";
-}
-
 int CDlgCom::DoModal(ui::Form* parent) {
     form_ = services_.forms.Create(kTemplate, parent, ui::FormKind::kModal);
     if (!form_) {
@@ -67,10 +61,32 @@ void CDlgCom::OnInitDialog() {
         form_->AddItem(IDC_PORT, services_.strings.Text(IDS_NOT_AVAILABLE));
     }
     for (const PortInfo& port : ports_) {
-        form_->AddItem(IDC_PORT, PortCaption(port, services_.strings));
+        form_->AddItem(IDC_PORT, ui::PortCaption(port, services_.strings));
     }
     form_->SetCurrentItem(IDC_PORT, CComPort::FindPort(ports_, defaultPath_));
     form_->SetCurrentItem(IDC_SPEED, form_->FindItem(IDC_SPEED, Format("%d", defaultSpeed_)));
+    ShowLatencyNote();
+}
+
+void CDlgCom::OnSelectionChanged(ui::ControlId id) {
+    if (id == IDC_PORT) {
+        ShowLatencyNote();
+    }
+}
+
+void CDlgCom::ShowLatencyNote() {
+    const int index = form_->CurrentItem(IDC_PORT);
+    const PortInfo* port = index >= 0 && static_cast<std::size_t>(index) < ports_.size()
+                               ? &ports_[static_cast<std::size_t>(index)]
+                               : nullptr;
+    const bool slow = port != nullptr && port->latencyMs > 1 && !port->latencyFile.empty();
+    if (slow) {
+        form_->SetText(IDC_LATENCY_NOTE, services_.strings.Format(ids::IDS_LATENCY_HINT, port->name,
+                                                                  port->latencyMs));
+        form_->SetText(IDC_LATENCY_COMMAND, LowerLatencyCommand(port->latencyFile));
+    }
+    form_->SetVisible(IDC_LATENCY_NOTE, slow);
+    form_->SetVisible(IDC_LATENCY_COMMAND, slow);
 }
 
 void CDlgCom::OnClicked(ui::ControlId id) {
@@ -103,7 +119,7 @@ std::string CDlgCom::ChosenPath() const {
         return {};
     }
     for (const PortInfo& port : ports_) {
-        if (port.name == typed || PortCaption(port, services_.strings) == typed) {
+        if (port.name == typed || ui::PortCaption(port, services_.strings) == typed) {
             return port.path;
         }
     }

@@ -27,6 +27,10 @@ class CDlgCom : public ui::FormEvents {
     static constexpr ui::ControlId IDC_SPEED = 1203;
     static constexpr ui::ControlId IDC_NEXT = 1003;
     static constexpr ui::ControlId IDC_CANCEL = ui::kIdCancel;
+    // The line under the list for an adapter that holds received bytes back: what it does
+    // and the command that lowers its latency, to copy.
+    static constexpr ui::ControlId IDC_LATENCY_NOTE = 1204;
+    static constexpr ui::ControlId IDC_LATENCY_COMMAND = 1205;
     static constexpr int IDS_NOT_AVAILABLE = 234;
 
     CDlgCom(LinkContext& ctx, const ui::DialogServices& services, std::string defaultPath,
@@ -40,12 +44,11 @@ class CDlgCom : public ui::FormEvents {
     const ComChoice& Choice() const { return choice_; }
 
     void OnClicked(ui::ControlId id) override;
-
-    // The item text of a port: its name, and its description where the system gives one.
-    static std::string PortCaption(const PortInfo& port, const StringTable& strings);
+    void OnSelectionChanged(ui::ControlId id) override;
 
   private:
     void OnInitDialog();
+    void ShowLatencyNote();
     void Next();
     std::string ChosenPath() const;
 

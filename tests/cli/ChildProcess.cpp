@@ -91,6 +91,15 @@ int ChildProcess::Stop(int timeoutMs) {
     return Wait(timeoutMs);
 }
 
+void ChildProcess::Kill() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        exited_ = true;
+    }
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;

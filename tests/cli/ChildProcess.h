@@ -26,6 +26,8 @@ class ChildProcess {
     int Wait(int timeoutMs);
     // SIGTERM, then the exit status as Wait gives it.
     int Stop(int timeoutMs = 5000);
+    // SIGKILL: the child ends at once without tidying up; it is reaped.
+    void Kill();
 
   private:
     pid_t pid_ = -1;

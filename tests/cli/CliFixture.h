@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,11 +51,7 @@ class CliFixture : public ::testing::Test {
             err,
             language,
             settings.Path(),
-            [this, open = sim::MakeSimPortOpener(loop, bus, kPort)](const std::string& path,
-                                                                    int baud, OpenError& error) {
-                ++portOpens;
-                return open(path, baud, error);
-            },
+            Opener(),
             scan,
             [this] { return interruptAtMs >= 0 && loop.NowMs() >= interruptAtMs; },
             {},
@@ -63,6 +60,19 @@ class CliFixture : public ::testing::Test {
         const int status = RunCli(args, platform);
         elapsedMs = loop.NowMs() - start;
         return status;
+    }
+
+    // The simulator's opener; each line it opens is also handed to onOpen.
+    PortOpener Opener() {
+        PortOpener inner = sim::MakeSimPortOpener(loop, bus, kPort);
+        return [this, inner](const std::string& path, int baud, OpenError& error) {
+            ++portOpens;
+            std::unique_ptr<Transport> line = inner(path, baud, error);
+            if (auto* memory = dynamic_cast<sim::InMemoryLine*>(line.get()); memory && onOpen) {
+                onOpen(*memory);
+            }
+            return line;
+        };
     }
 
     // Parameter writes ("EE g p v") and commits on the line.
@@ -87,6 +97,7 @@ class CliFixture : public ::testing::Test {
     std::ostringstream err;
     std::int64_t interruptAtMs = -1;
     Language language = Language::kEnglish;  // as LANG would choose it
+    std::function<void(sim::InMemoryLine&)> onOpen;
     std::int64_t elapsedMs = 0;
     int portOpens = 0;  // ports opened while the commands ran
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -121,6 +123,39 @@ TEST_F(CliEndToEnd, SilentControllerGives306AndANonZeroStatusInBoundedTime) {
     EXPECT_EQ(Cli({"info"}), 4);
     EXPECT_NE(err.find("306: No response from the controller."), std::string::npos) << err;
     EXPECT_EQ(out, "");
+}
+
+// The simulator is killed in the middle of the detail upload, as an adapter is pulled out:
+// the tool hears the terminal hang up and ends with status 3 and the disconnection message,
+// not with 306 after its resends.
+TEST_F(CliEndToEnd, KilledSimulatorMidUploadEndsWithStatus3) {
+    std::vector<std::string> argv = {TAVRO_SIM_EXE, "--baud", "9600", "--byte-timing", "--verbose"};
+    sim = std::make_unique<ChildProcess>(argv, Variables(), files.File("sim.out"),
+                                         files.File("sim.err"));
+    port = FirstLine(files.File("sim.out"), kStartMs);
+    ASSERT_FALSE(port.empty());
+    ChildProcess cli({TAVRO_CLI_EXE, "dump", "--port", port, "--baud", "9600"}, Variables(),
+                     files.File("cli.out"), files.File("cli.err"));
+    // Half-way: the simulator has logged a number of parameter reads.
+    const auto reads = [this] {
+        const std::string log = SimLog();
+        std::size_t n = 0;
+        for (std::size_t at = log.find(" EE "); at != std::string::npos;
+             at = log.find(" EE ", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    for (int waited = 0; reads() < 10 && waited < kCommandMs; waited += 10) {
+        ::usleep(10 * 1000);
+    }
+    ASSERT_GE(reads(), 10U) << SimLog();
+    sim->Kill();
+    EXPECT_EQ(cli.Wait(kCommandMs), 3);
+    err = ReadFile(files.File("cli.err"));
+    EXPECT_NE(err.find("2411: The serial port was disconnected."), std::string::npos) << err;
+    EXPECT_EQ(err.find("306:"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(files.File("cli.out")), "");
 }
 
 }  // namespace

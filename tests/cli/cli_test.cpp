@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -724,6 +725,40 @@ TEST_F(Cli, InterruptDropsTheOperationAndStillReturnsToMonitorMode) {
     EXPECT_FALSE(bus.ControllerAt(0).TestMode());
 }
 
+// The adapter is pulled out half-way through the detail upload, at each line speed: the
+// command ends with status 3 within 100 ms, and nothing more is sent or waited for.
+class Unplugged : public Cli, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Unplugged, MidUploadExitsWithStatus3WithinAHundredMilliseconds) {
+    ControllerOptions o;
+    o.baud = GetParam();
+    AddController(o);
+    bus.SetByteTiming(true);
+    sim::InMemoryLine* line = nullptr;
+    onOpen = [&line](sim::InMemoryLine& l) { line = &l; };
+    std::int64_t unpluggedAt = -1;
+    std::size_t sentBefore = 0;
+    loop.StartTimer(1500, false, [&] {
+        ASSERT_NE(line, nullptr);
+        sentBefore = bus.Requests().size();
+        unpluggedAt = loop.NowMs();
+        line->Unplug(EIO);
+    });
+    const std::int64_t start = loop.NowMs();
+    EXPECT_EQ(Run({"dump", "--baud", std::to_string(GetParam())}), 3);
+    ASSERT_GE(unpluggedAt, 0) << "the upload ended before the cable was pulled";
+    EXPECT_GT(bus.Requests("EE").size(), 10U) << "pulled half-way through the upload";
+    EXPECT_LE(start + elapsedMs, unpluggedAt + 100);
+    EXPECT_NE(err.str().find("2411: The serial port was disconnected.\nPort: tavro-sim"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(err.str().find("306:"), std::string::npos) << err.str();
+    EXPECT_EQ(bus.Requests().size(), sentBefore) << "nothing after the loss, no goodbye";
+    EXPECT_EQ(out.str(), "") << "no parameters printed from an upload cut short";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, Unplugged, ::testing::Values(9600, 57600));
+
 TEST_F(Cli, TraceShowsEveryFrameWithItsTime) {
     AddController();
     ASSERT_EQ(Run({"info", "--trace"}), 0) << err.str();
@@ -766,6 +801,24 @@ TEST_F(Cli, PortsListsRegisteredSimulatorsAndSaysWhenThereIsNone) {
                                     scan.registryDir));
     EXPECT_EQ(Run({"ports"}, false), 0);
     EXPECT_EQ(out.str(), files.File("pty") + "\tTavro simulated controller (ID 1)\n");
+}
+
+TEST_F(Cli, PortsDescribesAUsbAdapterAsTheComSelectionDoes) {
+    namespace fs = std::filesystem;
+    const std::string usb = ports.File("devices/usb1/1-1");
+    fs::create_directories(usb + "/1-1:1.0/ttyUSB0");
+    ports.Write("devices/usb1/1-1/idVendor", "0403\n");
+    ports.Write("devices/usb1/1-1/idProduct", "6001\n");
+    ports.Write("devices/usb1/1-1/manufacturer", "FTDI\n");
+    ports.Write("devices/usb1/1-1/product", "FT232R USB UART\n");
+    ports.Write("devices/usb1/1-1/serial", "A50285BI\n");
+    fs::create_directories(ports.File("sys/ttyUSB0"));
+    fs::create_directory_symlink(usb + "/1-1:1.0/ttyUSB0", ports.File("sys/ttyUSB0/device"));
+    fs::create_directories(ports.File("dev"));
+    ports.Write("dev/ttyUSB0", "");
+    EXPECT_EQ(Run({"ports"}, false), 0);
+    EXPECT_EQ(out.str(), ports.File("dev/ttyUSB0") +
+                             "\tFT232R USB UART \u2014 FTDI \u2014 A50285BI \u2014 0403:6001\n");
 }
 
 // Undoes the escapes of the strings command.

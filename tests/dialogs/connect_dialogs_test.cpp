@@ -70,7 +70,8 @@ TEST(ComSelection, ListsThePortsAndSelectsTheRememberedOneAndSpeed) {
         EXPECT_EQ(form.Text(1202), "Communication speed");
         EXPECT_EQ(form.Text(1003), "Next");
         EXPECT_EQ(form.Text(2), "Cancel");
-        EXPECT_EQ(Items(form, 1200), (std::vector<std::string>{"ttyS1 (Serial port)", "ttyUSB0"}));
+        EXPECT_EQ(Items(form, 1200),
+                  (std::vector<std::string>{"ttyS1 \u2014 Serial port", "ttyUSB0"}));
         EXPECT_EQ(form.CurrentItem(1200), 1);
         EXPECT_EQ(form.Text(1203), "38400");
         EXPECT_EQ(h.ctx.status.frontPhase, kFrontComSelect);
@@ -78,6 +79,79 @@ TEST(ComSelection, ListsThePortsAndSelectsTheRememberedOneAndSpeed) {
     });
     h.Run();
 }
+
+// An FTDI adapter as sysfs describes it, with a by-id name and a 16 ms latency timer.
+void AddFtdiAdapter(AppHarness& h) {
+    namespace fs = std::filesystem;
+    const std::string usb = h.dir.File("devices/usb1/1-1");
+    fs::create_directories(usb + "/1-1:1.0/ttyUSB1");
+    h.dir.Write("devices/usb1/1-1/idVendor", "0403\n");
+    h.dir.Write("devices/usb1/1-1/idProduct", "6001\n");
+    h.dir.Write("devices/usb1/1-1/manufacturer", "FTDI\n");
+    h.dir.Write("devices/usb1/1-1/product", "FT232R USB UART\n");
+    h.dir.Write("devices/usb1/1-1/serial", "A50285BI\n");
+    h.dir.Write("devices/usb1/1-1/1-1:1.0/ttyUSB1/latency_timer", "16\n");
+    fs::create_directories(h.dir.File("sys/ttyUSB1"));
+    fs::create_directory_symlink(usb + "/1-1:1.0/ttyUSB1", h.dir.File("sys/ttyUSB1/device"));
+    h.dir.Write("dev/ttyUSB1", "");
+    fs::create_directories(h.dir.File("dev/serial/by-id"));
+    fs::create_symlink("../../ttyUSB1",
+                       h.dir.File("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+}
+
+struct DescribedCase {
+    const char* name;
+    Language language;
+    const char* onBoard;
+    const char* adapter;
+    const char* note;
+};
+
+constexpr DescribedCase kDescribedCases[] = {
+    {"English", Language::kEnglish, "ttyS1 \u2014 Serial port",
+     "ttyUSB1 \u2014 FT232R USB UART \u2014 FTDI \u2014 A50285BI \u2014 0403:6001 \u2014 "
+     "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 \u2014 latency 16 ms",
+     "ttyUSB1 holds received bytes for up to 16 ms. To lower it to 1 ms:"},
+    {"Japanese", Language::kJapanese, "ttyS1 \u2014 シリアルポート",
+     "ttyUSB1 \u2014 FT232R USB UART \u2014 FTDI \u2014 A50285BI \u2014 0403:6001 \u2014 "
+     "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 \u2014 レイテンシ 16 ms",
+     "ttyUSB1 は受信データを最大 16 ms 保持します。1 ms "
+     "に下げるには、次のコマンドを実行してください："},
+};
+
+class DescribedPorts : public ::testing::TestWithParam<DescribedCase> {};
+
+// The list says what each adapter is; choosing one that holds bytes back shows how to lower
+// its latency, as a command to copy; the others hide that line.
+TEST_P(DescribedPorts, AdapterIsDescribedAndItsLatencyNoteFollowsTheSelection) {
+    const DescribedCase& c = GetParam();
+    AppHarness h({{}}, c.language);
+    h.AddDeadPort("ttyS1");
+    AddFtdiAdapter(h);
+    h.WriteSettings(AppSettings().Port(
+        h.dir.File("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0")));
+    h.OnModal(kComSelect, [&](FakeForm& form) {
+        EXPECT_EQ(Items(form, 1200), (std::vector<std::string>{c.onBoard, "ttyUSB0", c.adapter}));
+        EXPECT_EQ(form.CurrentItem(1200), 2) << "the remembered by-id name finds the adapter";
+        EXPECT_TRUE(form.IsVisible(1204));
+        EXPECT_EQ(form.Text(1204), c.note);
+        EXPECT_TRUE(form.IsVisible(1205));
+        EXPECT_EQ(form.Text(1205),
+                  "echo 1 | sudo tee " + h.dir.File("sys/ttyUSB1/device/latency_timer"));
+        form.Choose(1200, 1);
+        EXPECT_FALSE(form.IsVisible(1204));
+        EXPECT_FALSE(form.IsVisible(1205));
+        form.Choose(1200, 0);
+        EXPECT_FALSE(form.IsVisible(1204));
+        form.Click(2);
+    });
+    h.Run();
+    EXPECT_EQ(h.dir.Read("devices/usb1/1-1/1-1:1.0/ttyUSB1/latency_timer"), "16\n")
+        << "showing the list changes nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(ComSelection, DescribedPorts, ::testing::ValuesIn(kDescribedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComSelection, RememberedPortOrSpeedNotOfferedLeavesTheListWithoutSelection) {
     AppHarness h;
@@ -123,9 +197,23 @@ TEST(ComSelection, WithoutAnyPortNextLeadsToTheOpenFailureMessage) {
     h.OnModal(kTypeDialog, h.ChooseType(false));
     h.Run([&](FakeForm&, CMain&) { EXPECT_EQ(h.ctx.status.linkState, kLinkNoPort); });
     ASSERT_EQ(h.prompter.ShownIds(), std::vector<int>{IDS_CANNOT_OPEN_PORT});
-    EXPECT_EQ(h.prompter.Shown()[0].text.rfind(
-                  "Cannot open COM port.\nPlease start the software offline.", 0),
-              0U);
+    EXPECT_EQ(h.prompter.Shown()[0].text,
+              "Cannot open COM port.\nPlease start the software offline.\n\n"
+              "No serial port is available.");
+}
+
+// The reason comes from the table of the user's language, not as English after a Japanese
+// message.
+TEST(ComSelection, TheReasonAPortCannotBeOpenedIsInTheUsersLanguage) {
+    AppHarness h({{}}, Language::kJapanese);
+    const std::string dead = h.AddDeadPort("ttyS1");
+    h.WriteSettings(AppSettings());
+    h.OnModal(kComSelect, h.ChoosePort(dead));
+    h.OnModal(kTypeDialog, h.ChooseType(false));
+    h.Run([&](FakeForm&, CMain&) { EXPECT_EQ(h.ctx.status.linkState, kLinkNoPort); });
+    ASSERT_EQ(h.prompter.ShownIds(), std::vector<int>{IDS_CANNOT_OPEN_PORT});
+    EXPECT_EQ(h.prompter.Shown()[0].text, std::string(h.strings.Text(IDS_CANNOT_OPEN_PORT)) +
+                                              "\n\nポート " + dead + " が見つかりません。");
 }
 
 // --- controller search ---

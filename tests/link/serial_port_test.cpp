@@ -57,7 +57,7 @@ TEST(SerialPort, OpenedTerminalIsRawAtTheRequestedSpeed) {
     PollLoop loop;
     OpenError err;
     auto port = SerialPort::Open(loop, pty.SlavePath(), 38400, err);
-    ASSERT_TRUE(port) << "errno " << err.error;
+    ASSERT_TRUE(port) << err.Why();
     termios tio{};
     ASSERT_EQ(::tcgetattr(port->Fd(), &tio), 0);
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0U);
@@ -75,7 +75,7 @@ TEST(SerialPort, ReopensAPseudoTerminalThatAnotherProcessKeepsOpen) {
     for (int round = 0; round < 3; ++round) {
         OpenError err;
         auto port = SerialPort::Open(loop, pty.SlavePath(), 19200, err);
-        ASSERT_TRUE(port) << "round " << round << ": errno " << err.error;
+        ASSERT_TRUE(port) << "round " << round << ": " << err.Why();
     }
     ::close(keep);
 }
@@ -85,7 +85,7 @@ TEST(SerialPort, SendsARequestAndAssemblesTheReply) {
     PollLoop loop;
     OpenError err;
     auto port = SerialPort::Open(loop, pty.SlavePath(), 9600, err);
-    ASSERT_TRUE(port) << "errno " << err.error;
+    ASSERT_TRUE(port) << err.Why();
     std::vector<std::string> frames;
     FrameAssembler assembler([&](std::string_view f) { frames.emplace_back(f); });
     port->Start([&](std::string_view bytes) { assembler.Feed(bytes); }, [](int) {});
@@ -114,7 +114,7 @@ TEST(SerialPort, HangUpClosesThePortOnceWithoutSpinning) {
     PollLoop loop;
     OpenError err;
     auto port = SerialPort::Open(loop, pty.SlavePath(), 19200, err);
-    ASSERT_TRUE(port) << "errno " << err.error;
+    ASSERT_TRUE(port) << err.Why();
     int gone = 0;
     int wakeups = 0;
     port->Start([&](std::string_view) { ++wakeups; }, [&](int) { ++gone; });
@@ -147,7 +147,7 @@ TEST(SerialPort, ReportsWhyItCannotOpen) {
     EXPECT_EQ(err.kind, OpenFailure::kBusy);
 }
 
-TEST(SerialPort, PermissionDeniedTellsTheUserWhatToDo) {
+TEST(SerialPort, PermissionDeniedIsToldApart) {
     test::TempDir tmp;
     tmp.Write("locked", "");
     ::chmod(tmp.Path().c_str(), 0755);

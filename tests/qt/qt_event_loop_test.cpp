@@ -136,7 +136,7 @@ TEST(QtEventLoopTest, AClosedTerminalWakesTheSerialPort) {
     Pty pty;
     OpenError error;
     auto port = SerialPort::Open(loop, pty.SlavePath(), 9600, error);
-    ASSERT_NE(port, nullptr) << "errno " << error.error;
+    ASSERT_NE(port, nullptr) << error.Why();
     std::string bytes;
     int gone = 0;
     port->Start([&](std::string_view b) { bytes.append(b); }, [&](int) { ++gone; });

@@ -19,7 +19,7 @@
 #include "link/PortList.h"
 #include "link/SerialPort.h"
 #include "tests/support/TempDir.h"
-#include "ui/PortTexts.h"
+#include "ui/PortCaption.h"
 
 namespace tavro::sim::test {
 namespace {
@@ -146,7 +146,7 @@ TEST_F(TavroSim, ServesFramesThroughTheSerialPort) {
     SimProcess sim(runtime.Path(), {"--quiet"});
     const std::string path = sim.ReadPath();
     ASSERT_FALSE(path.empty());
-    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << "errno " << ctx.port.lastError.error;
+    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << ctx.port.lastError.Why();
 
     const auto ve = Ask(1, "VE");
     ASSERT_TRUE(ve.has_value());
@@ -209,7 +209,7 @@ TEST_F(TavroSim, NextClientGetsThePortRightAfterTheFirstClosedIt) {
     EXPECT_TRUE(lifted);
 
     CRxdThread(ctx).StopReceiver();
-    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << "errno " << ctx.port.lastError.error;
+    ASSERT_EQ(CComPort(ctx).Open(path, 19200), 0) << ctx.port.lastError.Why();
     EXPECT_TRUE(Ask(1, "VE").has_value());
     CRxdThread(ctx).StopReceiver();
 }
