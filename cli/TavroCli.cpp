@@ -18,6 +18,7 @@
 #include "cli/CliSession.h"
 #include "cli/ExitStatus.h"
 #include "cli/Json.h"
+#include "dialogs/common/PortCaption.h"
 #include "link/CComPort.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
@@ -25,7 +26,6 @@
 #include "stepdata/ParameterCatalog.h"
 #include "stepdata/StepFile.h"
 #include "stepdata/StepRecord.h"
-#include "ui/PortCaption.h"
 
 namespace tavro::cli {
 

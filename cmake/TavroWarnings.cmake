@@ -16,7 +16,7 @@ target_compile_options(tavro_core_warnings INTERFACE -Wconversion)
 # makes an accidental include fail loudly instead of silently picking up a system path.
 function(tavro_core_library name)
     add_library(${name} ${ARGN})
-    target_link_libraries(${name} PUBLIC tavro_core_warnings)
+    target_link_libraries(${name} PRIVATE tavro_core_warnings)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_compile_definitions(${name} PRIVATE TAVRO_CORE=1)
 endfunction()

@@ -8,8 +8,8 @@
 
 #include "link/LinkContext.h"
 #include "monitor/ContinuousTable.h"
-#include "shell/PageViews.h"
 #include "ui/DialogSupport.h"
+#include "ui/PageViews.h"
 
 namespace tavro {
 

@@ -6,7 +6,7 @@
 
 #include "link/LinkContext.h"
 #include "params/BindingDescriptor.h"
-#include "params/BindingHost.h"
+#include "ui/BindingHost.h"
 
 namespace tavro {
 

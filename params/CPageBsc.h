@@ -4,8 +4,8 @@
 
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
-#include "shell/PageViews.h"
 #include "ui/DialogSupport.h"
+#include "ui/PageViews.h"
 
 namespace tavro {
 

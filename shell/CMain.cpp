@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "dialogs/common/CDlgVer.h"
 #include "dialogs/connect/CDlgCom.h"
 #include "dialogs/connect/CDlgSid.h"
 #include "link/CComPort.h"
@@ -15,7 +16,6 @@
 #include "params/CDlgType.h"
 #include "stepdata/CPidParam.h"
 #include "ui/CCtrlBatch.h"
-#include "ui/CDlgVer.h"
 #include "ui/Keys.h"
 
 namespace tavro {

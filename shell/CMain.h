@@ -7,23 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/common/CDlgPrg.h"
 #include "link/LinkContext.h"
 #include "link/LinkEngine.h"
 #include "link/LinkHost.h"
 #include "monitor/CPageDrv.h"
 #include "monitor/MonitorHook.h"
-#include "params/BindingHost.h"
 #include "params/CBinding.h"
 #include "params/CPageBsc.h"
 #include "params/CPageIo.h"
 #include "shell/ExpertWindows.h"
-#include "shell/PageViews.h"
 #include "shell/ReconnectOffer.h"
 #include "stepdata/CDlgRef.h"
 #include "stepdata/CPageStp.h"
-#include "ui/CDlgPrg.h"
+#include "ui/BindingHost.h"
 #include "ui/DialogSupport.h"
 #include "ui/FileChooser.h"
+#include "ui/PageViews.h"
 
 namespace tavro {
 

@@ -1,7 +1,7 @@
 #include "shell/ExpertWindows.h"
 
 #include "link/StatusBlock.h"
-#include "shell/PageViews.h"
+#include "ui/PageViews.h"
 
 namespace tavro {
 

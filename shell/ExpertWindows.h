@@ -3,10 +3,10 @@
 #include <functional>
 #include <memory>
 
+#include "detail/CDlgDtl.h"
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
-#include "params/CDlgDtl.h"
 #include "ui/DialogSupport.h"
 #include "ui/FileChooser.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "link/LinkContext.h"
-#include "shell/PageViews.h"
 #include "ui/FormEvents.h"
+#include "ui/PageViews.h"
 #include "ui/StringTable.h"
 
 namespace tavro {

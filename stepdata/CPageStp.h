@@ -8,12 +8,12 @@
 
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
-#include "shell/PageViews.h"
 #include "stepdata/CListStp.h"
 #include "stepdata/StepCompare.h"
 #include "ui/FileChooser.h"
 #include "ui/FormEvents.h"
 #include "ui/FormFactory.h"
+#include "ui/PageViews.h"
 #include "ui/Prompter.h"
 #include "ui/StringTable.h"
 

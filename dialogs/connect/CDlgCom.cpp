@@ -1,12 +1,12 @@
 #include "dialogs/connect/CDlgCom.h"
 
+#include "dialogs/common/PortCaption.h"
 #include "link/CComPort.h"
 #include "link/Numbers.h"
 #include "link/PortMessages.h"
 #include "link/StatusBlock.h"
 #include "link/StringIds.h"
 #include "ui/CCtrlBatch.h"
-#include "ui/PortCaption.h"
 
 namespace tavro {
 

@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/common/CDlgPrg.h"
+#include "dialogs/common/CDlgVer.h"
+#include "dialogs/common/CVersion.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "params/CDlgPwd.h"
 #include "shell/CMain.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/FakeForm.h"
-#include "ui/CDlgPrg.h"
-#include "ui/CDlgVer.h"
-#include "ui/CVersion.h"
 #include "ui/Keys.h"
 
 namespace tavro::test {

@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "detail/DetailTables.h"
 #include "link/CEepData.h"
-#include "params/DetailTables.h"
 #include "shell/CMain.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/FakeForm.h"

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "detail/CDlgDtl.h"
 #include "link/CEepData.h"
 #include "link/Operations.h"
-#include "params/CDlgDtl.h"
-#include "shell/PageViews.h"
 #include "tests/support/FakeForm.h"
 #include "tests/support/FakeFormFactory.h"
 #include "tests/support/StandInMain.h"
 #include "ui/CCtrlBatch.h"
+#include "ui/PageViews.h"
 
 namespace tavro::test {
 

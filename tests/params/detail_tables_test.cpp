@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "params/DetailTables.h"
+#include "detail/DetailTables.h"
 
 namespace tavro::test {
 namespace {

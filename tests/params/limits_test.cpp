@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "detail/DetailTables.h"
 #include "params/CPageIo.h"
-#include "params/DetailTables.h"
 #include "stepdata/CListStp.h"
 #include "tests/params/page_fixture.h"
 #include "ui/Keys.h"

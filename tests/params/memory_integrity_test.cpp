@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "detail/DetailTables.h"
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/Numbers.h"
 #include "link/VirtualLoop.h"
 #include "params/CPageBsc.h"
 #include "params/CPageIo.h"
-#include "params/DetailTables.h"
 #include "stepdata/CPageStp.h"
 #include "stepdata/CPidParam.h"
 #include "tests/params/offgrid_memory.h"

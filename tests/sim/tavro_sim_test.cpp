@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/common/PortCaption.h"
 #include "link/CComPort.h"
 #include "link/CRxdThread.h"
 #include "link/Frame.h"
@@ -19,7 +20,6 @@
 #include "link/PortList.h"
 #include "link/SerialPort.h"
 #include "tests/support/TempDir.h"
-#include "ui/PortCaption.h"
 
 namespace tavro::sim::test {
 namespace {

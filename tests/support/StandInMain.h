@@ -8,12 +8,12 @@
 #include "link/LinkEngine.h"
 #include "link/LinkHost.h"
 #include "link/Operations.h"
-#include "params/BindingHost.h"
 #include "params/CBinding.h"
 #include "sim/ControllerOptions.h"
 #include "tests/support/ScriptedFileChooser.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/SimHarness.h"
+#include "ui/BindingHost.h"
 #include "ui/StringTable.h"
 
 namespace tavro::test {

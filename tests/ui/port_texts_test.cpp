@@ -7,9 +7,9 @@
 #include <variant>
 #include <vector>
 
+#include "dialogs/common/PortCaption.h"
 #include "link/PortMessages.h"
 #include "tests/ui/Glossary.h"
-#include "ui/PortCaption.h"
 
 namespace tavro::ui {
 namespace {

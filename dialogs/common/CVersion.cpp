@@ -1,4 +1,4 @@
-#include "ui/CVersion.h"
+#include "dialogs/common/CVersion.h"
 
 #include "BuildVersion.h"
 #include "ui/StringTable.h"

@@ -1,11 +1,11 @@
-#include "ui/CDlgVer.h"
+#include "dialogs/common/CDlgVer.h"
 
 #include <array>
 
+#include "dialogs/common/CVersion.h"
 #include "link/CTrxData.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
-#include "ui/CVersion.h"
 #include "ui/Language.h"
 
 namespace tavro::ui {

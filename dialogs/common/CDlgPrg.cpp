@@ -1,4 +1,4 @@
-#include "ui/CDlgPrg.h"
+#include "dialogs/common/CDlgPrg.h"
 
 #include "link/CTrxData.h"
 #include "ui/Keys.h"

@@ -1,4 +1,4 @@
-#include "params/DetailTables.h"
+#include "detail/DetailTables.h"
 
 #include <algorithm>
 #include <cmath>

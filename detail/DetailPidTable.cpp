@@ -1,11 +1,11 @@
 // The Detail Parameter Setup dialog's PID table: the gain sets (list 1874), which set each
 // motion uses (list 1875) and their edit rows.
 
+#include "detail/CDlgDtl.h"
 #include "link/CEepData.h"
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
-#include "params/CDlgDtl.h"
 #include "stepdata/CListCtrlApi.h"
 #include "stepdata/CPidParam.h"
 #include "ui/Keys.h"

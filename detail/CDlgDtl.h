@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "detail/DetailTables.h"
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
-#include "params/DetailTables.h"
 #include "stepdata/CListStp.h"
 #include "stepdata/StepCompare.h"
 #include "ui/FileChooser.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "detail/CDlgDtl.h"
 #include "link/CStatusFlg.h"
 #include "link/Numbers.h"
-#include "params/CDlgDtl.h"
 #include "stepdata/CListCtrlApi.h"
 #include "ui/Keys.h"
 

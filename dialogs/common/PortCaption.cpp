@@ -1,4 +1,4 @@
-#include "ui/PortCaption.h"
+#include "dialogs/common/PortCaption.h"
 
 #include <algorithm>
 #include <initializer_list>

@@ -1,8 +1,9 @@
-#include "params/CDlgDtl.h"
+#include "detail/CDlgDtl.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "dialogs/common/CVersion.h"
 #include "link/CEepData.h"
 #include "link/CStatusFlg.h"
 #include "link/CTrxData.h"
@@ -15,7 +16,6 @@
 #include "stepdata/StepRecord.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/CTxt.h"
-#include "ui/CVersion.h"
 #include "ui/Keys.h"
 
 namespace tavro {

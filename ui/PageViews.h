@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "params/BindingHost.h"
+#include "ui/BindingHost.h"
 #include "ui/Form.h"
 
 // What the main window asks of its pages and of the step browser. Each page's presenter
