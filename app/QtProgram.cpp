@@ -5,6 +5,7 @@
 #include <clocale>
 
 #include "link/SettingsDir.h"
+#include "link/StringIds.h"
 #include "shell/CApp.h"
 #include "shell/CMain.h"
 #include "shell/InstanceLock.h"
@@ -15,9 +16,6 @@ namespace tavro::app {
 namespace {
 
 constexpr const char* kIcon = ":/pictures/100.svg";
-constexpr int IDS_BUTTON_OK = 290;
-constexpr int IDS_BUTTON_YES = 291;
-constexpr int IDS_BUTTON_NO = 292;
 
 QWidget* MessageBoxParent() {
     if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -42,9 +40,9 @@ QtProgram::QtProgram(std::string settingsDir, Language language)
       prompter_(MessageBoxParent),
       chooser_(MessageBoxParent),
       services_{forms_, prompter_, strings_} {
-    prompter_.SetButtonTexts({std::string(strings_.Text(IDS_BUTTON_OK)),
-                              std::string(strings_.Text(IDS_BUTTON_YES)),
-                              std::string(strings_.Text(IDS_BUTTON_NO))});
+    prompter_.SetButtonTexts({std::string(strings_.Text(ids::IDS_BUTTON_OK)),
+                              std::string(strings_.Text(ids::IDS_BUTTON_YES)),
+                              std::string(strings_.Text(ids::IDS_BUTTON_NO))});
 }
 
 QtProgram::~QtProgram() = default;

@@ -9,18 +9,12 @@
 
 #include "cli/Json.h"
 #include "link/ParameterImage.h"
+#include "link/StringIds.h"
 #include "stepdata/ParameterCatalog.h"
 
 namespace tavro::cli {
 
 namespace {
-
-constexpr int IDS_NOT_JSON = 2381;
-constexpr int IDS_NO_VERSION = 2382;
-constexpr int IDS_NO_CONTROLLER = 2383;
-constexpr int IDS_BAD_ENTRY = 2384;
-constexpr int IDS_NOT_HELD = 2385;
-constexpr int IDS_TWICE = 2386;
 
 // The parameters of a backup, as runs of one group.
 struct Held {
@@ -102,14 +96,14 @@ BackupRead ParseBackup(std::string_view text, const StringTable& strings) {
     const JsonParse parsed = ParseJson(text);
     if (!parsed.value) {
         return Refused(strings.Format(
-            IDS_NOT_JSON, static_cast<int>(std::min<std::size_t>(parsed.errorAt, 1U << 30U))));
+            ids::IDS_NOT_JSON, static_cast<int>(std::min<std::size_t>(parsed.errorAt, 1U << 30U))));
     }
     const JsonValue& root = *parsed.value;
     const JsonValue* format = root.Find("format");
     if (format == nullptr || !format->IsString() || format->text != kBackupFormat ||
         WholeIn(root.Find("formatVersion"), kBackupFormatVersion, kBackupFormatVersion) ==
             std::nullopt) {
-        return Refused(std::string(strings.Text(IDS_NO_VERSION)));
+        return Refused(std::string(strings.Text(ids::IDS_NO_VERSION)));
     }
     Backup b;
     const auto textOf = [&root](const char* key) {
@@ -125,7 +119,7 @@ BackupRead ParseBackup(std::string_view text, const StringTable& strings) {
     const auto stroke = WholeIn(controller ? controller->Find("stroke") : nullptr, 0, 255);
     const auto type = WholeIn(controller ? controller->Find("controlSignalType") : nullptr, 0, 2);
     if (!id || !series || !stroke || !type) {
-        return Refused(std::string(strings.Text(IDS_NO_CONTROLLER)));
+        return Refused(std::string(strings.Text(ids::IDS_BACKUP_NO_CONTROLLER)));
     }
     b.controller.id = *id;
     b.controller.series = *series;
@@ -140,7 +134,7 @@ BackupRead ParseBackup(std::string_view text, const StringTable& strings) {
 
     const JsonValue* parameters = root.Find("parameters");
     if (parameters == nullptr || parameters->kind != JsonValue::Kind::kArray) {
-        return Refused(std::string(strings.Text(IDS_BAD_ENTRY)));
+        return Refused(std::string(strings.Text(ids::IDS_BAD_ENTRY)));
     }
     std::set<std::pair<int, int>> seen;
     for (const JsonValue& entry : parameters->items) {
@@ -148,13 +142,13 @@ BackupRead ParseBackup(std::string_view text, const StringTable& strings) {
         const auto p = WholeIn(entry.Find("parameter"), 0, ParameterImage::kMaxCells);
         const auto v = FloatOf(entry.Find("value"));
         if (!g || !p || !v) {
-            return Refused(std::string(strings.Text(IDS_BAD_ENTRY)));
+            return Refused(std::string(strings.Text(ids::IDS_BAD_ENTRY)));
         }
         if (!IsBackupParameter(*g, *p)) {
-            return Refused(strings.Format(IDS_NOT_HELD, *g, *p));
+            return Refused(strings.Format(ids::IDS_NOT_HELD, *g, *p));
         }
         if (!seen.insert({*g, *p}).second) {
-            return Refused(strings.Format(IDS_TWICE, *g, *p));
+            return Refused(strings.Format(ids::IDS_TWICE, *g, *p));
         }
         b.parameters.push_back({*g, *p, *v});
     }

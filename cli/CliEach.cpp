@@ -13,12 +13,11 @@
 #include "cli/Json.h"
 #include "link/Numbers.h"
 #include "link/SerialPort.h"
+#include "link/StringIds.h"
 
 namespace tavro::cli {
 
 namespace {
-
-constexpr int IDS_CLI_ID_PREFIX = 2393;  // "ID %d: %s"
 
 // A lease on a line that stays open: stopping or dropping the lease stops the delivery of
 // bytes to its holder, never the line.
@@ -158,7 +157,7 @@ int RunForEachId(CliPlatform& p, const CliOptions& o, const CommandRun& run) {
         one.id = id;
         one.file = FileForId(o.file, id);
         std::ostringstream data;
-        PrefixedLines errLines(p.err, strings.Format(IDS_CLI_ID_PREFIX, id, ""));
+        PrefixedLines errLines(p.err, strings.Format(ids::IDS_CLI_ID_PREFIX, id, ""));
         std::ostream err(&errLines);
         std::string last;
         CliPlatform q =

@@ -3,14 +3,9 @@
 #include <variant>
 
 #include "link/Operations.h"
+#include "link/StringIds.h"
 
 namespace tavro::cli {
-
-namespace {
-
-constexpr int IDS_NO_CONTROLLER = 261;  // "No controller is available for communication...."
-
-}  // namespace
 
 void WriteMessage(std::ostream& err, int stringId, std::string_view text) {
     err << stringId << ": " << text << '\n';
@@ -34,7 +29,7 @@ void CliHost::Sample() {
 void CliHost::NotifyFrontDialog(int message, int /*target*/) {
     if (message == WM_OP_NO_CONTROLLER) {
         noController_ = true;
-        Print(IDS_NO_CONTROLLER);
+        Print(ids::IDS_NO_CONTROLLER);
     }
 }
 

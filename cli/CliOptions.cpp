@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "cli/ExitStatus.h"
+#include "link/StringIds.h"
 
 namespace tavro::cli {
 
@@ -189,7 +190,7 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
     const auto range = [&](int min, int max, int& field) -> std::string {
         const auto v = IntIn(value, min, max);
         if (!v) {
-            return strings.Format(IDS_CLI_WHOLE_NUMBER, o.name, min, max, value);
+            return strings.Format(ids::IDS_CLI_WHOLE_NUMBER, o.name, min, max, value);
         }
         field = *v;
         return {};
@@ -197,7 +198,7 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
     switch (o.bit) {
         case kOptPort:
             if (value.empty()) {
-                return strings.Format(IDS_CLI_DEVICE_PATH, o.name);
+                return strings.Format(ids::IDS_CLI_DEVICE_PATH, o.name);
             }
             out.port = std::string(value);
             return {};
@@ -209,7 +210,7 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
                     return {};
                 }
             }
-            return strings.Format(IDS_CLI_LINE_SPEED, o.name, value);
+            return strings.Format(ids::IDS_CLI_LINE_SPEED, o.name, value);
         }
         case kOptId:
             return range(kMinId, kMaxId, out.id);
@@ -242,7 +243,7 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
                 out.ids = std::move(*ids);
                 return {};
             }
-            return strings.Format(IDS_CLI_ID_LIST, value);
+            return strings.Format(ids::IDS_CLI_ID_LIST, value);
         case kOptPassive:
             out.passive = true;
             return {};
@@ -366,13 +367,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
             const std::string_view name = arg.substr(2, eq == std::string_view::npos ? eq : eq - 2);
             const OptionSpec* o = FindOption(name);
             if (o == nullptr) {
-                result.error = strings.Format(IDS_CLI_UNKNOWN_OPTION, arg);
+                result.error = strings.Format(ids::IDS_CLI_UNKNOWN_OPTION, arg);
                 return result;
             }
             std::string_view value;
             if (o->value.empty()) {
                 if (eq != std::string_view::npos) {
-                    result.error = strings.Format(IDS_CLI_NO_VALUE_TAKEN, name);
+                    result.error = strings.Format(ids::IDS_CLI_NO_VALUE_TAKEN, name);
                     return result;
                 }
             } else if (eq != std::string_view::npos) {
@@ -380,7 +381,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
             } else if (i + 1 < args.size()) {
                 value = args[++i];
             } else {
-                result.error = strings.Format(IDS_CLI_VALUE_WANTED, name);
+                result.error = strings.Format(ids::IDS_CLI_VALUE_WANTED, name);
                 return result;
             }
             if (std::string error = Apply(*o, value, out, strings); !error.empty()) {
@@ -391,13 +392,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
             continue;
         }
         if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
-            result.error = strings.Format(IDS_CLI_UNKNOWN_OPTION, arg);
+            result.error = strings.Format(ids::IDS_CLI_UNKNOWN_OPTION, arg);
             return result;
         }
         if (command == nullptr) {
             command = FindCommand(arg);
             if (command == nullptr) {
-                result.error = strings.Format(IDS_CLI_UNKNOWN_COMMAND, arg);
+                result.error = strings.Format(ids::IDS_CLI_UNKNOWN_COMMAND, arg);
                 return result;
             }
             out.command = command->command;
@@ -408,7 +409,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
 
     if (command == nullptr) {
         if (!out.help) {
-            result.error = std::string(strings.Text(IDS_CLI_NO_COMMAND));
+            result.error = std::string(strings.Text(ids::IDS_CLI_NO_COMMAND));
         }
         return result;
     }
@@ -417,34 +418,35 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
     }
     for (const auto& o : kOptions) {
         if ((given & o.bit) != 0 && (command->options & o.bit) == 0) {
-            result.error = strings.Format(IDS_CLI_OPTION_NOT_HERE, o.name, command->name);
+            result.error = strings.Format(ids::IDS_CLI_OPTION_NOT_HERE, o.name, command->name);
             return result;
         }
     }
     const int count = static_cast<int>(positional.size());
     if (count < command->minArgs || count > command->maxArgs) {
-        result.error = count < command->minArgs
-                           ? strings.Format(IDS_CLI_ARGUMENT_WANTED, command->name, command->args)
-                           : strings.Format(IDS_CLI_EXTRA_ARGUMENT,
-                                            positional[static_cast<std::size_t>(command->maxArgs)]);
+        result.error =
+            count < command->minArgs
+                ? strings.Format(ids::IDS_CLI_ARGUMENT_WANTED, command->name, command->args)
+                : strings.Format(ids::IDS_CLI_EXTRA_ARGUMENT,
+                                 positional[static_cast<std::size_t>(command->maxArgs)]);
         return result;
     }
     if ((given & kOptId) != 0 && (given & kOptIds) != 0) {
-        result.error = std::string(strings.Text(IDS_CLI_ID_AND_IDS));
+        result.error = std::string(strings.Text(ids::IDS_CLI_ID_AND_IDS));
         return result;
     }
     const bool writesFiles =
         command->command == Command::kSaveSteps || command->command == Command::kBackup;
     if (writesFiles && out.ids.size() > 1 && count == 1 &&
         positional[0].find(kIdPlaceholder) == std::string::npos) {
-        result.error = strings.Format(IDS_CLI_FILE_PER_ID, command->name);
+        result.error = strings.Format(ids::IDS_CLI_FILE_PER_ID, command->name);
         return result;
     }
     if ((given & kOptFrom) != 0 && (given & kOptTo) == 0) {
         out.to = out.from;
     }
     if (out.from > out.to) {
-        result.error = std::string(strings.Text(IDS_CLI_RANGE_BACKWARDS));
+        result.error = std::string(strings.Text(ids::IDS_CLI_RANGE_BACKWARDS));
         return result;
     }
     if (command->command == Command::kStrings && count == 1) {
@@ -454,7 +456,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
             out.language = Language::kJapanese;
         } else {
             result.error =
-                strings.Format(IDS_CLI_ONE_OF_TWO, command->name, "en", "ja", positional[0]);
+                strings.Format(ids::IDS_CLI_ONE_OF_TWO, command->name, "en", "ja", positional[0]);
             return result;
         }
     } else if (count == 1) {

@@ -5,38 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#include "link/StringIds.h"
 #include "ui/StringTable.h"
 
 namespace tavro::cli {
-
-// String-table IDs of the tool's own messages.
-inline constexpr int IDS_CLI_NO_PORT = 1300;
-inline constexpr int IDS_CLI_INTERRUPTED = 1301;
-inline constexpr int IDS_CLI_NG = 1302;
-inline constexpr int IDS_CLI_NG_TO = 1303;
-inline constexpr int IDS_CLI_NOT_REPLACED = 1304;
-inline constexpr int IDS_CLI_NOT_WRITTEN = 1305;
-inline constexpr int IDS_CLI_NOT_WRITTEN_WHY = 1306;
-inline constexpr int IDS_CLI_NOT_READ = 1307;
-inline constexpr int IDS_CLI_NOT_READ_WHY = 1308;
-inline constexpr int IDS_CLI_ID_NOT_SENT = 1309;
-inline constexpr int IDS_CLI_TRY_HELP = 1310;
-inline constexpr int IDS_CLI_UNKNOWN_OPTION = 1311;
-inline constexpr int IDS_CLI_NO_VALUE_TAKEN = 1312;
-inline constexpr int IDS_CLI_VALUE_WANTED = 1313;
-inline constexpr int IDS_CLI_UNKNOWN_COMMAND = 1314;
-inline constexpr int IDS_CLI_NO_COMMAND = 1315;
-inline constexpr int IDS_CLI_OPTION_NOT_HERE = 1316;
-inline constexpr int IDS_CLI_ARGUMENT_WANTED = 1317;
-inline constexpr int IDS_CLI_EXTRA_ARGUMENT = 1318;
-inline constexpr int IDS_CLI_RANGE_BACKWARDS = 1319;
-inline constexpr int IDS_CLI_ONE_OF_TWO = 1320;
-inline constexpr int IDS_CLI_WHOLE_NUMBER = 1321;
-inline constexpr int IDS_CLI_DEVICE_PATH = 1322;
-inline constexpr int IDS_CLI_LINE_SPEED = 1323;
-inline constexpr int IDS_CLI_ID_LIST = 2392;
-inline constexpr int IDS_CLI_FILE_PER_ID = 2395;
-inline constexpr int IDS_CLI_ID_AND_IDS = 2396;
 
 enum class Command {
     kNone,

@@ -24,10 +24,6 @@ namespace {
 // switches the window's automatic connection on or off or changes its remembered port.
 constexpr const char* kNoSettingsDir = "/dev/null";
 
-constexpr int IDS_CANNOT_OPEN_PORT = 231;  // "Cannot open COM port.\nPlease start ... offline."
-constexpr int IDS_CLI_PASSIVE_NOT_SENT = 2390;
-constexpr int IDS_CLI_PASSIVE_REFUSED = 2391;
-
 // Waiting for the line to fall quiet between operations, and for OP_EXIT, which gives up
 // after its resends of three commands.
 constexpr std::int64_t kIdleWaitMs = 15000;
@@ -208,12 +204,12 @@ int CliSession::Open() {
         path = CIniRw(platform_.settingsDir).GetPortPath();
     }
     if (path.empty()) {
-        platform_.err << "tavro-cli: " << host_.Text(IDS_CLI_NO_PORT) << '\n';
+        platform_.err << "tavro-cli: " << host_.Text(ids::IDS_CLI_NO_PORT) << '\n';
         return kExitUsage;
     }
     CComPort port(ctx_);
     if (port.Open(path, options_.baud) != 0) {
-        host_.Print(IDS_CANNOT_OPEN_PORT);
+        host_.Print(ids::IDS_CANNOT_OPEN_PORT);
         const LinkMessage reason = OpenFailureMessage(port.LastError());
         if (reason.stringId != 0) {
             host_.ShowFormattedMessage(reason.stringId, MessageIcon::kExclamation, false,
@@ -263,7 +259,7 @@ int CliSession::Outcome(bool ended, std::size_t messagesBefore) {
         // As the progress dialog's Cancel: the operation is dropped and the link stays online.
         CTrxData(ctx_).CancelByUser();
         ctx_.status.linkState = kLinkOnline;
-        platform_.err << "tavro-cli: " << host_.Text(IDS_CLI_INTERRUPTED) << '\n';
+        platform_.err << "tavro-cli: " << host_.Text(ids::IDS_CLI_INTERRUPTED) << '\n';
         return kExitInterrupted;
     }
     if (!ended) {
@@ -284,9 +280,9 @@ int CliSession::Outcome(bool ended, std::size_t messagesBefore) {
         for (int code : host_.Alarms()) {
             codes += ' ' + std::to_string(code);
         }
-        const std::string text = refused_.empty()
-                                     ? FormatPrintf(host_.Text(IDS_CLI_NG), codes)
-                                     : FormatPrintf(host_.Text(IDS_CLI_NG_TO), refused_, codes);
+        const std::string text =
+            refused_.empty() ? FormatPrintf(host_.Text(ids::IDS_CLI_NG), codes)
+                             : FormatPrintf(host_.Text(ids::IDS_CLI_NG_TO), refused_, codes);
         platform_.err << "tavro-cli: " << text << '\n';
         return kExitAlarm;
     }
@@ -299,10 +295,10 @@ int CliSession::BlockedOutcome() {
     CTrxData(ctx_).CancelByUser();
     ctx_.status.linkState = kLinkOnline;
     if (!refused_.empty()) {
-        host_.Note(FormatPrintf(host_.Text(IDS_CLI_PASSIVE_REFUSED), refused_));
+        host_.Note(FormatPrintf(host_.Text(ids::IDS_CLI_PASSIVE_REFUSED), refused_));
         return kExitAlarm;
     }
-    host_.Note(FormatPrintf(host_.Text(IDS_CLI_PASSIVE_NOT_SENT), blocked_));
+    host_.Note(FormatPrintf(host_.Text(ids::IDS_CLI_PASSIVE_NOT_SENT), blocked_));
     return kExitUsage;
 }
 

@@ -22,6 +22,7 @@
 #include "link/CComPort.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
+#include "link/StringIds.h"
 #include "stepdata/CPidParam.h"
 #include "stepdata/ParameterCatalog.h"
 #include "stepdata/StepFile.h"
@@ -30,19 +31,6 @@
 namespace tavro::cli {
 
 namespace {
-
-constexpr int IDS_NOT_AVAILABLE = 234;    // "Not Available"
-constexpr int IDS_NOTHING_CHANGED = 347;  // "No data has been sent to the controller ..."
-constexpr int IDS_PRODUCT_NOT_SET = 511;  // "The tavro motor product number has not been ..."
-constexpr int IDS_CHANGE_ID = 354;        // "OK to change the controller ID from ID%d to ..."
-constexpr int IDS_MODEL_STANDARD = 904;   // "KRM3-*"
-constexpr int IDS_MODEL_F = 905;          // "KRM3F-*"
-constexpr int IDS_MODEL_M = 906;          // "KRM3M-*"
-constexpr int IDS_CLI_NOT_A_BACKUP = 2380;
-constexpr int IDS_CLI_OTHER_PRODUCT = 2387;
-constexpr int IDS_CLI_RESTORE_NEEDS_YES = 2388;
-constexpr int IDS_CLI_NEW_SPEED_LATER = 2389;
-constexpr int IDS_CLI_BACKUP_TOO_LARGE = 2394;
 
 // Cells of group 0 that the info and the detail download look at.
 constexpr int kStrokeCell = 0;
@@ -68,9 +56,9 @@ struct SeriesModel {
 };
 
 constexpr SeriesModel kSeriesModels[] = {
-    {2, IDS_MODEL_STANDARD, {10, 20, 30, 0}},
-    {1, IDS_MODEL_F, {10, 20, 30, 50}},
-    {3, IDS_MODEL_M, {50, 0, 0, 0}},
+    {2, ids::IDS_MODEL_STANDARD, {10, 20, 30, 0}},
+    {1, ids::IDS_MODEL_F, {10, 20, 30, 50}},
+    {3, ids::IDS_MODEL_M, {50, 0, 0, 0}},
 };
 
 struct ControlTypeName {
@@ -234,7 +222,7 @@ int Ports(CliPlatform& p, bool json) {
     ctx.port.scan = p.scan;
     const auto ports = CComPort(ctx).EnumeratePorts();
     if (ports.empty()) {
-        Message(p, IDS_NOT_AVAILABLE);
+        Message(p, ids::IDS_NOT_AVAILABLE);
     }
     if (json) {
         p.out << "\"ports\":[";
@@ -399,7 +387,7 @@ bool MayReplace(CliPlatform& p, const CliOptions& o) {
         text.replace(at, 2, o.file);  // as text: a '%' in the name stays a '%'
     }
     WriteMessage(p.err, kMsgFileReplace, text);
-    p.err << "tavro-cli: " << StringTable(p.language).Text(IDS_CLI_NOT_REPLACED) << '\n';
+    p.err << "tavro-cli: " << StringTable(p.language).Text(ids::IDS_CLI_NOT_REPLACED) << '\n';
     return false;
 }
 
@@ -417,7 +405,8 @@ int SaveSteps(CliPlatform& p, const CliOptions& o) {
     errno = 0;
     if (!SaveStepFile(o.file, FileMode(o), session.Context())) {
         p.err << "tavro-cli: "
-              << FileProblem(p, IDS_CLI_NOT_WRITTEN, IDS_CLI_NOT_WRITTEN_WHY, o.file, errno)
+              << FileProblem(p, ids::IDS_CLI_NOT_WRITTEN, ids::IDS_CLI_NOT_WRITTEN_WHY, o.file,
+                             errno)
               << '\n';
         return kExitIoError;
     }
@@ -484,15 +473,15 @@ int ConfirmDetailDownload(CliSession& session, const CliOptions& o, std::ostream
         return Whole(image.GetCell(0, cell, ParameterImage::kEditCopy));
     };
     if (!ProductSelected(edit(kSeriesCell), edit(kStrokeCell))) {
-        host.Print(IDS_PRODUCT_NOT_SET);
+        host.Print(ids::IDS_NO_PRODUCT);
         return kExitFileRejected;
     }
     const int oldId = Whole(image.GetCell(0, kIdCell, ParameterImage::kControllerCopy));
     const int newId = edit(kIdCell);
     if (image.IsModified(0, kIdCell) && oldId != newId) {
-        host.Print(IDS_CHANGE_ID, FormatPrintf(host.Text(IDS_CHANGE_ID), oldId, newId));
+        host.Print(ids::IDS_CHANGE_ID, FormatPrintf(host.Text(ids::IDS_CHANGE_ID), oldId, newId));
         if (!o.yes) {
-            err << "tavro-cli: " << host.Text(IDS_CLI_ID_NOT_SENT) << '\n';
+            err << "tavro-cli: " << host.Text(ids::IDS_CLI_ID_NOT_SENT) << '\n';
             return kExitUsage;
         }
     }
@@ -510,7 +499,8 @@ int LoadSteps(CliPlatform& p, const CliOptions& o) {
     const auto text = ReadStepFileText(o.file);
     if (!text) {
         p.err << "tavro-cli: "
-              << FileProblem(p, IDS_CLI_NOT_READ, IDS_CLI_NOT_READ_WHY, o.file, errno) << '\n';
+              << FileProblem(p, ids::IDS_CLI_NOT_READ, ids::IDS_CLI_NOT_READ_WHY, o.file, errno)
+              << '\n';
         return kExitIoError;
     }
     const StepFileMode mode = FileMode(o);
@@ -541,7 +531,7 @@ int LoadSteps(CliPlatform& p, const CliOptions& o) {
     if (mode == StepFileMode::kPage) {
         if (!AnyDiffers(ctx.image, ParameterImage::kFirstStepGroup, lastStepGroup,
                         kPageStepCells)) {
-            session.Host().Print(IDS_NOTHING_CHANGED);
+            session.Host().Print(ids::IDS_NOTHING_CHANGED);
             return kExitOk;
         }
         return session.Run(OP_STEP_DOWNLOAD);
@@ -552,7 +542,7 @@ int LoadSteps(CliPlatform& p, const CliOptions& o) {
     }
     if (!AnyDiffers(ctx.image, 0, kLastParameterGroup, ParameterImage::kMaxCells) &&
         !AnyDiffers(ctx.image, ParameterImage::kFirstStepGroup, lastStepGroup, kStepCells)) {
-        session.Host().Print(IDS_NOTHING_CHANGED);
+        session.Host().Print(ids::IDS_NOTHING_CHANGED);
         return kExitOk;
     }
     return session.Run(OP_DETAIL_DOWNLOAD, resetPid);
@@ -692,7 +682,7 @@ int BackupCommand(CliPlatform& p, const CliOptions& o) {
     errno = 0;
     if (!WriteFileReplacing(o.file, ComposeBackup(b))) {
         session.Host().Note(
-            FileProblem(p, IDS_CLI_NOT_WRITTEN, IDS_CLI_NOT_WRITTEN_WHY, o.file, errno));
+            FileProblem(p, ids::IDS_CLI_NOT_WRITTEN, ids::IDS_CLI_NOT_WRITTEN_WHY, o.file, errno));
         return kExitIoError;
     }
     session.Host().Print(kMsgFileSaved);
@@ -708,7 +698,8 @@ std::optional<std::string> ReadBackupText(CliPlatform& p, const std::string& fil
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         p.err << "tavro-cli: "
-              << FileProblem(p, IDS_CLI_NOT_READ, IDS_CLI_NOT_READ_WHY, file, errno) << '\n';
+              << FileProblem(p, ids::IDS_CLI_NOT_READ, ids::IDS_CLI_NOT_READ_WHY, file, errno)
+              << '\n';
         status = kExitIoError;
         return std::nullopt;
     }
@@ -718,7 +709,7 @@ std::optional<std::string> ReadBackupText(CliPlatform& p, const std::string& fil
     if (text.size() > kMaxBackupBytes) {
         p.err << "tavro-cli: "
               << StringTable(p.language)
-                     .Format(IDS_CLI_BACKUP_TOO_LARGE, file, static_cast<int>(kMaxBackupBytes))
+                     .Format(ids::IDS_CLI_BACKUP_TOO_LARGE, file, static_cast<int>(kMaxBackupBytes))
               << '\n';
         status = kExitFileRejected;
         return std::nullopt;
@@ -735,7 +726,7 @@ int RestoreCommand(CliPlatform& p, const CliOptions& o) {
     const StringTable strings(p.language);
     const BackupRead parsed = ParseBackup(*text, strings);
     if (!parsed.backup) {
-        p.err << "tavro-cli: " << strings.Format(IDS_CLI_NOT_A_BACKUP, o.file, parsed.reason)
+        p.err << "tavro-cli: " << strings.Format(ids::IDS_CLI_NOT_A_BACKUP, o.file, parsed.reason)
               << '\n';
         return kExitFileRejected;
     }
@@ -753,7 +744,7 @@ int RestoreCommand(CliPlatform& p, const CliOptions& o) {
     const Identity backedUp{b.controller.series, b.controller.stroke, b.controller.controlType};
     if (!(held == backedUp) && !o.force) {
         host.Note(strings.Format(
-            IDS_CLI_OTHER_PRODUCT, ModelText(host, backedUp.series, backedUp.stroke),
+            ids::IDS_CLI_OTHER_PRODUCT, ModelText(host, backedUp.series, backedUp.stroke),
             backedUp.controlType, ModelText(host, held.series, held.stroke), held.controlType));
         return kExitFileRejected;
     }
@@ -772,7 +763,7 @@ int RestoreCommand(CliPlatform& p, const CliOptions& o) {
         }
     }
     if (differing.empty()) {
-        host.Print(IDS_NOTHING_CHANGED);
+        host.Print(ids::IDS_NOTHING_CHANGED);
         if (o.json) {
             p.out << "\"differences\":[],";
         }
@@ -801,7 +792,8 @@ int RestoreCommand(CliPlatform& p, const CliOptions& o) {
         p.out << "],";
     }
     if (!o.yes) {
-        host.Note(strings.Format(IDS_CLI_RESTORE_NEEDS_YES, static_cast<int>(differing.size())));
+        host.Note(
+            strings.Format(ids::IDS_CLI_RESTORE_NEEDS_YES, static_cast<int>(differing.size())));
         return kExitUsage;
     }
 
@@ -819,7 +811,7 @@ int RestoreCommand(CliPlatform& p, const CliOptions& o) {
     if (image.IsModified(0, kIdCell)) {
         const int oldId = Whole(image.GetCell(0, kIdCell, ParameterImage::kControllerCopy));
         const int newId = Whole(image.GetCell(0, kIdCell, ParameterImage::kEditCopy));
-        host.Print(IDS_CHANGE_ID, FormatPrintf(host.Text(IDS_CHANGE_ID), oldId, newId));
+        host.Print(ids::IDS_CHANGE_ID, FormatPrintf(host.Text(ids::IDS_CHANGE_ID), oldId, newId));
     }
     const bool speedChanged = image.IsModified(0, kSpeedCodeCell);
     // The line speed, the delay and the ID first: the detail download ends with a reset.
@@ -834,7 +826,7 @@ int RestoreCommand(CliPlatform& p, const CliOptions& o) {
         }
     }
     if (speedChanged) {
-        host.Note(host.Text(IDS_CLI_NEW_SPEED_LATER));
+        host.Note(host.Text(ids::IDS_CLI_NEW_SPEED_LATER));
     }
     return kExitOk;
 }
@@ -875,7 +867,7 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& platform) {
     const CliOptions& o = parsed.options;
     if (!parsed.error.empty()) {
         platform.err << "tavro-cli: " << parsed.error << '\n'
-                     << strings.Format(IDS_CLI_TRY_HELP, "tavro-cli") << '\n';
+                     << strings.Format(ids::IDS_CLI_TRY_HELP, "tavro-cli") << '\n';
         return kExitUsage;
     }
     if (o.help) {

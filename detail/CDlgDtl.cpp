@@ -9,6 +9,7 @@
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
+#include "link/StringIds.h"
 #include "stepdata/CDlgCmp.h"
 #include "stepdata/CFileRw.h"
 #include "stepdata/CListCtrlApi.h"
@@ -25,8 +26,6 @@ namespace {
 constexpr int kMaxControllerId = 255;
 constexpr int kLoadMassStep = 50;
 constexpr int kSeriesIndexM = 3;
-constexpr int IDS_HORIZONTAL = 546;
-constexpr int IDS_VERTICAL = 547;
 
 // Cells the dialog reads directly.
 constexpr int kControllerIdParameter = 3;
@@ -133,9 +132,9 @@ CDlgDtl::CDlgDtl(ui::Form& form, LinkContext& ctx, CBinding& binding, Services s
       strings_(services.strings),
       host_(host),
       forms_(services.forms) {
-    form_.SetTitle(Text(IDS_DTL_TITLE));
-    form_.SetText(IDC_DTL_COMPARE, Text(CDlgCmp::IDS_BUTTON));
-    form_.SetToolTip(IDC_DTL_COMPARE, Text(CDlgCmp::IDS_BUTTON));
+    form_.SetTitle(Text(ids::IDS_DETAIL_TITLE));
+    form_.SetText(IDC_DTL_COMPARE, Text(ids::IDS_BUTTON));
+    form_.SetToolTip(IDC_DTL_COMPARE, Text(ids::IDS_BUTTON));
     form_.SetVisible(IDC_DTL_COMPARE, forms_ != nullptr);
     for (const DetailButton& b : kDetailButtons) {
         form_.SetPicture(b.control, b.icon);
@@ -211,7 +210,7 @@ void CDlgDtl::FillLists() {
         std::span<const int>(strokes.ids.data(), static_cast<std::size_t>(strokes.count)),
         strings_);
     form_.ClearItems(IDC_DTL_CONTROLLER_ID);
-    form_.AddItem(IDC_DTL_CONTROLLER_ID, strings_.Format(IDS_DTL_FACTORY_ID, 1));
+    form_.AddItem(IDC_DTL_CONTROLLER_ID, strings_.Format(ids::IDS_FACTORY_DEFAULT_ID, 1));
     for (int id = 2; id <= kMaxControllerId; ++id) {
         form_.AddItem(IDC_DTL_CONTROLLER_ID, Format("%d", id));
     }
@@ -306,7 +305,7 @@ bool CDlgDtl::Close() {
     if (!Offline()) {
         binding_.CollectView(kViewDetail, kNoList, 0);
         if (AnyListDiffers() &&
-            !prompter_.Confirm(IDS_DTL_DATA_CHANGED, Text(IDS_DTL_DATA_CHANGED))) {
+            !prompter_.Confirm(ids::IDS_DATA_CHANGED, Text(ids::IDS_DATA_CHANGED))) {
             suspend_ = false;
             return false;
         }
@@ -350,9 +349,9 @@ void CDlgDtl::RebuildOrientationList(int index, int previous) {
         return;
     }
     form_.ClearItems(IDC_DTL_ORIENTATION);
-    form_.AddItem(IDC_DTL_ORIENTATION, strings_.Text(IDS_HORIZONTAL));
+    form_.AddItem(IDC_DTL_ORIENTATION, strings_.Text(ids::IDS_HORIZONTAL));
     if (index != kSeriesIndexM) {
-        form_.AddItem(IDC_DTL_ORIENTATION, strings_.Text(IDS_VERTICAL));
+        form_.AddItem(IDC_DTL_ORIENTATION, strings_.Text(ids::IDS_VERTICAL));
     }
     form_.SetCurrentItem(IDC_DTL_ORIENTATION, 0);
 }
@@ -378,19 +377,19 @@ void CDlgDtl::SeriesChanged() {
         int name = 0;
         switch (code) {
             case 1:
-                name = IDS_DTL_SERIES_F;
+                name = ids::IDS_MODEL_F;
                 break;
             case 2:
-                name = IDS_DTL_SERIES_NIL;
+                name = ids::IDS_MODEL_STANDARD;
                 break;
             case 3:
-                name = IDS_DTL_SERIES_M;
+                name = ids::IDS_MODEL_M;
                 break;
             default:
                 break;
         }
         // "Select" names no series: the question then speaks of the defaults alone.
-        const int question = name != 0 ? IDS_DTL_SERIES_DEFAULTS : IDS_DTL_DEFAULTS;
+        const int question = name != 0 ? ids::IDS_DTL_SERIES_DEFAULTS : ids::IDS_DTL_DEFAULTS;
         if (!prompter_.Confirm(
                 question, name != 0 ? strings_.Format(question, Text(name)) : Text(question))) {
             // Declining puts the previous product number back as it was, stroke included.
@@ -462,7 +461,7 @@ void CDlgDtl::UpdateLimits(bool fromStatus) {
 void CDlgDtl::UpdateControllerVersion() {
     form_.SetText(
         IDC_DTL_CONTROLLER_VERSION,
-        Offline() ? Text(IDS_DTL_NOT_CONNECTED)
+        Offline() ? Text(ids::IDS_NOT_CONNECTED)
                   : "Ver." + Format("%.2f", static_cast<double>(ctx_.status.controllerVersion)));
 }
 
@@ -582,7 +581,7 @@ void CDlgDtl::Describe(ui::ControlId id) {
     lastDescribed_ = id;
     if (const DetailButton* b = FindButton(id); b != nullptr || id == IDC_DTL_COMPARE) {
         form_.SetText(IDC_DTL_BUTTON_HELP,
-                      strings_.Text(b != nullptr ? b->description : CDlgCmp::IDS_BUTTON_HELP));
+                      strings_.Text(b != nullptr ? b->description : ids::IDS_BUTTON_HELP));
         form_.SetVisible(IDC_DTL_BUTTON_HELP, true);
         form_.SetVisible(IDC_DTL_FIELD_HELP, false);
         return;
@@ -817,7 +816,7 @@ void CDlgDtl::StartUpload(bool commit) {
 void CDlgDtl::Upload() {
     const bool collected = binding_.CollectView(kViewDetail, kNoList, 0);
     const bool modified = collected || AnyListDiffers();
-    if (modified && !prompter_.Confirm(IDS_DTL_DATA_CHANGED, Text(IDS_DTL_DATA_CHANGED))) {
+    if (modified && !prompter_.Confirm(ids::IDS_DATA_CHANGED, Text(ids::IDS_DATA_CHANGED))) {
         return;
     }
     StartUpload(true);
@@ -833,7 +832,7 @@ void CDlgDtl::Compare() {
     const StepFileMode mode =
         pidAccessLevel_ == 1 ? StepFileMode::kDetailWithPid : StepFileMode::kDetail;
     std::string path;
-    const auto contents = file.Read(mode, CDlgCmp::IDS_FIRST_FILE_TITLE, path);
+    const auto contents = file.Read(mode, ids::IDS_COMPARE_TITLE, path);
     if (!contents) {
         return;
     }
@@ -841,12 +840,12 @@ void CDlgDtl::Compare() {
     c.controlType = ctx_.status.controlType;
     if (Offline()) {
         std::string second;
-        const auto other = file.Read(mode, CDlgCmp::IDS_SECOND_FILE_TITLE, second);
+        const auto other = file.Read(mode, ids::IDS_SECOND_FILE_TITLE, second);
         if (!other) {
             return;
         }
         c.rows = CompareFiles(*contents, *other, strings_);
-        c.files = strings_.Format(IDS_DTL_TWO_NAMES, path, second);
+        c.files = strings_.Format(ids::IDS_DTL_TWO_NAMES, path, second);
         CDlgCmp(ui::DialogServices{*forms_, prompter_, strings_}, std::move(c)).DoModal(&form_);
         return;
     }
@@ -863,7 +862,7 @@ void CDlgDtl::WriteCompared(const std::vector<CompareRow>& chosen) {
     // Only the checked values go out: edits the dialog holds besides them are given up first.
     const bool collected = binding_.CollectView(kViewDetail, kNoList, 0);
     if (collected || AnyListDiffers()) {
-        if (!prompter_.Confirm(IDS_DTL_DATA_CHANGED, Text(IDS_DTL_DATA_CHANGED))) {
+        if (!prompter_.Confirm(ids::IDS_DATA_CHANGED, Text(ids::IDS_DATA_CHANGED))) {
             return;
         }
         ctx_.image.DiscardAll();
@@ -884,7 +883,7 @@ void CDlgDtl::WriteCompared(const std::vector<CompareRow>& chosen) {
 
 void CDlgDtl::Download(bool resetPidOnProductChange) {
     if (!seriesSelected_ || !strokeSelected_) {
-        prompter_.Warn(IDS_DTL_NO_PRODUCT, Text(IDS_DTL_NO_PRODUCT));
+        prompter_.Warn(ids::IDS_NO_PRODUCT, Text(ids::IDS_NO_PRODUCT));
         return;
     }
     if (!suspend_) {
@@ -898,7 +897,7 @@ void CDlgDtl::Download(bool resetPidOnProductChange) {
         CommitPidRow(pidShown_);
         StoreAssignment();
     }
-    if (!prompter_.Confirm(IDS_DTL_CONFIRM_DOWNLOAD, Text(IDS_DTL_CONFIRM_DOWNLOAD))) {
+    if (!prompter_.Confirm(ids::IDS_CONFIRM_DOWNLOAD, Text(ids::IDS_CONFIRM_DOWNLOAD))) {
         return;
     }
     const bool collected = binding_.CollectView(kViewDetail, kNoList, 0);
@@ -906,11 +905,11 @@ void CDlgDtl::Download(bool resetPidOnProductChange) {
     const int oldId = TruncToInt(binding_.GetCell(0, kControllerIdParameter, kController));
     const int newId = TruncToInt(binding_.GetCell(0, kControllerIdParameter, kEdit));
     if (oldId != newId &&
-        !prompter_.Confirm(IDS_DTL_CHANGE_ID, strings_.Format(IDS_DTL_CHANGE_ID, oldId, newId))) {
+        !prompter_.Confirm(ids::IDS_CHANGE_ID, strings_.Format(ids::IDS_CHANGE_ID, oldId, newId))) {
         return;
     }
     if (!modified) {
-        prompter_.Inform(IDS_DTL_NOTHING_SENT, Text(IDS_DTL_NOTHING_SENT));
+        prompter_.Inform(ids::IDS_NOTHING_CHANGED, Text(ids::IDS_NOTHING_CHANGED));
         return;
     }
     CommitAllRows();

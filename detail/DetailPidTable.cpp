@@ -6,6 +6,7 @@
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
+#include "link/StringIds.h"
 #include "stepdata/CListCtrlApi.h"
 #include "stepdata/CPidParam.h"
 #include "ui/Keys.h"
@@ -35,17 +36,17 @@ CellAddress AssignmentCell(int row) {
 
 std::string CDlgDtl::SetName(int set) const {
     if (set <= 0) {
-        return Text(IDS_DTL_PID_ORIGIN);
+        return Text(ids::IDS_PID_ORIGIN);
     }
-    return strings_.Format(IDS_DTL_PID_SET, 'A' + set - 1);
+    return strings_.Format(ids::IDS_PID_SET, 'A' + set - 1);
 }
 
 std::string CDlgDtl::AssignmentText(int row, int value) const {
     if (value == 0) {
-        return Text(IDS_DTL_PID_DEFAULT);
+        return Text(ids::IDS_PID_DEFAULT);
     }
     if (row == 0) {
-        return value == 1 ? Text(IDS_DTL_PID_ORIGIN) : std::string();
+        return value == 1 ? Text(ids::IDS_PID_ORIGIN) : std::string();
     }
     // A number no set has is shown as nothing rather than as a stray letter.
     return value >= 1 && value <= kLastSetLetter ? SetName(value) : std::string();
@@ -97,7 +98,7 @@ void CDlgDtl::DisplayPidRow(int row) {
     binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, row, kEdit);
     form_.SetText(IDC_DTL_PID_SET_NAME, SetName(row));
     form_.SetText(IDC_DTL_PID_SET_PURPOSE,
-                  Text(row == 0 ? IDS_DTL_PURPOSE_ORIGIN : IDS_DTL_PURPOSE_STEP));
+                  Text(row == 0 ? ids::IDS_DTL_PURPOSE_ORIGIN : ids::IDS_DTL_PURPOSE_STEP));
     form_.SetText(IDC_DTL_PID_ROW, std::to_string(row + 1));
     pidShown_ = row;
     form_.ListSelectRow(IDC_DTL_PID_LIST, row);
@@ -132,9 +133,9 @@ bool CDlgDtl::CheckPidRow() {
 
 void CDlgDtl::FillAssignmentChoice(int row) {
     form_.ClearItems(IDC_DTL_PID_CHOICE);
-    form_.AddItem(IDC_DTL_PID_CHOICE, Text(IDS_DTL_PID_DEFAULT));
+    form_.AddItem(IDC_DTL_PID_CHOICE, Text(ids::IDS_PID_DEFAULT));
     if (row == 0) {
-        form_.AddItem(IDC_DTL_PID_CHOICE, Text(IDS_DTL_PID_ORIGIN));
+        form_.AddItem(IDC_DTL_PID_CHOICE, Text(ids::IDS_PID_ORIGIN));
         return;
     }
     const int sets = PidRows() - 1;
@@ -205,7 +206,7 @@ void CDlgDtl::LoadPidDefaults() {
 }
 
 void CDlgDtl::Initialize() {
-    if (!prompter_.Confirm(IDS_DTL_PID_RESET, Text(IDS_DTL_PID_RESET))) {
+    if (!prompter_.Confirm(ids::IDS_DTL_PID_RESET, Text(ids::IDS_DTL_PID_RESET))) {
         return;
     }
     LoadPidDefaults();

@@ -5,6 +5,7 @@
 #include "detail/CDlgDtl.h"
 #include "link/CStatusFlg.h"
 #include "link/Numbers.h"
+#include "link/StringIds.h"
 #include "stepdata/CListCtrlApi.h"
 #include "ui/Keys.h"
 
@@ -56,7 +57,7 @@ void CDlgDtl::CommitStepRow(int row) {
         return;
     }
     Steps().StoreCells(IDC_DTL_STEP_LIST, row);
-    const std::string separator(strings_.Text(IDS_DTL_AREA_SEPARATOR));
+    const std::string separator(strings_.Text(ids::IDS_DTL_AREA_SEPARATOR));
     for (const AreaPair& area : kAreas) {
         const double first = Atof(form_.Text(area.first));
         const double second = Atof(form_.Text(area.second));
@@ -238,7 +239,7 @@ void CDlgDtl::Paste() {
 void CDlgDtl::GetPosition() {
     CStatusFlg status(ctx_);
     if (!status.IsOriginDone()) {
-        prompter_.Warn(IDS_DTL_NO_ORIGIN, Text(IDS_DTL_NO_ORIGIN));
+        prompter_.Warn(ids::IDS_DTL_NO_ORIGIN, Text(ids::IDS_DTL_NO_ORIGIN));
         return;
     }
     form_.SetText(IDC_DTL_TARGET, Format("%.3f", static_cast<double>(status.GetPosition(1))));

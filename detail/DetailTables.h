@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 
+#include "link/StringIds.h"
 #include "stepdata/CListStp.h"
 #include "ui/FormTypes.h"
 
@@ -101,30 +102,6 @@ inline constexpr int ID_DTL_POPUP_COPY = 32771;
 inline constexpr int ID_DTL_POPUP_PASTE = 32772;
 inline constexpr int ID_DTL_POPUP_CUT = 32773;
 inline constexpr int ID_DTL_POPUP_GET_POSITION = 32774;
-
-// Messages and texts.
-inline constexpr int IDS_DTL_TITLE = 900;
-inline constexpr int IDS_DTL_NO_ORIGIN = 901;
-inline constexpr int IDS_DTL_SERIES_DEFAULTS = 903;
-inline constexpr int IDS_DTL_SERIES_NIL = 904;
-inline constexpr int IDS_DTL_SERIES_F = 905;
-inline constexpr int IDS_DTL_SERIES_M = 906;
-inline constexpr int IDS_DTL_DEFAULTS = 908;
-inline constexpr int IDS_DTL_PID_RESET = 907;
-inline constexpr int IDS_DTL_DATA_CHANGED = 342;
-inline constexpr int IDS_DTL_TWO_NAMES = 2325;  // "%s and %s"
-inline constexpr int IDS_DTL_CONFIRM_DOWNLOAD = 344;
-inline constexpr int IDS_DTL_NOTHING_SENT = 347;
-inline constexpr int IDS_DTL_CHANGE_ID = 354;
-inline constexpr int IDS_DTL_NO_PRODUCT = 511;
-inline constexpr int IDS_DTL_NOT_CONNECTED = 243;
-inline constexpr int IDS_DTL_FACTORY_ID = 268;
-inline constexpr int IDS_DTL_AREA_SEPARATOR = 989;
-inline constexpr int IDS_DTL_PID_ORIGIN = 959;
-inline constexpr int IDS_DTL_PID_SET = 960;
-inline constexpr int IDS_DTL_PID_DEFAULT = 963;
-inline constexpr int IDS_DTL_PURPOSE_ORIGIN = 929;
-inline constexpr int IDS_DTL_PURPOSE_STEP = 930;
 
 // One control of the dialog: its caption and whether it is shown and may be enabled in each
 // control-signal type, and in which link states it may be enabled.

@@ -10,6 +10,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "ui/Keys.h"
 #include "ui/Language.h"
 
@@ -84,11 +85,8 @@ struct HelpRow {
     ui::ControlId control;
     int text;
 };
-constexpr int IDS_HELP_SERVO_ON = 740;
-constexpr int IDS_HELP_SERVO_OFF = 741;
-constexpr int IDS_HELP_ORIGIN = 742;
 constexpr std::array kHelpRows = {
-    HelpRow{1741, IDS_HELP_ORIGIN},
+    HelpRow{1741, ids::IDS_HELP_ORIGIN},
     HelpRow{1751, 743},
     HelpRow{1752, 743},
     HelpRow{1757, 747},
@@ -99,31 +97,10 @@ constexpr std::array kHelpRows = {
     HelpRow{1772, 752},
 };
 
-constexpr int IDS_ALARM_FIRST = 1150;  // code 0
-constexpr int IDS_ALARM_UNDEFINED = 1162;
 constexpr int kLastAlarmCode = 12;
-constexpr int IDS_NO_ALARM = 1170;
 constexpr int kAlarmCodeCount = 20;
 
-constexpr int IDS_OUT0 = 502;
-constexpr int IDS_OUT1 = 503;
-constexpr int IDS_FUNCTION_FIRST = 424;  // code 0, "Unused"
 constexpr int kLastFunctionCode = 11;
-
-constexpr int IDS_NO_MODEL = 308;
-constexpr int IDS_NO_ORIGIN = 309;
-constexpr int IDS_SELECT_STEP = 701;
-constexpr int IDS_TIME_RANGE = 703;
-constexpr int IDS_REPEAT_RANGE = 704;
-constexpr int IDS_ORIGIN_FIRST = 705;
-constexpr int IDS_NO_REFERENCE = 710;
-constexpr int IDS_MODE_QUESTION = 712;
-constexpr int IDS_TEST_MODE = 734;
-constexpr int IDS_DISABLED = 735;
-constexpr int IDS_MONITOR_MODE = 737;
-constexpr int IDS_ENABLED = 738;
-constexpr int IDS_NO_TIME = 732;  // "-"
-constexpr int IDS_CHOICE_FIRST = 763;
 
 // Jog speed and inching distance.
 constexpr int kJogMin = 1;
@@ -153,7 +130,8 @@ constexpr int kKindContinuous = 3;
 constexpr double kHundredths = 100.0;
 
 int AlarmTextId(int code) {
-    return code >= 0 && code <= kLastAlarmCode ? IDS_ALARM_FIRST + code : IDS_ALARM_UNDEFINED;
+    return code >= 0 && code <= kLastAlarmCode ? ids::IDS_ALARM_FIRST + code
+                                               : ids::IDS_ALARM_UNDEFINED;
 }
 
 int InchingMinimum(int series) {
@@ -252,7 +230,7 @@ void CPageDrv::OnInitDialog() {
     form_->SetPosition(IDC_JOG_SPIN, kJogDefault);
     form_->SetText(IDC_JOG_SPEED, Format("%d", kJogDefault));
     form_->SetText(IDC_REPEAT, "0");
-    form_->SetText(IDC_ROW_TIME, services_.Text(IDS_NO_TIME));
+    form_->SetText(IDC_ROW_TIME, services_.Text(ids::IDS_NO_VALUE));
     SetInchingLimits();
     SetServoDisplay(0);
     SetOriginCaption(0);
@@ -301,12 +279,12 @@ void CPageDrv::Run(int op, int param, int status) {
 
 void CPageDrv::Refresh() {
     const std::array<std::pair<ui::ControlId, int>, 2> outputs = {
-        std::pair{IDC_OUT0_TEXT, IDS_OUT0}, std::pair{IDC_OUT1_TEXT, IDS_OUT1}};
+        std::pair{IDC_OUT0_TEXT, ids::IDS_OUT0}, std::pair{IDC_OUT1_TEXT, ids::IDS_OUT1}};
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const int code = ctx_.status.outputFunction[i];
         const int name = code >= 0 && code <= kLastFunctionCode
-                             ? IDS_FUNCTION_FIRST + code
-                             : IDS_FUNCTION_FIRST + kLastFunctionCode;
+                             ? ids::IDS_FUNCTION_FIRST + code
+                             : ids::IDS_FUNCTION_FIRST + kLastFunctionCode;
         form_->SetText(outputs[i].first,
                        FormatPrintf(" %s %s", services_.strings.Text(outputs[i].second),
                                     services_.strings.Text(name)));
@@ -474,7 +452,7 @@ void CPageDrv::DisplayAlarms() {
     } else if (AlarmActive()) {
         text = services_.Text(AlarmTextId(alarmCodes_.empty() ? 0 : alarmCodes_.front()));
     } else {
-        text = services_.Text(IDS_NO_ALARM);
+        text = services_.Text(ids::IDS_NO_ALARM);
     }
     form_->SetText(IDC_ALARM_BOX, text);
 }
@@ -682,7 +660,7 @@ void CPageDrv::ServoClicked() {
         SetServoDisplay(0);
     }
     if (!ModelSelected()) {
-        services_.Warn(IDS_NO_MODEL);
+        services_.Warn(ids::IDS_NO_MODEL);
         ResetOperationButtons();
         SetServoDisplay(0);
         return;
@@ -696,7 +674,7 @@ void CPageDrv::ServoClicked() {
 
 void CPageDrv::OriginClicked() {
     if (!ModelSelected()) {
-        services_.Warn(IDS_NO_MODEL);
+        services_.Warn(ids::IDS_NO_MODEL);
         SetOriginCaption(0);
         return;
     }
@@ -728,7 +706,7 @@ bool CPageDrv::JogPress(ui::ControlId id) {
         } else {
             form_->SetFocus(IDC_ORIGIN);
             form_->SetChecked(id, true);
-            services_.Warn(IDS_NO_ORIGIN);
+            services_.Warn(ids::IDS_NO_ORIGIN);
             form_->SetChecked(id, false);
         }
     }
@@ -757,7 +735,7 @@ void CPageDrv::JogRelease(ui::ControlId id) {
 
 void CPageDrv::InchingClicked(ui::ControlId id) {
     if (!OriginDone()) {
-        services_.Warn(IDS_NO_ORIGIN);
+        services_.Warn(ids::IDS_NO_ORIGIN);
         form_->SetChecked(IDC_INCH_CONNECTOR, false);
         form_->SetChecked(IDC_INCH_OPPOSITE, false);
         return;
@@ -807,11 +785,12 @@ void CPageDrv::ModeSwitchMoved() {
         testMode_ = want;
     } else {
         const bool toMonitor = want == 0;
-        const std::string mode = services_.Text(toMonitor ? IDS_MONITOR_MODE : IDS_TEST_MODE);
-        const std::string io = services_.Text(toMonitor ? IDS_ENABLED : IDS_DISABLED);
+        const std::string mode =
+            services_.Text(toMonitor ? ids::IDS_MONITOR_MODE : ids::IDS_TEST_MODE);
+        const std::string io = services_.Text(toMonitor ? ids::IDS_ENABLED : ids::IDS_DISABLED);
         const std::string text =
-            FormatPrintf(services_.strings.Text(IDS_MODE_QUESTION), mode, mode, io);
-        if (services_.prompter.Confirm(IDS_MODE_QUESTION, text)) {
+            FormatPrintf(services_.strings.Text(ids::IDS_MODE_QUESTION), mode, mode, io);
+        if (services_.prompter.Confirm(ids::IDS_MODE_QUESTION, text)) {
             form_->SetVisible(IDC_OUT0_TEXT, toMonitor);
             form_->SetVisible(IDC_OUT1_TEXT, toMonitor);
             ResetOperationButtons();
@@ -832,7 +811,7 @@ void CPageDrv::ShowHelp(ui::ControlId id, bool clickStyle) {
     lastHelp_ = id;
     int text = 0;
     if (id == IDC_SERVO) {
-        text = servoDisplay_ == 0 ? IDS_HELP_SERVO_ON : IDS_HELP_SERVO_OFF;
+        text = servoDisplay_ == 0 ? ids::IDS_HELP_SERVO_ON : ids::IDS_HELP_SERVO_OFF;
     }
     for (const HelpRow& row : kHelpRows) {
         if (row.control == id) {
@@ -864,15 +843,15 @@ void CPageDrv::StepStartClicked() {
     form_->SetChecked(IDC_STEP_STOP, false);
     const int choice = form_->CurrentItem(IDC_STEP_CHOICE);
     if (!OriginDone()) {
-        form_->SetText(IDC_HELP_MOUSE, services_.strings.Text(IDS_HELP_ORIGIN));
+        form_->SetText(IDC_HELP_MOUSE, services_.strings.Text(ids::IDS_HELP_ORIGIN));
         form_->SetVisible(IDC_HELP_MOUSE, true);
         form_->SetVisible(IDC_HELP_CLICK, false);
-        services_.Warn(IDS_NO_ORIGIN);
+        services_.Warn(ids::IDS_NO_ORIGIN);
         form_->SetFocus(IDC_ORIGIN);
         ResetOperationButtons();
     } else if (choice <= 0) {
         form_->SetText(IDC_HELP_MOUSE, "");
-        services_.Warn(IDS_SELECT_STEP);
+        services_.Warn(ids::IDS_SELECT_STEP);
         form_->SetFocus(IDC_STEP_CHOICE);
         ResetOperationButtons();
     } else {
@@ -901,7 +880,7 @@ void CPageDrv::BrowseClicked(ui::ControlId button) {
         ctx_.Host().ShowStepBrowser(combo, item);
         return;
     }
-    const ui::Message question{IDS_NO_REFERENCE, services_.Text(IDS_NO_REFERENCE),
+    const ui::Message question{ids::IDS_NO_REFERENCE, services_.Text(ids::IDS_NO_REFERENCE),
                                ui::Icon::kInformation, ui::Buttons::kYesNo};
     if (services_.prompter.Show(question) == ui::Answer::kYes) {
         Run(OP_STEP_UPLOAD_REF,
@@ -927,7 +906,7 @@ void CPageDrv::WriteRowCells(int r) {
     form_->ListSetCell(IDC_TABLE, r, 2, form_->ItemText(IDC_ROW_CHOICE, row.choice));
     form_->ListSetCell(
         IDC_TABLE, r, 3,
-        row.timed ? Format("%.2f", row.time / kHundredths) : services_.Text(IDS_NO_TIME));
+        row.timed ? Format("%.2f", row.time / kHundredths) : services_.Text(ids::IDS_NO_VALUE));
 }
 
 void CPageDrv::LoadRow(int r) {
@@ -936,7 +915,7 @@ void CPageDrv::LoadRow(int r) {
     form_->SetText(IDC_ROW_NUMBER, Format("%d", r + 1));
     form_->SetCurrentItem(IDC_ROW_CHOICE, row.choice);
     form_->SetText(IDC_ROW_TIME, row.timed ? Format("%.2f", row.time / kHundredths)
-                                           : services_.Text(IDS_NO_TIME));
+                                           : services_.Text(ids::IDS_NO_VALUE));
     RowChoiceChanged(true);
 }
 
@@ -964,11 +943,11 @@ void CPageDrv::RowChoiceChanged(bool showStoredTime) {
     const ContinuousRow& row = table_.Row(EditedRow());
     if (timed) {
         // A refresh keeps what the user is typing.
-        if (showStoredTime || form_->Text(IDC_ROW_TIME) == services_.Text(IDS_NO_TIME)) {
+        if (showStoredTime || form_->Text(IDC_ROW_TIME) == services_.Text(ids::IDS_NO_VALUE)) {
             form_->SetText(IDC_ROW_TIME, Format("%.2f", row.time / kHundredths));
         }
     } else {
-        form_->SetText(IDC_ROW_TIME, services_.Text(IDS_NO_TIME));
+        form_->SetText(IDC_ROW_TIME, services_.Text(ids::IDS_NO_VALUE));
     }
     const bool editable = timed && ctx_.status.linkState == kLinkOnline &&
                           ctx_.status.controlType != kControlTypePulse;
@@ -1020,8 +999,8 @@ bool CPageDrv::CheckOperatingTime() {
         form_->SetFocus(IDC_ROW_TIME);
         form_->ListSelectRow(IDC_TABLE, r);
         services_.prompter.Warn(
-            IDS_TIME_RANGE,
-            FormatPrintf(services_.strings.Text(IDS_TIME_RANGE), lowest / kHundredths,
+            ids::IDS_TIME_RANGE,
+            FormatPrintf(services_.strings.Text(ids::IDS_TIME_RANGE), lowest / kHundredths,
                          ContinuousTable::kLongestTime / kHundredths));
     }
     checkGuard_ = false;
@@ -1116,17 +1095,18 @@ void CPageDrv::StartContinuous() {
     // Taken unsigned, a negative count is far above the limit.
     if (!repeats || *repeats < 0 || *repeats > kMaxRepeats) {
         services_.prompter.Warn(
-            IDS_REPEAT_RANGE, FormatPrintf(services_.strings.Text(IDS_REPEAT_RANGE), kMaxRepeats));
+            ids::IDS_REPEAT_RANGE,
+            FormatPrintf(services_.strings.Text(ids::IDS_REPEAT_RANGE), kMaxRepeats));
         form_->SetFocus(IDC_REPEAT);
         form_->SelectAllText(IDC_REPEAT);
         return;
     }
     if (!ModelSelected()) {
-        services_.Warn(IDS_NO_MODEL);
+        services_.Warn(ids::IDS_NO_MODEL);
     } else if (table_.Row(0).choice == kChoiceOrigin || OriginDone()) {
         RunContinuous(true);
     } else {
-        services_.Warn(IDS_ORIGIN_FIRST);
+        services_.Warn(ids::IDS_ORIGIN_FIRST);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "params/CDlgPwd.h"
+#include "link/StringIds.h"
 
 #include <string_view>
 
@@ -28,9 +29,9 @@ int CDlgPwd::DoModal(ui::Form* parent) {
         return ui::kIdCancel;
     }
     form_->SetListener(this);
-    form_->SetTitle(services_.Text(IDS_TITLE));
-    form_->SetText(IDC_LABEL, services_.Text(IDS_LABEL));
-    form_->SetText(IDC_CANCEL, services_.Text(IDS_CANCEL));
+    form_->SetTitle(services_.Text(ids::IDS_PASSWORD_TITLE));
+    form_->SetText(IDC_LABEL, services_.Text(ids::IDS_LABEL));
+    form_->SetText(IDC_CANCEL, services_.Text(ids::IDS_PASSWORD_CANCEL));
     const int result = form_->RunModal();
     form_->SetListener(nullptr);
     form_.reset();
@@ -56,7 +57,7 @@ void CDlgPwd::Ok() {
         form_->EndModal(ui::kIdOk);
         return;
     }
-    services_.Warn(IDS_WRONG);
+    services_.Warn(ids::IDS_WRONG);
     form_->SetFocus(IDC_PASSWORD);
     form_->SelectAllText(IDC_PASSWORD);
 }

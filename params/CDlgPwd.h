@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "link/StringIds.h"
 #include "ui/DialogSupport.h"
 #include "ui/Form.h"
 #include "ui/FormEvents.h"
@@ -17,11 +18,6 @@ class CDlgPwd : public ui::FormEvents {
     static constexpr ui::ControlId IDC_PASSWORD = 1950;
     static constexpr ui::ControlId IDC_OK = 1951;
     static constexpr ui::ControlId IDC_CANCEL = 1952;
-
-    static constexpr int IDS_TITLE = 1100;
-    static constexpr int IDS_WRONG = 1101;
-    static constexpr int IDS_LABEL = 1102;
-    static constexpr int IDS_CANCEL = 1103;
 
     enum Purpose : int {
         kDetailDialog = 0,

@@ -4,6 +4,7 @@
 #include "link/CTrxData.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 
 namespace tavro {
 
@@ -31,10 +32,10 @@ int CDlgType::DoModal(ui::Form* parent) {
 }
 
 void CDlgType::OnInitDialog() {
-    form_->SetTitle(services_.Text(IDS_TITLE));
-    form_->SetText(IDC_STEP_TYPE, services_.Text(IDS_STEP_TYPE));
-    form_->SetText(IDC_PULSE_TYPE, services_.Text(IDS_PULSE_TYPE));
-    form_->SetText(IDC_CANCEL, services_.Text(IDS_CANCEL));
+    form_->SetTitle(services_.Text(ids::IDS_TYPE_TITLE));
+    form_->SetText(IDC_STEP_TYPE, services_.Text(ids::IDS_STEP_TYPE));
+    form_->SetText(IDC_PULSE_TYPE, services_.Text(ids::IDS_PULSE_TYPE));
+    form_->SetText(IDC_CANCEL, services_.Text(ids::IDS_CANCEL));
     front_.Register();
     ctx_.status.frontPhase = kFrontTypeDialog;
     SetControlsEnabled(true);
@@ -70,8 +71,9 @@ void CDlgType::Ok() {
         form_->EndModal(ui::kIdOk);
         return;
     }
-    const std::string name = services_.Text(pulse ? IDS_PULSE_TYPE : IDS_STEP_TYPE);
-    if (!services_.prompter.Confirm(IDS_CONFIRM, services_.strings.Format(IDS_CONFIRM, name))) {
+    const std::string name = services_.Text(pulse ? ids::IDS_PULSE_TYPE : ids::IDS_STEP_TYPE);
+    if (!services_.prompter.Confirm(ids::IDS_TYPE_CONFIRM,
+                                    services_.strings.Format(ids::IDS_TYPE_CONFIRM, name))) {
         return;
     }
     SetControlsEnabled(false);

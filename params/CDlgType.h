@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "link/LinkContext.h"
+#include "link/StringIds.h"
 #include "ui/DialogSupport.h"
 #include "ui/Form.h"
 #include "ui/FormEvents.h"
@@ -18,12 +19,6 @@ class CDlgType : public ui::FormEvents, public ui::FrontDialog {
     static constexpr ui::ControlId IDC_PULSE_TYPE = 1126;
     static constexpr ui::ControlId IDC_OK = 1004;
     static constexpr ui::ControlId IDC_CANCEL = ui::kIdCancel;
-
-    static constexpr int IDS_TITLE = 280;
-    static constexpr int IDS_CONFIRM = 281;
-    static constexpr int IDS_STEP_TYPE = 1201;
-    static constexpr int IDS_PULSE_TYPE = 1202;
-    static constexpr int IDS_CANCEL = 266;
 
     CDlgType(LinkContext& ctx, const ui::DialogServices& services, ui::FrontDialogSlot& front);
     ~CDlgType() override;

@@ -7,6 +7,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "ui/CCtrlBatch.h"
 
 namespace tavro {
@@ -22,13 +23,7 @@ constexpr int kPictureOrigin = 3;
 constexpr int kPictureStepInput = 4;
 constexpr int kPicturePulseInput = 5;
 
-constexpr int IDS_HORIZONTAL = 546;
-constexpr int IDS_VERTICAL = 547;
 constexpr int kVerticalIndex = 1;
-
-constexpr int IDS_NO_PRODUCT = 511;
-constexpr int IDS_CONFIRM_DOWNLOAD = 344;
-constexpr int IDS_UPDATE_COMPLETE = 345;
 
 // Cells of the basic parameters (group 0).
 constexpr int kStrokeCell = 0;
@@ -159,14 +154,14 @@ void CPageBsc::OnFocusIn(ui::ControlId id) {
 
 void CPageBsc::Setup() {
     if (!seriesSelected_ || !strokeSelected_) {
-        services_.Warn(IDS_NO_PRODUCT);
+        services_.Warn(ids::IDS_NO_PRODUCT);
         return;
     }
-    if (!services_.Confirm(IDS_CONFIRM_DOWNLOAD)) {
+    if (!services_.Confirm(ids::IDS_CONFIRM_DOWNLOAD)) {
         return;
     }
     if (!binding_.CollectView(kViewBasic, kNoList, 0)) {
-        services_.Inform(IDS_UPDATE_COMPLETE);
+        services_.Inform(ids::IDS_UPDATE_COMPLETE);
         return;
     }
     CEepData image(ctx_);
@@ -258,9 +253,9 @@ void CPageBsc::RebuildOrientationList(int series, int previous) {
         return;
     }
     form_->ClearItems(IDC_ORIENTATION);
-    form_->AddItem(IDC_ORIENTATION, services_.strings.Text(IDS_HORIZONTAL));
+    form_->AddItem(IDC_ORIENTATION, services_.strings.Text(ids::IDS_HORIZONTAL));
     if (series != kSeriesM) {
-        form_->AddItem(IDC_ORIENTATION, services_.strings.Text(IDS_VERTICAL));
+        form_->AddItem(IDC_ORIENTATION, services_.strings.Text(ids::IDS_VERTICAL));
     }
     form_->SetCurrentItem(IDC_ORIENTATION, 0);
     ShowOrientationIllustration();

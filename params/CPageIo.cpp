@@ -9,6 +9,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
 
@@ -54,7 +55,6 @@ constexpr std::array kLegend = {
 };
 
 constexpr std::array<ui::ControlId, 4> kPositionButtons = {1402, 1403, 1404, 1405};
-constexpr int IDS_GET_POSITION = 363;
 
 // Area edits with their spins and "P" buttons.
 constexpr std::array<ui::ControlId, 12> kAreaControls = {1440, 1441, 1442, 1443, 1028, 1029,
@@ -65,17 +65,6 @@ constexpr std::array<ui::ControlId, 4> kAreaSpins = {1028, 1029, 1030, 1031};
 constexpr std::array<int, 9> kDescriptionIds = {401, 402, 403, 404, 405, 406, 407, 413, 414};
 constexpr const char* kDescriptionFormat = "%s%s\n%s%s\n%s\n%s%s\n%s%s";
 
-constexpr int IDS_NOT_REPRESENTABLE = 435;  // "***"
-constexpr int IDS_NO_ORIGIN = 309;
-constexpr int IDS_INF_RANGE = 321;
-constexpr int IDS_AREA_A_RANGE = 322;
-constexpr int IDS_AREA_B_RANGE = 323;
-constexpr int IDS_OVC_RANGE = 328;
-constexpr int IDS_OVT_RANGE = 329;
-constexpr int IDS_CONFIRM_DOWNLOAD = 344;
-constexpr int IDS_INF_HELP = 411;
-constexpr int IDS_OVC_HELP = 436;
-constexpr int IDS_OVT_HELP = 437;
 constexpr int kMicronsPerMm = 1000;
 
 // The two area rows: their edits, spins, "P" buttons, error flags and message.
@@ -91,12 +80,12 @@ constexpr std::array kAreaRows = {
             {1028, 1029},
             {1402, 1403},
             {CPageIo::kAreaA1, CPageIo::kAreaA2},
-            IDS_AREA_A_RANGE},
+            ids::IDS_AREA_A_RANGE},
     AreaRow{{1442, 1443},
             {1030, 1031},
             {1404, 1405},
             {CPageIo::kAreaB1, CPageIo::kAreaB2},
-            IDS_AREA_B_RANGE},
+            ids::IDS_AREA_B_RANGE},
 };
 
 // The edit of each field, in Field order.
@@ -185,7 +174,7 @@ void CPageIo::OnInitDialog() {
         form_->SetPicture(row.control, row.picture);
     }
     for (const ui::ControlId button : kPositionButtons) {
-        form_->SetToolTip(button, s.Text(IDS_GET_POSITION));
+        form_->SetToolTip(button, s.Text(ids::IDS_GET_POSITION));
     }
     for (const ui::ControlId edit : kFieldEdits) {
         form_->SetColours(edit, kFieldColours);
@@ -236,7 +225,7 @@ void CPageIo::RedrawLamps() {
 }
 
 void CPageIo::ApplyEditability(bool outputsEditable, bool areaEditable) {
-    const std::string marker = services_.Text(IDS_NOT_REPRESENTABLE);
+    const std::string marker = services_.Text(ids::IDS_NOT_REPRESENTABLE);
     for (const ui::ControlId combo : {IDC_OUT0_FUNCTION, IDC_OUT1_FUNCTION}) {
         const bool present = form_->ItemCount(combo) > 0 && form_->ItemText(combo, 0) == marker;
         if (!outputsEditable) {
@@ -378,7 +367,7 @@ void CPageIo::ManualOutput(ui::ControlId button) {
 
 void CPageIo::GetPosition(ui::ControlId button) {
     if ((ctx_.status.flags & kFlagOriginDone) == 0) {
-        services_.Warn(IDS_NO_ORIGIN);
+        services_.Warn(ids::IDS_NO_ORIGIN);
         return;
     }
     const AreaRow* row = RowOfControl(button);
@@ -446,21 +435,21 @@ void CPageIo::CheckThreshold(ui::ControlId id) {
     const double typed = Atof(form_->Text(id));
     bool valid = false;
     Field field = kInf;
-    int message = IDS_INF_RANGE;
+    int message = ids::IDS_INF_RANGE;
     if (id == IDC_OVT) {
         // Multiplied as a double: a huge entry saturates instead of overflowing.
         const int v = TruncToInt(10.0 * std::trunc((typed + 5.0) / 10.0));
         form_->SetText(id, Format("%.0f", static_cast<double>(v)));
         valid = std::find(kOvtChoices.begin(), kOvtChoices.end(), v) != kOvtChoices.end();
         field = kOvt;
-        message = IDS_OVT_RANGE;
+        message = ids::IDS_OVT_RANGE;
     } else {
         const int v = RoundHalfUp(typed * 10.0);
         form_->SetText(id, Format("%.1f", static_cast<double>(v) / 10.0));
         if (id == IDC_OVC) {
             valid = v >= kOvcMinTenths && v <= kOvcMaxTenths;
             field = kOvc;
-            message = IDS_OVC_RANGE;
+            message = ids::IDS_OVC_RANGE;
         } else {
             // In tenths, so that a limit such as 2.3 is not lost to float rounding.
             const int limit = RoundHalfUp(10.0 * static_cast<double>(ctx_.status.thrustLimit[0]));
@@ -478,15 +467,15 @@ void CPageIo::CheckThreshold(ui::ControlId id) {
 void CPageIo::ShowThresholdHelp(ui::ControlId id) {
     switch (id) {
         case IDC_INF:
-            form_->SetText(
-                IDC_THRESHOLD_HELP,
-                services_.strings.Format(IDS_INF_HELP, kInfHelpMin, ctx_.status.thrustLimit[0]));
+            form_->SetText(IDC_THRESHOLD_HELP,
+                           services_.strings.Format(ids::IDS_INF_HELP, kInfHelpMin,
+                                                    ctx_.status.thrustLimit[0]));
             break;
         case IDC_OVC:
-            form_->SetText(IDC_THRESHOLD_HELP, services_.Text(IDS_OVC_HELP));
+            form_->SetText(IDC_THRESHOLD_HELP, services_.Text(ids::IDS_OVC_HELP));
             break;
         case IDC_OVT:
-            form_->SetText(IDC_THRESHOLD_HELP, services_.Text(IDS_OVT_HELP));
+            form_->SetText(IDC_THRESHOLD_HELP, services_.Text(ids::IDS_OVT_HELP));
             break;
         default:
             break;
@@ -517,7 +506,7 @@ void CPageIo::Setup() {
             form_->SetText(row.edits[1], first);
         }
     }
-    if (!services_.Confirm(IDS_CONFIRM_DOWNLOAD)) {
+    if (!services_.Confirm(ids::IDS_CONFIRM_DOWNLOAD)) {
         return;
     }
     binding_.CollectView(kViewIo, kNoList, 0);

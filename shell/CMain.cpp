@@ -12,6 +12,7 @@
 #include "link/Operations.h"
 #include "link/PortMessages.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "params/CDlgPwd.h"
 #include "params/CDlgType.h"
 #include "stepdata/CPidParam.h"
@@ -21,16 +22,6 @@
 namespace tavro {
 
 namespace {
-
-constexpr int IDS_PASSWORD_MENU = 215;
-constexpr int IDS_COMM_SETUP_MENU = 216;
-constexpr int IDS_ABOUT_MENU = 240;
-constexpr int IDS_CANNOT_OPEN_PORT = 231;
-constexpr int IDS_PROGRAM = 300;
-constexpr int IDS_TITLE_CONNECTED = 301;
-constexpr int IDS_TITLE_NO_ID = 302;
-constexpr int IDS_TITLE_NOT_CONNECTED = 303;
-constexpr int IDS_DATA_CHANGED = 342;
 
 // The page table: template and tab caption of each page index.
 struct PageRow {
@@ -112,9 +103,9 @@ int CMain::Run() {
 void CMain::OnInitDialog() {
     const std::array<ui::MenuItem, 4> menu = {{
         {0, {}, true},
-        {kMenuPassword, Text(IDS_PASSWORD_MENU), true},
-        {kMenuCommSetup, Text(IDS_COMM_SETUP_MENU), true},
-        {kMenuAbout, Text(IDS_ABOUT_MENU), true},
+        {kMenuPassword, Text(ids::IDS_PASSWORD_MENU), true},
+        {kMenuCommSetup, Text(ids::IDS_COMM_SETUP_MENU), true},
+        {kMenuAbout, Text(ids::IDS_ABOUT_MENU), true},
     }};
     form_->SetSystemMenu(menu);
     CPidParam(ctx_).LoadPidFile();
@@ -224,13 +215,13 @@ int CMain::ConnectPort(int autoConnect) {
 }
 
 void CMain::WarnCannotOpen(const OpenError& error) {
-    std::string text = Text(IDS_CANNOT_OPEN_PORT);
+    std::string text = Text(ids::IDS_CANNOT_OPEN_PORT);
     // The reason tells a Linux user what to do (permissions, a port in use).
     const LinkMessage reason = OpenFailureMessage(error);
     if (reason.stringId != 0) {
         text += "\n\n" + FormatText(reason.stringId, reason.args);
     }
-    services_.prompter.Warn(IDS_CANNOT_OPEN_PORT, text);
+    services_.prompter.Warn(ids::IDS_CANNOT_OPEN_PORT, text);
 }
 
 int CMain::RunIdSearch(int speed) {
@@ -321,14 +312,15 @@ void CMain::UpdateTitle(int port, int controllerId, int speed) {
         !ctx_.status.portName.empty() ? ctx_.status.portName : FormatPrintf("COM%d", port);
     std::string status;
     if (port >= 1 && controllerId >= 1) {
-        status = FormatPrintf(WithPortName(services_.strings.Text(IDS_TITLE_CONNECTED)), name,
+        status = FormatPrintf(WithPortName(services_.strings.Text(ids::IDS_TITLE_CONNECTED)), name,
                               controllerId, speed);
     } else if (port >= 1) {
-        status = FormatPrintf(WithPortName(services_.strings.Text(IDS_TITLE_NO_ID)), name, speed);
+        status =
+            FormatPrintf(WithPortName(services_.strings.Text(ids::IDS_TITLE_NO_ID)), name, speed);
     } else {
-        status = Text(IDS_TITLE_NOT_CONNECTED);
+        status = Text(ids::IDS_TITLE_NOT_CONNECTED);
     }
-    form_->SetTitle(FormatPrintf("%s %s", services_.strings.Text(IDS_PROGRAM), status));
+    form_->SetTitle(FormatPrintf("%s %s", services_.strings.Text(ids::IDS_PROGRAM), status));
 }
 
 void CMain::RefreshTitle() {
@@ -797,7 +789,7 @@ void CMain::OnTabChanged() {
         case kPageDrive:
             if (Online() && step_ != nullptr && step_->HasStepChanges()) {
                 ShowPage(kPageStep);
-                if (!services_.Confirm(IDS_DATA_CHANGED)) {
+                if (!services_.Confirm(ids::IDS_DATA_CHANGED)) {
                     // The Step Data Setup page stays; it is the one that is left next time.
                     previousTab_ = kPageStep;
                     if (io_) {
@@ -965,7 +957,7 @@ void CMain::OnClose() {
         const int before = shownPage_;
         ShowPage(page);
         asked = true;
-        if (services_.Confirm(IDS_DATA_CHANGED)) {
+        if (services_.Confirm(ids::IDS_DATA_CHANGED)) {
             ShowPage(before);
             confirmed = true;
         }

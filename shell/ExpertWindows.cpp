@@ -1,15 +1,10 @@
 #include "shell/ExpertWindows.h"
 
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "ui/PageViews.h"
 
 namespace tavro {
-
-namespace {
-
-constexpr int IDS_DETAIL_TITLE = 900;
-
-}  // namespace
 
 ExpertWindow::ExpertWindow(LinkContext& ctx, const ui::DialogServices& services, int templateId,
                            int titleId)
@@ -63,7 +58,8 @@ bool ExpertWindow::OnCloseRequest() {
 
 CommSetupWindow::CommSetupWindow(LinkContext& ctx, const ui::DialogServices& services,
                                  CBinding& binding)
-    : ExpertWindow(ctx, services, kTemplateCommSetup, CDlgComSetup::IDS_TITLE), binding_(binding) {}
+    : ExpertWindow(ctx, services, kTemplateCommSetup, ids::IDS_COMM_SETUP_TITLE),
+      binding_(binding) {}
 
 void CommSetupWindow::OnCreated() {
     presenter_ = std::make_unique<CDlgComSetup>(*form_, ctx_, services_, binding_);
@@ -113,7 +109,7 @@ bool CommSetupWindow::OnCloseRequest() {
 
 DetailWindow::DetailWindow(LinkContext& ctx, const ui::DialogServices& services, CBinding& binding,
                            ui::FileChooser& chooser)
-    : ExpertWindow(ctx, services, kTemplateDetail, IDS_DETAIL_TITLE),
+    : ExpertWindow(ctx, services, kTemplateDetail, ids::IDS_DETAIL_TITLE),
       binding_(binding),
       chooser_(chooser) {}
 

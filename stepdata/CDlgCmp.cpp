@@ -2,28 +2,12 @@
 
 #include <utility>
 
+#include "link/StringIds.h"
 #include "stepdata/ParameterCatalog.h"
 
 namespace tavro {
 
 namespace {
-
-constexpr int IDS_COLUMN_WHERE = 2303;
-constexpr int IDS_COLUMN_FIELD = 2304;
-constexpr int IDS_COLUMN_CONTROLLER = 2305;
-constexpr int IDS_COLUMN_FILE = 2306;
-constexpr int IDS_COLUMN_FIRST_FILE = 2307;
-constexpr int IDS_COLUMN_SECOND_FILE = 2308;
-constexpr int IDS_WRITE = 2309;
-constexpr int IDS_CLOSE = 2310;
-constexpr int IDS_SELECT_ALL = 2311;
-constexpr int IDS_SELECT_NONE = 2312;
-constexpr int IDS_SAME_AS_CONTROLLER = 2315;
-constexpr int IDS_SAME_FILES = 2316;
-constexpr int IDS_DIFFER_WRITABLE = 2317;
-constexpr int IDS_DIFFER = 2318;
-constexpr int IDS_NOTHING_CHECKED = 2324;
-constexpr int IDS_NONE = 2326;
 
 struct Column {
     int width;
@@ -65,33 +49,34 @@ void CDlgCmp::Fill() {
     ui::Form& f = *form_;
     const StringTable& strings = services_.strings;
     const bool writable = comparison_.withController;
-    f.SetTitle(Text(IDS_TITLE));
+    f.SetTitle(Text(ids::IDS_COMPARE_TITLE));
     f.SetText(IDC_FILES, comparison_.files);
-    f.SetText(IDC_WRITE, Text(IDS_WRITE));
-    f.SetText(IDC_CLOSE, Text(IDS_CLOSE));
-    f.SetText(IDC_SELECT_ALL, Text(IDS_SELECT_ALL));
-    f.SetText(IDC_SELECT_NONE, Text(IDS_SELECT_NONE));
+    f.SetText(IDC_WRITE, Text(ids::IDS_WRITE));
+    f.SetText(IDC_CLOSE, Text(ids::IDS_CLOSE));
+    f.SetText(IDC_SELECT_ALL, Text(ids::IDS_SELECT_ALL));
+    f.SetText(IDC_SELECT_NONE, Text(ids::IDS_SELECT_NONE));
     const int count = static_cast<int>(comparison_.rows.size());
     if (count == 0) {
-        f.SetText(IDC_SUMMARY, Text(writable ? IDS_SAME_AS_CONTROLLER : IDS_SAME_FILES));
+        f.SetText(IDC_SUMMARY, Text(writable ? ids::IDS_SAME_AS_CONTROLLER : ids::IDS_SAME_FILES));
     } else {
-        f.SetText(IDC_SUMMARY, strings.Format(writable ? IDS_DIFFER_WRITABLE : IDS_DIFFER, count));
+        f.SetText(IDC_SUMMARY,
+                  strings.Format(writable ? ids::IDS_DIFFER_WRITABLE : ids::IDS_DIFFER, count));
     }
     for (const ui::ControlId id : {IDC_WRITE, IDC_SELECT_ALL, IDC_SELECT_NONE}) {
         f.SetVisible(id, writable);
         f.SetEnabled(id, writable && count > 0);
     }
 
-    const int headings[] = {IDS_COLUMN_WHERE, IDS_COLUMN_FIELD,
-                            writable ? IDS_COLUMN_CONTROLLER : IDS_COLUMN_FIRST_FILE,
-                            writable ? IDS_COLUMN_FILE : IDS_COLUMN_SECOND_FILE};
+    const int headings[] = {ids::IDS_COLUMN_WHERE, ids::IDS_COLUMN_FIELD,
+                            writable ? ids::IDS_COLUMN_CONTROLLER : ids::IDS_COLUMN_FIRST_FILE,
+                            writable ? ids::IDS_COLUMN_FILE : ids::IDS_COLUMN_SECOND_FILE};
     f.ListClearRows(IDC_LIST);
     f.ListClearColumns(IDC_LIST);
     for (std::size_t c = 0; c < std::size(kColumns); ++c) {
         f.ListAddColumn(IDC_LIST, {kColumns[c].width, Text(headings[c]), kColumns[c].align});
     }
     f.ListSetCheckBoxes(IDC_LIST, writable);
-    const std::string missing = Text(IDS_NONE);
+    const std::string missing = Text(ids::IDS_NONE);
     for (const CompareRow& row : comparison_.rows) {
         const int r = f.ListInsertRow(IDC_LIST, -1);
         f.ListSetCell(IDC_LIST, r, 0,
@@ -122,7 +107,7 @@ void CDlgCmp::Write() {
         }
     }
     if (chosen_.empty()) {
-        services_.Warn(IDS_NOTHING_CHECKED);
+        services_.Warn(ids::IDS_NOTHING_CHECKED);
         return;
     }
     form_->EndModal(kIdWrite);

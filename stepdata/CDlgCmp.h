@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "link/StringIds.h"
 #include "stepdata/StepCompare.h"
 #include "ui/DialogSupport.h"
 #include "ui/Form.h"
@@ -25,12 +26,6 @@ class CDlgCmp : public ui::FormEvents {
     static constexpr ui::ControlId IDC_FILES = 3306;
     // The modal result of "Write selected".
     static constexpr int kIdWrite = 10;
-
-    static constexpr int IDS_TITLE = 2300;
-    static constexpr int IDS_BUTTON = 2301;
-    static constexpr int IDS_BUTTON_HELP = 2302;
-    static constexpr int IDS_FIRST_FILE_TITLE = 2300;
-    static constexpr int IDS_SECOND_FILE_TITLE = 2319;
 
     // What is compared with what.
     struct Comparison {

@@ -7,6 +7,7 @@
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
+#include "link/StringIds.h"
 #include "stepdata/CDlgCmp.h"
 #include "stepdata/CFileRw.h"
 #include "stepdata/CListCtrlApi.h"
@@ -114,8 +115,8 @@ void CPageStp::StartUp() {
         form_.SetPicture(b.control, b.icon);
         form_.SetToolTip(b.control, strings_.Text(b.toolTip));
     }
-    form_.SetText(IDC_COMPARE, Text(CDlgCmp::IDS_BUTTON));
-    form_.SetToolTip(IDC_COMPARE, Text(CDlgCmp::IDS_BUTTON));
+    form_.SetText(IDC_COMPARE, Text(ids::IDS_BUTTON));
+    form_.SetToolTip(IDC_COMPARE, Text(ids::IDS_BUTTON));
     form_.SetVisible(IDC_COMPARE, forms_ != nullptr);
     if (form_.ItemCount(IDC_LOAD_MASS) != kLoadMassChoices) {
         form_.ClearItems(IDC_LOAD_MASS);
@@ -333,7 +334,7 @@ void CPageStp::Describe(ui::ControlId id) {
     lastDescribed_ = id;
     if (const PageButton* b = FindButton(id); b != nullptr || id == IDC_COMPARE) {
         form_.SetText(IDC_BUTTON_DESCRIPTION,
-                      strings_.Text(b != nullptr ? b->description : CDlgCmp::IDS_BUTTON_HELP));
+                      strings_.Text(b != nullptr ? b->description : ids::IDS_BUTTON_HELP));
         form_.SetVisible(IDC_BUTTON_DESCRIPTION, true);
         form_.SetVisible(IDC_FIELD_HELP, false);
         return;
@@ -593,14 +594,14 @@ void CPageStp::Compare() {
     Refresh();  // what the edit row holds belongs to the steps from here on
     CFileRw file(prompter_, chooser_, ctx_, [this](int id) { return Text(id); });
     std::string path;
-    const auto contents = file.Read(StepFileMode::kPage, CDlgCmp::IDS_FIRST_FILE_TITLE, path);
+    const auto contents = file.Read(StepFileMode::kPage, ids::IDS_COMPARE_TITLE, path);
     if (!contents) {
         return;
     }
     const int state = ctx_.status.linkState;
     if (state == kLinkNoController || state == kLinkNoPort) {
         std::string second;
-        const auto other = file.Read(StepFileMode::kPage, CDlgCmp::IDS_SECOND_FILE_TITLE, second);
+        const auto other = file.Read(StepFileMode::kPage, ids::IDS_SECOND_FILE_TITLE, second);
         if (!other) {
             return;
         }

@@ -7,24 +7,12 @@
 
 #include "link/Numbers.h"
 #include "link/ParameterImage.h"
+#include "link/StringIds.h"
 #include "stepdata/StepRecord.h"
 
 namespace tavro {
 
 namespace {
-
-constexpr int IDS_STEP_AT = 2313;
-constexpr int IDS_GROUP_AT = 2314;
-constexpr int IDS_OPERATION_WITH_SPEED = 2320;
-constexpr int IDS_TWO_CHOICES = 2321;
-constexpr int IDS_BITS_PER_SECOND = 2322;
-constexpr int IDS_SERVO_CONSTANT = 2367;
-constexpr int IDS_PID_KP_OF = 2368;
-constexpr int IDS_PID_TI_OF = 2369;
-constexpr int IDS_PID_TD_OF = 2370;
-constexpr int IDS_PID_ORIGIN = 959;
-constexpr int IDS_PID_SET = 960;
-constexpr int IDS_PID_DEFAULT = 963;
 
 // How a page shows a value.
 enum class Shown {
@@ -123,8 +111,8 @@ constexpr int kOriginGainsFirst = 13;
 constexpr int kSetGainsFirst = 12;
 constexpr int kPidSets = 15;
 constexpr int kGainsPerSet = 3;
-constexpr std::array<int, kGainsPerSet> kGainCaptions = {IDS_PID_KP_OF, IDS_PID_TI_OF,
-                                                         IDS_PID_TD_OF};
+constexpr std::array<int, kGainsPerSet> kGainCaptions = {ids::IDS_PID_KP_OF, ids::IDS_PID_TI_OF,
+                                                         ids::IDS_PID_TD_OF};
 constexpr std::array<int, kGainsPerSet> kGainDecimals = {1, 3, 4};
 // The servo constants no view shows: 1/1..1/12 and 2/0..2/11.
 constexpr int kLastServoConstant1 = 12;
@@ -184,9 +172,9 @@ const Field* FieldOf(int group, int parameter) {
 
 std::string SetName(int set, const StringTable& strings) {
     if (set <= 0) {
-        return std::string(strings.Text(IDS_PID_ORIGIN));
+        return std::string(strings.Text(ids::IDS_PID_ORIGIN));
     }
-    return strings.Format(IDS_PID_SET, static_cast<char>('A' + set - 1));
+    return strings.Format(ids::IDS_PID_SET, static_cast<char>('A' + set - 1));
 }
 
 // A choice caption on one line: the radio captions break where their buttons do.
@@ -242,9 +230,9 @@ std::string ChoiceText(std::span<const Choice> choices, float v, const StringTab
 std::string ParameterWhere(int group, int parameter, int controlType, const StringTable& strings) {
     (void)parameter;
     if (IsStepGroup(group)) {
-        return strings.Format(IDS_STEP_AT, ShownNumber(group - kFirstStepGroup, controlType));
+        return strings.Format(ids::IDS_STEP_AT, ShownNumber(group - kFirstStepGroup, controlType));
     }
-    return strings.Format(IDS_GROUP_AT, group);
+    return strings.Format(ids::IDS_GROUP_AT, group);
 }
 
 std::string ParameterCaption(int group, int parameter, const StringTable& strings) {
@@ -256,7 +244,7 @@ std::string ParameterCaption(int group, int parameter, const StringTable& string
                               SetName(g.set, strings));
     }
     if (IsServoConstant(group, parameter)) {
-        return strings.Format(IDS_SERVO_CONSTANT, parameter);
+        return strings.Format(ids::IDS_SERVO_CONSTANT, parameter);
     }
     return Format("%d/%d", group, parameter);
 }
@@ -288,7 +276,7 @@ std::string ParameterValueText(int group, int parameter, float value, const Stri
             const int operation =
                 (word & static_cast<unsigned>(kPushingBit)) != 0 ? kStrPushing : kStrPositioning;
             return strings.Format(
-                IDS_OPERATION_WITH_SPEED, strings.Text(operation),
+                ids::IDS_OPERATION_WITH_SPEED, strings.Text(operation),
                 static_cast<int>(word & static_cast<unsigned>(kPushingSpeedMask)));
         }
         case Shown::kLogicDirection:
@@ -296,24 +284,25 @@ std::string ParameterValueText(int group, int parameter, float value, const Stri
                 return RawText(value);
             }
             return strings.Format(
-                IDS_TWO_CHOICES, ChoiceText(kPulseLogic, static_cast<float>(whole % 2), strings),
+                ids::IDS_TWO_CHOICES,
+                ChoiceText(kPulseLogic, static_cast<float>(whole % 2), strings),
                 ChoiceText(kDriveDirections, static_cast<float>(whole / 2), strings));
         case Shown::kStepPidSet:
             if (!WholeValue(value, whole) || whole < 0 || whole > kPidSets) {
                 return RawText(value);
             }
-            return whole == 0 ? std::string(strings.Text(IDS_PID_DEFAULT))
+            return whole == 0 ? std::string(strings.Text(ids::IDS_PID_DEFAULT))
                               : SetName(whole, strings);
         case Shown::kOriginPidSet:
             if (WholeValue(value, whole) && (whole == 0 || whole == 1)) {
-                return whole == 0 ? std::string(strings.Text(IDS_PID_DEFAULT))
+                return whole == 0 ? std::string(strings.Text(ids::IDS_PID_DEFAULT))
                                   : SetName(0, strings);
             }
             return RawText(value);
         case Shown::kSpeedCode:
             if (WholeValue(value, whole) && whole > 0 &&
                 whole < static_cast<int>(kSpeedByCode.size())) {
-                return strings.Format(IDS_BITS_PER_SECOND,
+                return strings.Format(ids::IDS_BITS_PER_SECOND,
                                       kSpeedByCode[static_cast<std::size_t>(whole)]);
             }
             return RawText(value);

@@ -1,6 +1,7 @@
 #include "dialogs/common/CDlgPrg.h"
 
 #include "link/CTrxData.h"
+#include "link/StringIds.h"
 #include "ui/Keys.h"
 
 namespace tavro::ui {
@@ -26,8 +27,8 @@ void CDlgPrg::Open(Form* parent) {
             return;
         }
         form_->SetListener(this);
-        form_->SetTitle(services_.Text(IDS_CAPTION));
-        form_->SetText(IDC_CANCEL, services_.Text(IDS_CANCEL));
+        form_->SetTitle(services_.Text(ids::IDS_PROGRESS_CAPTION));
+        form_->SetText(IDC_CANCEL, services_.Text(ids::IDS_PROGRESS_CANCEL));
     }
     form_->SetWindowVisible(true);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "link/LinkContext.h"
+#include "link/StringIds.h"
 #include "ui/DialogSupport.h"
 #include "ui/Form.h"
 #include "ui/FormEvents.h"
@@ -17,8 +18,6 @@ class CDlgPrg : public FormEvents {
     static constexpr int kTemplate = 206;
     static constexpr ControlId IDC_PROGRESS = 1042;
     static constexpr ControlId IDC_CANCEL = 1044;
-    static constexpr int IDS_CAPTION = 1120;
-    static constexpr int IDS_CANCEL = 1121;
     static constexpr int kQuarters = 4;
 
     CDlgPrg(LinkContext& ctx, const DialogServices& services) : ctx_(ctx), services_(services) {}

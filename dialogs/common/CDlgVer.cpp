@@ -6,6 +6,7 @@
 #include "link/CTrxData.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "ui/Language.h"
 
 namespace tavro::ui {
@@ -70,12 +71,13 @@ void CDlgVer::OnInitDialog() {
         form_->SetColours(row.control, row.colours);
     }
     form_->SetWindowColours(kDialogBackground);
-    form_->SetTitle(services_.Text(IDS_CAPTION));
-    form_->SetText(IDC_DETAILS, services_.Text(IDS_DETAILS));
-    form_->SetText(IDC_INITIALIZE, services_.Text(IDS_INITIALIZE));
-    form_->SetText(IDC_INFORMATION, services_.Text(IDS_INFORMATION));
-    form_->SetText(IDC_SOFTWARE, FormatPrintf("%s [Ver.%s]", services_.strings.Text(IDS_PROGRAM),
-                                              CVersion().Text()));
+    form_->SetTitle(services_.Text(ids::IDS_ABOUT_CAPTION));
+    form_->SetText(IDC_DETAILS, services_.Text(ids::IDS_DETAILS));
+    form_->SetText(IDC_INITIALIZE, services_.Text(ids::IDS_INITIALIZE));
+    form_->SetText(IDC_INFORMATION, services_.Text(ids::IDS_INFORMATION));
+    form_->SetText(
+        IDC_SOFTWARE,
+        FormatPrintf("%s [Ver.%s]", services_.strings.Text(ids::IDS_PROGRAM), CVersion().Text()));
     form_->SetEnabled(IDC_INITIALIZE, linkState == kLinkOnline);
 }
 
@@ -102,14 +104,15 @@ void CDlgVer::ShowDetails() {
     const std::string version =
         FormatPrintf("%.2f", static_cast<double>(ctx_.status.controllerVersion));
     if (!Offline(ctx_.status.linkState) && !version.empty()) {
-        form_->SetText(IDC_CONTROLLER, services_.strings.Format(IDS_CONTROLLER_VERSION, version));
+        form_->SetText(IDC_CONTROLLER,
+                       services_.strings.Format(ids::IDS_CONTROLLER_VERSION, version));
     } else {
-        form_->SetText(IDC_CONTROLLER, services_.Text(IDS_NOT_CONNECTED));
+        form_->SetText(IDC_CONTROLLER, services_.Text(ids::IDS_NOT_CONNECTED));
     }
 }
 
 void CDlgVer::Initialize() {
-    if (!services_.Confirm(IDS_ASK_INITIALIZE)) {
+    if (!services_.Confirm(ids::IDS_ASK_INITIALIZE)) {
         return;
     }
     form_->SetEnabled(IDC_INITIALIZE, false);
@@ -120,7 +123,7 @@ void CDlgVer::OnFrontMessage(int message) {
     if (message != WM_OP_COMPLETE || !form_) {
         return;
     }
-    services_.Inform(IDS_INITIALIZED);
+    services_.Inform(ids::IDS_INITIALIZED);
     form_->EndModal(kIdCancel);
     if (closeMainWindow_) {
         closeMainWindow_();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "link/LinkContext.h"
+#include "link/StringIds.h"
 #include "ui/DialogSupport.h"
 #include "ui/Form.h"
 #include "ui/FormEvents.h"
@@ -22,16 +23,6 @@ class CDlgVer : public FormEvents, public FrontDialog {
     static constexpr ControlId IDC_CONTROLLER = 1211;
     static constexpr ControlId IDC_INFORMATION = 1213;
     static constexpr ControlId IDC_FRAME = 1214;
-
-    static constexpr int IDS_PROGRAM = 300;
-    static constexpr int IDS_CAPTION = 241;
-    static constexpr int IDS_DETAILS = 242;
-    static constexpr int IDS_NOT_CONNECTED = 243;
-    static constexpr int IDS_CONTROLLER_VERSION = 245;
-    static constexpr int IDS_INITIALIZE = 246;
-    static constexpr int IDS_INFORMATION = 247;
-    static constexpr int IDS_ASK_INITIALIZE = 350;
-    static constexpr int IDS_INITIALIZED = 351;
 
     // `closeMainWindow` asks the main window to close the program by its closing sequence.
     CDlgVer(LinkContext& ctx, const DialogServices& services, FrontDialogSlot& front,

@@ -1,4 +1,5 @@
 #include "dialogs/common/PortCaption.h"
+#include "link/StringIds.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -10,11 +11,6 @@ namespace {
 // Separates the parts of a description; the same in both languages, and no bracket that
 // would have to be full-width in one of them.
 constexpr std::string_view kSeparator = " \u2014 ";  // an em dash between spaces
-
-constexpr int IDS_PORT_USB_ID = 223;  // "USB serial %s": an adapter that names nothing
-constexpr int IDS_PORT_SIMULATED_ONE = 224;
-constexpr int IDS_PORT_SIMULATED_MANY = 225;
-constexpr int IDS_LATENCY_CAPTION = 2414;  // "latency %d ms"
 
 struct KindCaption {
     PortKind kind;
@@ -43,7 +39,8 @@ std::string BaseName(const std::string& path) {
 
 std::string SimulatorDescription(const PortInfo& port, const StringTable& strings) {
     const bool many = std::find(port.detail.begin(), port.detail.end(), ',') != port.detail.end();
-    return strings.Format(many ? IDS_PORT_SIMULATED_MANY : IDS_PORT_SIMULATED_ONE, port.detail);
+    return strings.Format(many ? ids::IDS_PORT_SIMULATED_MANY : ids::IDS_PORT_SIMULATED_ONE,
+                          port.detail);
 }
 
 }  // namespace
@@ -63,7 +60,7 @@ std::string PortDescription(const PortInfo& port, const StringTable& strings) {
         port.usbVendor.empty() ? std::string() : port.usbVendor + ":" + port.usbProduct;
     if (text.empty()) {
         if (port.kind == PortKind::kUsbSerial && !ids.empty()) {
-            text = strings.Format(IDS_PORT_USB_ID, ids);
+            text = strings.Format(ids::IDS_PORT_USB_ID, ids);
             ids.clear();
         }
         for (const KindCaption& k : kKindCaptions) {
@@ -75,7 +72,7 @@ std::string PortDescription(const PortInfo& port, const StringTable& strings) {
     Append(text, ids);
     Append(text, BaseName(port.byId));
     if (port.latencyMs > 1) {
-        Append(text, strings.Format(IDS_LATENCY_CAPTION, port.latencyMs));
+        Append(text, strings.Format(ids::IDS_LATENCY_CAPTION, port.latencyMs));
     }
     return text;
 }

@@ -58,7 +58,7 @@ void CDlgCom::OnInitDialog() {
     ports_ = CComPort(ctx_).EnumeratePorts();
     form_->ClearItems(IDC_PORT);
     if (ports_.empty()) {
-        form_->AddItem(IDC_PORT, services_.strings.Text(IDS_NOT_AVAILABLE));
+        form_->AddItem(IDC_PORT, services_.strings.Text(ids::IDS_NOT_AVAILABLE));
     }
     for (const PortInfo& port : ports_) {
         form_->AddItem(IDC_PORT, ui::PortCaption(port, services_.strings));
@@ -105,7 +105,7 @@ void CDlgCom::Next() {
 
 std::string CDlgCom::ChosenPath() const {
     const std::string text = form_->Text(IDC_PORT);
-    if (text == services_.strings.Text(IDS_NOT_AVAILABLE)) {
+    if (text == services_.strings.Text(ids::IDS_NOT_AVAILABLE)) {
         return {};
     }
     const int index = form_->CurrentItem(IDC_PORT);

@@ -6,6 +6,7 @@
 
 #include "link/LinkContext.h"
 #include "link/PortList.h"
+#include "link/StringIds.h"
 #include "ui/DialogSupport.h"
 #include "ui/Form.h"
 #include "ui/FormEvents.h"
@@ -31,7 +32,6 @@ class CDlgCom : public ui::FormEvents {
     // and the command that lowers its latency, to copy.
     static constexpr ui::ControlId IDC_LATENCY_NOTE = 1204;
     static constexpr ui::ControlId IDC_LATENCY_COMMAND = 1205;
-    static constexpr int IDS_NOT_AVAILABLE = 234;
 
     CDlgCom(LinkContext& ctx, const ui::DialogServices& services, std::string defaultPath,
             int defaultSpeed);

@@ -8,6 +8,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "ui/Keys.h"
 
 namespace tavro {
@@ -23,13 +24,6 @@ constexpr std::array kCaptions = {
     Caption{1016, 1133}, Caption{1014, 1134},
 };
 
-constexpr int IDS_FACTORY_DEFAULT_ID = 268;
-constexpr int IDS_HELP_ID = 1135;
-constexpr int IDS_HELP_SPEED = 1136;
-constexpr int IDS_HELP_DELAY = 1137;
-constexpr int IDS_DELAY_RANGE = 332;
-constexpr int IDS_CONFIRM = 344;
-constexpr int IDS_UPDATE_COMPLETE = 345;
 constexpr int kMaxId = 255;
 constexpr int kFontSmall = 1;
 
@@ -62,13 +56,13 @@ CDlgComSetup::CDlgComSetup(ui::Form& form, LinkContext& ctx, const ui::DialogSer
     : form_(form), ctx_(ctx), services_(services), binding_(binding) {}
 
 void CDlgComSetup::Start() {
-    form_.SetTitle(services_.Text(IDS_TITLE));
+    form_.SetTitle(services_.Text(ids::IDS_COMM_SETUP_TITLE));
     for (const Caption& c : kCaptions) {
         form_.SetText(c.control, services_.Text(c.stringId));
     }
     form_.SetFont(IDC_HELP, kFontSmall);
     form_.ClearItems(IDC_ID);
-    form_.AddItem(IDC_ID, services_.strings.Format(IDS_FACTORY_DEFAULT_ID, 1));
+    form_.AddItem(IDC_ID, services_.strings.Format(ids::IDS_FACTORY_DEFAULT_ID, 1));
     for (int id = 2; id <= kMaxId; ++id) {
         form_.AddItem(IDC_ID, Format("%d", id));
     }
@@ -112,14 +106,14 @@ void CDlgComSetup::OnClicked(ui::ControlId id) {
 void CDlgComSetup::OnFocusIn(ui::ControlId id) {
     switch (id) {
         case IDC_ID:
-            form_.SetText(IDC_HELP, services_.Text(IDS_HELP_ID));
+            form_.SetText(IDC_HELP, services_.Text(ids::IDS_HELP_ID));
             break;
         case IDC_SPEED:
-            form_.SetText(IDC_HELP, services_.Text(IDS_HELP_SPEED));
+            form_.SetText(IDC_HELP, services_.Text(ids::IDS_HELP_SPEED));
             break;
         case IDC_DELAY:
-            form_.SetText(IDC_HELP,
-                          services_.strings.Format(IDS_HELP_DELAY, kDelayHelpMin, kDelayHelpMax));
+            form_.SetText(IDC_HELP, services_.strings.Format(ids::IDS_HELP_DELAY, kDelayHelpMin,
+                                                             kDelayHelpMax));
             form_.SelectAllText(IDC_DELAY);
             break;
         default:
@@ -145,7 +139,7 @@ bool CDlgComSetup::CheckDelay() {
     form_.SetColours(IDC_DELAY, rangeError_ ? kErrorColours : kEditColours);
     if (rangeError_) {
         form_.SetFocus(IDC_DELAY);
-        services_.Warn(IDS_DELAY_RANGE);
+        services_.Warn(ids::IDS_DELAY_RANGE);
     }
     checking_ = false;
     return !rangeError_;
@@ -168,11 +162,11 @@ void CDlgComSetup::Setup() {
         form_.SetFocus(IDC_DELAY);
         return;
     }
-    if (!services_.Confirm(IDS_CONFIRM)) {
+    if (!services_.Confirm(ids::IDS_CONFIRM_DOWNLOAD)) {
         return;
     }
     if (!binding_.CollectView(kViewCommSetup, kNoList, 0)) {
-        services_.Inform(IDS_UPDATE_COMPLETE);
+        services_.Inform(ids::IDS_UPDATE_COMPLETE);
         return;
     }
     const bool speedChanged = CEepData(ctx_).IsModified(0, kSpeedCell);

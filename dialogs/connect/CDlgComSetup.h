@@ -3,6 +3,7 @@
 #include <array>
 
 #include "link/LinkContext.h"
+#include "link/StringIds.h"
 #include "params/CBinding.h"
 #include "ui/DialogSupport.h"
 #include "ui/Form.h"
@@ -20,7 +21,6 @@ class CDlgComSetup : public ui::FormEvents {
     static constexpr ui::ControlId IDC_DELAY = 1018;
     static constexpr ui::ControlId IDC_SETUP = 1014;
     static constexpr ui::ControlId IDC_HELP = 1026;
-    static constexpr int IDS_TITLE = 1130;
 
     // The presenter of `form`, which outlives it; Start() fills it once.
     CDlgComSetup(ui::Form& form, LinkContext& ctx, const ui::DialogServices& services,

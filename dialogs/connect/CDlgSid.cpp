@@ -9,23 +9,13 @@
 #include "link/LinkHost.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
+#include "link/StringIds.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
 
 namespace tavro {
 
 namespace {
-
-constexpr int IDS_NO_CONTROLLER = 261;
-constexpr int IDS_ASK_OFFLINE = 262;
-constexpr int IDS_START_SEARCH = 263;
-constexpr int IDS_SEARCHING = 264;
-constexpr int IDS_SEARCH_FIRST = 267;
-constexpr int IDS_FACTORY_DEFAULT_ID = 268;
-constexpr int IDS_CHECKED = 273;
-constexpr int IDS_SPEED_INFO = 276;
-constexpr int IDS_PREVIOUS = 277;
-constexpr int IDS_CANCEL = 266;
 
 constexpr int kByte = 0xFF;
 constexpr int kRangeShift = 8;
@@ -94,14 +84,14 @@ void CDlgSid::OnInitDialog() {
     form_->SetCurrentItem(IDC_LAST_ID,
                           form_->FindItem(IDC_LAST_ID, Format("%d", lastRange_ & kByte)));
     form_->ClearItems(IDC_FOUND);
-    form_->AddItem(IDC_FOUND, services_.strings.Text(IDS_SEARCH_FIRST));
+    form_->AddItem(IDC_FOUND, services_.strings.Text(ids::IDS_SEARCH_FIRST));
     form_->SetCurrentItem(IDC_FOUND, 0);
 
     ui::CCtrlBatch::ApplyCaptions(ui::CCtrlBatch::IdSearchTable(), *form_, ctx_.status.controlType,
                                   services_.strings);
-    form_->SetText(IDC_SPEED_INFO, services_.strings.Format(IDS_SPEED_INFO, speed_));
-    form_->SetText(IDC_PREVIOUS, services_.strings.Text(IDS_PREVIOUS));
-    form_->SetText(IDC_CANCEL, services_.strings.Text(IDS_CANCEL));
+    form_->SetText(IDC_SPEED_INFO, services_.strings.Format(ids::IDS_SPEED_INFO, speed_));
+    form_->SetText(IDC_PREVIOUS, services_.strings.Text(ids::IDS_PREVIOUS));
+    form_->SetText(IDC_CANCEL, services_.strings.Text(ids::IDS_CANCEL));
     SetState(kReady);
     ShowSearchProgress(0, 0);
     if (form_->IsChecked(IDC_AUTO_SEARCH)) {
@@ -121,8 +111,8 @@ void CDlgSid::SetState(int state) {
     form_->SetEnabled(IDC_CONNECT, row.connect);
     form_->SetEnabled(IDC_CANCEL, row.cancel);
     form_->SetEnabled(IDC_PREVIOUS, row.previous);
-    form_->SetText(IDC_START,
-                   services_.strings.Text(state == kSearching ? IDS_SEARCHING : IDS_START_SEARCH));
+    form_->SetText(IDC_START, services_.strings.Text(state == kSearching ? ids::IDS_SEARCHING
+                                                                         : ids::IDS_START_SEARCH));
 }
 
 void CDlgSid::ShowSearchProgress(int checked, int total) {
@@ -130,7 +120,7 @@ void CDlgSid::ShowSearchProgress(int checked, int total) {
         return;
     }
     if (total > 0) {
-        form_->SetText(IDC_CHECKED, services_.strings.Format(IDS_CHECKED, checked, total));
+        form_->SetText(IDC_CHECKED, services_.strings.Format(ids::IDS_CHECKED, checked, total));
         form_->SetVisible(IDC_CHECKED, true);
         form_->SetVisible(IDC_CHOOSE_NOTE, false);
         form_->SetRange(IDC_PROGRESS, 0, total * kQuarters);
@@ -148,7 +138,7 @@ void CDlgSid::ShowFoundIds(const std::vector<int>& ids) {
     }
     SetState(kFound);
     found_ = ids;
-    const std::string factoryFormat(services_.strings.Text(IDS_FACTORY_DEFAULT_ID));
+    const std::string factoryFormat(services_.strings.Text(ids::IDS_FACTORY_DEFAULT_ID));
     form_->ClearItems(IDC_FOUND);
     for (const int id : found_) {
         form_->AddItem(IDC_FOUND, FoundIdCaption(id, factoryFormat));
@@ -250,7 +240,7 @@ void CDlgSid::Cancel() {
         CTrxData(ctx_).CancelByUser();
         return;
     }
-    if (!services_.Confirm(IDS_ASK_OFFLINE)) {
+    if (!services_.Confirm(ids::IDS_ASK_OFFLINE)) {
         return;
     }
     CStatusFlg(ctx_).SetOffline();
@@ -267,7 +257,7 @@ void CDlgSid::OnFrontMessage(int message) {
             form_->EndModal(kConnected);
             break;
         case WM_OP_NO_CONTROLLER:
-            services_.Warn(IDS_NO_CONTROLLER);
+            services_.Warn(ids::IDS_NO_CONTROLLER);
             SetState(kNothingFound);
             CIniRw(ctx_).SetAuto(0);
             break;

@@ -8,6 +8,7 @@
 
 #include "detail/DetailTables.h"
 #include "link/CEepData.h"
+#include "link/StringIds.h"
 #include "shell/CMain.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/FakeForm.h"
@@ -83,7 +84,7 @@ TEST_P(DetailAppTest, EditsAreDiscardedOnClose) {
         ASSERT_TRUE(detail->ClickCell(IDC_DTL_STEP_LIST, 1, 3));
         h.prompter.AnswerYes();
         EXPECT_TRUE(detail->Close());
-        EXPECT_THAT(h.prompter.ShownIds(), ::testing::ElementsAre(IDS_DTL_DATA_CHANGED));
+        EXPECT_THAT(h.prompter.ShownIds(), ::testing::ElementsAre(ids::IDS_DATA_CHANGED));
         CEepData image(h.ctx);
         EXPECT_FLOAT_EQ(image.GetCell(3, 0, ParameterImage::kEditCopy),
                         image.GetCell(3, 0, ParameterImage::kControllerCopy));

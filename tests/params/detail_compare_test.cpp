@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/StringIds.h"
 #include "stepdata/CDlgCmp.h"
 #include "stepdata/StepFile.h"
 #include "tests/params/detail_fixture.h"
@@ -115,7 +116,7 @@ TEST_F(DetailCompare, AChangedIdAsksFirstAndNoWritesNothing) {
     h.prompter.AnswerNo();   // 354
     ASSERT_TRUE(h.form.Click(IDC_DTL_COMPARE));
     h.Settle();
-    EXPECT_TRUE(h.prompter.WasShown(IDS_DTL_CHANGE_ID));
+    EXPECT_TRUE(h.prompter.WasShown(ids::IDS_CHANGE_ID));
     EXPECT_TRUE(Writes().empty());
 }
 
@@ -128,7 +129,7 @@ TEST_F(DetailCompare, TheFileOfTheControllerShowsNothingAndWritesNothing) {
     h.Settle();
     EXPECT_TRUE(shown.empty()) << testing::PrintToString(shown);
     EXPECT_TRUE(Writes().empty());
-    EXPECT_FALSE(h.prompter.WasShown(IDS_DTL_DATA_CHANGED)) << "showing is not editing";
+    EXPECT_FALSE(h.prompter.WasShown(ids::IDS_DATA_CHANGED)) << "showing is not editing";
 }
 
 TEST_F(DetailCompare, OfflineComparesTwoFiles) {

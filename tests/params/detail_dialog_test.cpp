@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/Numbers.h"
+#include "link/StringIds.h"
 #include "tests/params/detail_fixture.h"
 #include "ui/Keys.h"
 
@@ -133,7 +134,7 @@ TEST_F(OnlineDetailTest, RelativeMovementWidensTheTargetRange) {
 TEST_F(OnlineDetailTest, GetPositionNeedsAReturnToOrigin) {
     ASSERT_TRUE(form.TypeText(IDC_DTL_TARGET, "4.000"));
     ASSERT_TRUE(form.Click(IDC_DTL_GET_POSITION));
-    EXPECT_TRUE(h.prompter.WasShown(IDS_DTL_NO_ORIGIN));
+    EXPECT_TRUE(h.prompter.WasShown(ids::IDS_DTL_NO_ORIGIN));
     EXPECT_EQ(form.Text(IDC_DTL_TARGET), "4.000");
 
     h.ctx.status.flags |= kFlagOriginDone;
@@ -294,7 +295,7 @@ TEST(DetailStepTypeTest, StepTypeHidesThePulseSection) {
 TEST_F(OnlineDetailTest, DecliningTheSeriesDefaultsPutsTheProductNumberBack) {
     h.prompter.AnswerNo();
     ASSERT_TRUE(form.Choose(IDC_DTL_SERIES, kSeriesIndexM));
-    EXPECT_TRUE(h.prompter.WasShown(IDS_DTL_SERIES_DEFAULTS));
+    EXPECT_TRUE(h.prompter.WasShown(ids::IDS_DTL_SERIES_DEFAULTS));
     EXPECT_NE(h.prompter.Last()->text.find("KRM3M-*"), std::string::npos);
     EXPECT_EQ(form.CurrentItem(IDC_DTL_SERIES), kSeriesIndexF);
     EXPECT_EQ(form.Text(IDC_DTL_STROKE), "20");
@@ -312,13 +313,13 @@ struct SeriesQuestionCase {
 };
 
 constexpr SeriesQuestionCase kSeriesQuestions[] = {
-    {"EnglishSelect", Language::kEnglish, 0, IDS_DTL_DEFAULTS,
+    {"EnglishSelect", Language::kEnglish, 0, ids::IDS_DTL_DEFAULTS,
      "Positioning and Area Range will be set to default.\nOK?"},
-    {"JapaneseSelect", Language::kJapanese, 0, IDS_DTL_DEFAULTS,
+    {"JapaneseSelect", Language::kJapanese, 0, ids::IDS_DTL_DEFAULTS,
      "位置決め幅とエリア範囲を初期値に設定します。\nよろしいですか？"},
-    {"EnglishM", Language::kEnglish, kSeriesIndexM, IDS_DTL_SERIES_DEFAULTS,
+    {"EnglishM", Language::kEnglish, kSeriesIndexM, ids::IDS_DTL_SERIES_DEFAULTS,
      "Positioning and Area Range will be set to KRM3M-* default.\nOK?"},
-    {"JapaneseM", Language::kJapanese, kSeriesIndexM, IDS_DTL_SERIES_DEFAULTS,
+    {"JapaneseM", Language::kJapanese, kSeriesIndexM, ids::IDS_DTL_SERIES_DEFAULTS,
      "位置決め幅とエリア範囲を初期値（KRM3M-*）に設定します。\nよろしいですか？"},
 };
 
@@ -494,7 +495,7 @@ TEST_F(OnlineDetailTest, InitializeAnsweredNoChangesNothing) {
     const std::size_t before = h.Requests("EE");
     h.prompter.AnswerNo();
     ASSERT_TRUE(form.Click(IDC_DTL_INITIALIZE));
-    EXPECT_TRUE(h.prompter.WasShown(IDS_DTL_PID_RESET));
+    EXPECT_TRUE(h.prompter.WasShown(ids::IDS_DTL_PID_RESET));
     EXPECT_FLOAT_EQ(h.Edit(4, 15), 1.0F);
     EXPECT_EQ(h.Requests("EE"), before);
 
@@ -510,7 +511,8 @@ TEST_F(OnlineDetailTest, InitializeAnsweredNoChangesNothing) {
 TEST_F(OnlineDetailTest, DownloadWithoutAnyChangeSendsNothing) {
     h.prompter.AnswerYes();
     ASSERT_TRUE(form.Click(IDC_DTL_DOWNLOAD));
-    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(IDS_DTL_CONFIRM_DOWNLOAD, IDS_DTL_NOTHING_SENT));
+    EXPECT_THAT(h.prompter.ShownIds(),
+                ElementsAre(ids::IDS_CONFIRM_DOWNLOAD, ids::IDS_NOTHING_CHANGED));
     EXPECT_EQ(h.ctx.status.linkState, kLinkOnline);
 }
 
@@ -518,7 +520,7 @@ TEST_F(OnlineDetailTest, DownloadRefusesAnIncompleteProductNumber) {
     ASSERT_TRUE(form.Choose(IDC_DTL_STROKE, 0));
     h.prompter.Clear();
     ASSERT_TRUE(form.Click(IDC_DTL_DOWNLOAD));
-    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(IDS_DTL_NO_PRODUCT));
+    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(ids::IDS_NO_PRODUCT));
 }
 
 TEST_F(OnlineDetailTest, DeclinedIdChangeSendsNothing) {
@@ -527,7 +529,7 @@ TEST_F(OnlineDetailTest, DeclinedIdChangeSendsNothing) {
     h.prompter.AnswerYes();
     h.prompter.AnswerNo();
     ASSERT_TRUE(form.Click(IDC_DTL_DOWNLOAD));
-    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(IDS_DTL_CONFIRM_DOWNLOAD, IDS_DTL_CHANGE_ID));
+    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(ids::IDS_CONFIRM_DOWNLOAD, ids::IDS_CHANGE_ID));
     EXPECT_NE(h.prompter.Last()->text.find("from ID1 to ID5"), std::string::npos);
     EXPECT_EQ(h.Requests("EE"), before);
     EXPECT_EQ(h.ctx.status.linkState, kLinkOnline);
@@ -551,7 +553,7 @@ TEST_F(OnlineDetailTest, UploadAsksAboutChangesFirst) {
     const std::size_t before = h.Requests("");
     h.prompter.AnswerNo();
     ASSERT_TRUE(form.Click(IDC_DTL_UPLOAD));
-    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(IDS_DTL_DATA_CHANGED));
+    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(ids::IDS_DATA_CHANGED));
     EXPECT_EQ(h.Requests(""), before);
     EXPECT_EQ(form.Text(IDC_DTL_TEMPERATURE), "44");
 
@@ -569,7 +571,7 @@ TEST_F(OnlineDetailTest, ClosingWithUnsentChanges) {
     ASSERT_TRUE(form.ClickCell(IDC_DTL_STEP_LIST, 1, 3));
     h.prompter.AnswerNo();
     EXPECT_FALSE(form.Close());
-    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(IDS_DTL_DATA_CHANGED));
+    EXPECT_THAT(h.prompter.ShownIds(), ElementsAre(ids::IDS_DATA_CHANGED));
     EXPECT_EQ(h.ctx.status.detailOpen, 1);
     EXPECT_EQ(form.ListCell(IDC_DTL_STEP_LIST, 0, 3), "9.000");
     // Still fully working.

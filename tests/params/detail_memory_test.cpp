@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "link/StringIds.h"
 #include "tests/params/detail_fixture.h"
 #include "tests/params/offgrid_memory.h"
 
@@ -152,7 +153,7 @@ TEST(DetailDiscard, YesToTheQuestionOnCloseDiscardsEveryEdit) {
     EXPECT_THAT(Differing(h), ::testing::UnorderedElementsAre("7/15", "3/0"));
     h.prompter.AnswerYes();
     EXPECT_TRUE(form.Close());
-    EXPECT_THAT(h.prompter.ShownIds(), ::testing::ElementsAre(IDS_DTL_DATA_CHANGED));
+    EXPECT_THAT(h.prompter.ShownIds(), ::testing::ElementsAre(ids::IDS_DATA_CHANGED));
     EXPECT_THAT(Differing(h), ::testing::IsEmpty());
 }
 
@@ -171,7 +172,7 @@ class DetailSeries : public ::testing::Test {
         }
         ASSERT_TRUE(h.form.Choose(IDC_DTL_SERIES, index));
     }
-    bool Asked903() const { return h.prompter.WasShown(IDS_DTL_SERIES_DEFAULTS); }
+    bool Asked903() const { return h.prompter.WasShown(ids::IDS_DTL_SERIES_DEFAULTS); }
 
     DetailHarness h;
 };
