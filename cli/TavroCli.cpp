@@ -23,6 +23,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "stepdata/CPidParam.h"
 #include "stepdata/ParameterCatalog.h"
 #include "stepdata/StepFile.h"
@@ -48,18 +49,6 @@ constexpr std::int64_t kMsPerSecond = 1000;
 
 // Line speeds by the code of parameter 0/22.
 constexpr std::array<int, 6> kSpeedByCode = {0, 2400, 9600, 19200, 38400, 57600};
-
-struct SeriesModel {
-    int series;
-    int modelText;
-    std::array<int, 4> strokes;  // offered on the Basic Parameter Setup page; 0 ends the list
-};
-
-constexpr SeriesModel kSeriesModels[] = {
-    {2, ids::IDS_MODEL_STANDARD, {10, 20, 30, 0}},
-    {1, ids::IDS_MODEL_F, {10, 20, 30, 50}},
-    {3, ids::IDS_MODEL_M, {50, 0, 0, 0}},
-};
 
 struct ControlTypeName {
     int type;
@@ -94,20 +83,9 @@ constexpr MonitorField kMonitorFields[] = {
     {1, "position"}, {2, "speed"}, {3, "force"}, {4, "target"}, {0, "step"},
 };
 
-const SeriesModel* ModelOf(int series) {
-    for (const auto& m : kSeriesModels) {
-        if (m.series == series) {
-            return &m;
-        }
-    }
-    return nullptr;
-}
-
 // Whether the series and stroke are a product the Basic Parameter Setup page offers.
 bool ProductSelected(int series, int stroke) {
-    const SeriesModel* m = ModelOf(series);
-    return m != nullptr && stroke > 0 &&
-           std::find(m->strokes.begin(), m->strokes.end(), stroke) != m->strokes.end();
+    return product::OffersStroke(series, stroke);
 }
 
 int Whole(float v) {
@@ -296,11 +274,11 @@ int Search(CliPlatform& p, const CliOptions& o) {
 }
 
 std::string ModelText(CliHost& host, int series, int stroke) {
-    const SeriesModel* m = ModelOf(series);
+    const product::SeriesFacts* m = product::FindSeries(series);
     if (m == nullptr) {
         return Format("not set (series %d, stroke %d)", series, stroke);
     }
-    std::string text = host.Text(m->modelText);
+    std::string text = host.Text(m->nameId);
     const std::size_t star = text.find('*');
     if (star != std::string::npos) {
         text.replace(star, 1, std::to_string(stroke));

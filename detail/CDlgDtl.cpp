@@ -10,6 +10,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "stepdata/CDlgCmp.h"
 #include "stepdata/CFileRw.h"
 #include "stepdata/CListCtrlApi.h"
@@ -25,7 +26,7 @@ namespace {
 
 constexpr int kMaxControllerId = 255;
 constexpr int kLoadMassStep = 50;
-constexpr int kSeriesIndexM = 3;
+constexpr int kSeriesIndexM = product::ComboIndex(product::Series::kM);
 
 // Cells the dialog reads directly.
 constexpr int kControllerIdParameter = 3;
@@ -374,20 +375,8 @@ void CDlgDtl::SeriesChanged() {
 
     const int code = SeriesCode(index);
     if (code != seriesCode_) {
-        int name = 0;
-        switch (code) {
-            case 1:
-                name = ids::IDS_MODEL_F;
-                break;
-            case 2:
-                name = ids::IDS_MODEL_STANDARD;
-                break;
-            case 3:
-                name = ids::IDS_MODEL_M;
-                break;
-            default:
-                break;
-        }
+        const product::SeriesFacts* series = product::FindSeries(code);
+        const int name = series != nullptr ? series->nameId : 0;
         // "Select" names no series: the question then speaks of the defaults alone.
         const int question = name != 0 ? ids::IDS_DTL_SERIES_DEFAULTS : ids::IDS_DTL_DEFAULTS;
         if (!prompter_.Confirm(

@@ -4,15 +4,13 @@
 #include <cmath>
 
 #include "link/Numbers.h"
+#include "product/Product.h"
 #include "stepdata/StepRecord.h"
 
 namespace tavro {
 
 namespace {
 
-constexpr int kSeriesCodeF = 1;
-constexpr int kSeriesCodeNil = 2;
-constexpr int kSeriesCodeM = 3;
 constexpr double kMicronsPerMm = 1000.0;
 // Beyond this a typed number is no position at all; keeps the rounding in range.
 constexpr double kMicronsLimit = 2.0e9;
@@ -42,15 +40,8 @@ int SeriesIndexOfCode(int code) {
 }
 
 float PositionResolution(int seriesCode) {
-    switch (seriesCode) {
-        case kSeriesCodeF:
-        case kSeriesCodeM:
-            return 0.005F;
-        case kSeriesCodeNil:
-            return 0.03F;
-        default:
-            return 0.0F;
-    }
+    const product::SeriesFacts* f = product::FindSeries(seriesCode);
+    return f != nullptr ? static_cast<float>(f->positionStepUm) / 1000.0F : 0.0F;
 }
 
 DetailLimits DetailLimitsFor(int stroke, int seriesCode, bool relative) {
@@ -70,7 +61,9 @@ SpinSetup SpinSetupFor(bool productComplete, const DetailLimits& limits) {
     if (productComplete) {
         out.step = TruncToInt(kMicronsPerMm * static_cast<double>(limits.resolution) + 0.1);
     } else {
-        out.step = code == kSeriesCodeF ? 1 : (code == kSeriesCodeM ? 5 : 30);
+        out.step = code == product::Code(product::Series::kF)
+                       ? 1
+                       : (code == product::Code(product::Series::kM) ? 5 : 30);
     }
     for (std::size_t i = 0; i < kDetailSpins.size(); ++i) {
         out.upper[i] = productComplete || limits.stroke > 0

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "stepdata/CListStp.h"
 #include "ui/FormTypes.h"
 
@@ -394,8 +395,8 @@ inline constexpr std::array<int, 11> kPulseOutputIds = {424, 425, 426, 427, 428,
 inline constexpr int kPidRowsStep = 16;
 inline constexpr int kPidRowsPulse = 5;
 
-// Series code (1 F, 2 Nil, 3 M; 0 none) of each series index.
-inline constexpr std::array<int, 4> kSeriesCodeOfIndex = {0, 2, 1, 3};
+// Series code (0 none) of each series index.
+inline constexpr std::array<int, 4> kSeriesCodeOfIndex = product::SeriesCodeOfComboIndex();
 int SeriesIndexOfCode(int code);
 
 // The limits of the step fields for an actuator.

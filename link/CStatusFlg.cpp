@@ -1,41 +1,18 @@
 #include "link/CStatusFlg.h"
 
 #include "link/Numbers.h"
+#include "product/Product.h"
 
 namespace tavro {
 
-namespace {
-
-struct StrokeThrust {
-    int stroke;
-    float thrust;
-};
-constexpr StrokeThrust kThrustByStroke[] = {{10, 5.0F}, {20, 4.8F}, {30, 3.9F}, {50, 2.0F}};
-
-struct SeriesScale {
-    int series;
-    int scale;
-};
-constexpr SeriesScale kScaleBySeries[] = {{1, 125}, {2, 3000}, {3, 500}};
-
-}  // namespace
-
 float CStatusFlg::ThrustLimitForStroke(int stroke) {
-    for (const auto& e : kThrustByStroke) {
-        if (e.stroke == stroke) {
-            return e.thrust;
-        }
-    }
-    return 1.0F;
+    const product::StrokeFacts* f = product::FindStroke(stroke);
+    return f != nullptr ? f->maxThrust : 1.0F;
 }
 
 int CStatusFlg::ScaleForSeries(int series) {
-    for (const auto& e : kScaleBySeries) {
-        if (e.series == series) {
-            return e.scale;
-        }
-    }
-    return 0;
+    const product::SeriesFacts* f = product::FindSeries(series);
+    return f != nullptr ? f->positionScale : 0;
 }
 
 void CStatusFlg::SetStroke(int i, int v) {

@@ -11,6 +11,7 @@
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "ui/Keys.h"
 #include "ui/Language.h"
 
@@ -135,15 +136,8 @@ int AlarmTextId(int code) {
 }
 
 int InchingMinimum(int series) {
-    switch (series) {
-        case 1:
-        case 3:
-            return 5;
-        case 2:
-            return 90;
-        default:
-            return 0;
-    }
+    const product::SeriesFacts* f = product::FindSeries(series);
+    return f != nullptr ? f->inchingMinimumUm : 0;
 }
 
 // A distance typed in mm, to the nearest micrometre: 2.01 is 2010, not the 2009 that the

@@ -10,6 +10,7 @@
 #include "link/CStatusFlg.h"
 #include "link/Numbers.h"
 #include "link/StatusBlock.h"
+#include "product/Product.h"
 #include "ui/CCtrlBatch.h"
 
 namespace tavro {
@@ -18,8 +19,25 @@ namespace {
 
 // --- value lists (value -> index) ---
 
-constexpr ValuePair kSeriesPairs[] = {{0, 0}, {1, 2}, {2, 1}, {3, 3}};
-constexpr ValuePair kStrokePairs[] = {{0, 0}, {10, 1}, {20, 2}, {30, 3}, {50, 4}};
+// "Select" first, then each series by its code, and each stroke.
+constexpr std::array<ValuePair, product::kSeries.size() + 1> SeriesPairs() {
+    std::array<ValuePair, product::kSeries.size() + 1> out{};
+    for (std::size_t i = 0; i < product::kSeries.size(); ++i) {
+        out[i + 1] = {static_cast<float>(product::Code(product::kSeries[i].series)),
+                      product::kSeries[i].comboIndex};
+    }
+    return out;
+}
+constexpr std::array<ValuePair, product::kStrokes.size() + 1> StrokePairs() {
+    std::array<ValuePair, product::kStrokes.size() + 1> out{};
+    for (std::size_t i = 0; i < product::kStrokes.size(); ++i) {
+        out[i + 1] = {static_cast<float>(product::kStrokes[i].stroke),
+                      product::kStrokes[i].comboIndex};
+    }
+    return out;
+}
+constexpr auto kSeriesPairs = SeriesPairs();
+constexpr auto kStrokePairs = StrokePairs();
 constexpr ValuePair kPulseModePairs[] = {{0, 2}, {1, 0}, {2, 1}};
 constexpr ValuePair kOrientationPairs[] = {{0, 0}, {90, 1}};
 constexpr ValuePair kLoadMassPairs[] = {

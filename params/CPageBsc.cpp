@@ -8,6 +8,7 @@
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "ui/CCtrlBatch.h"
 
 namespace tavro {
@@ -33,9 +34,7 @@ constexpr int kCurrentThresholdCell = 19;
 constexpr int kTemperatureThresholdCell = 20;
 
 // Series code stored in the controller, by series combo index; its own inverse.
-constexpr std::array<int, 4> kSeriesCodes = {0, 2, 1, 3};
-constexpr int kSeriesCodeF = 1;
-constexpr int kSeriesCodeM = 3;
+constexpr std::array<int, 4> kSeriesCodes = product::SeriesCodeOfComboIndex();
 
 // Defaults of every step that depend on the series, written when the product changes.
 constexpr int kStepGroupFirst = ParameterImage::kFirstStepGroup;
@@ -50,14 +49,8 @@ constexpr float kDefaultTemperatureThreshold = 70.0F;
 
 // In-position range in micrometres by series code.
 float DefaultInPositionRange(int code) {
-    switch (code) {
-        case kSeriesCodeF:
-            return 50.0F;
-        case kSeriesCodeM:
-            return 100.0F;
-        default:
-            return 300.0F;
-    }
+    const product::SeriesFacts* f = product::FindSeries(code);
+    return f != nullptr ? f->defaultInPositionUm : 300.0F;
 }
 
 // StartSession modes chosen by "Comm".

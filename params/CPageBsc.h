@@ -4,6 +4,7 @@
 
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
+#include "product/Product.h"
 #include "ui/DialogSupport.h"
 #include "ui/PageViews.h"
 
@@ -37,9 +38,10 @@ class CPageBsc : public BasicPageView, public ui::FormEvents {
     static constexpr ui::ControlId IDC_SETUP = 1500;
     static constexpr ui::ControlId IDC_COMM = 1501;
 
+    // Items of the series combo.
     static constexpr int kSeriesSelect = 0;
-    static constexpr int kSeriesF = 2;
-    static constexpr int kSeriesM = 3;
+    static constexpr int kSeriesF = product::ComboIndex(product::Series::kF);
+    static constexpr int kSeriesM = product::ComboIndex(product::Series::kM);
 
     static std::unique_ptr<CPageBsc> Create(LinkContext& ctx, const ui::DialogServices& services,
                                             ui::Form& parent, CBinding& binding,

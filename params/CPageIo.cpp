@@ -10,6 +10,7 @@
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "ui/CCtrlBatch.h"
 #include "ui/Keys.h"
 
@@ -117,15 +118,8 @@ int RoundHalfUp(double v) {
 
 // Position step of the area spins in micrometres, by series code.
 int StepForSeries(int series) {
-    switch (series) {
-        case 1:
-        case 3:
-            return 5;
-        case 2:
-            return 30;
-        default:
-            return 0;
-    }
+    const product::SeriesFacts* f = product::FindSeries(series);
+    return f != nullptr ? f->positionStepUm : 0;
 }
 
 const AreaRow* RowOfControl(ui::ControlId id) {

@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "product/Product.h"
+
 namespace tavro::sim {
 
 // Series codes of parameter 0/1.
-inline constexpr int kSeriesF = 1;
-inline constexpr int kSeriesStandard = 2;
-inline constexpr int kSeriesM = 3;
+inline constexpr int kSeriesF = product::Code(product::Series::kF);
+inline constexpr int kSeriesStandard = product::Code(product::Series::kStandard);
+inline constexpr int kSeriesM = product::Code(product::Series::kM);
 
 // Control-signal types of parameter 0/12.
 inline constexpr int kTypeUnset = 0;

@@ -9,6 +9,7 @@
 
 #include "link/Command.h"
 #include "link/Numbers.h"
+#include "product/Product.h"
 
 namespace tavro::sim {
 
@@ -22,19 +23,6 @@ struct SpeedCode {
 
 constexpr SpeedCode kSpeedCodes[] = {
     {1, 2400}, {2, 9600}, {3, 19200}, {4, 38400}, {5, 57600},
-};
-
-// What the controller knows about an actuator series.
-struct SeriesData {
-    int series;
-    float scale;             // the series constant of the position conversion
-    double repeatabilityUm;  // positioning repeatability, the INFP window
-};
-
-constexpr SeriesData kSeries[] = {
-    {kSeriesF, 125.0F, 5.0},
-    {kSeriesStandard, 3000.0F, 90.0},
-    {kSeriesM, 500.0F, 20.0},
 };
 
 enum class Op {
@@ -206,13 +194,8 @@ bool WriteAllowed(int g, int p, float v) {
     return true;
 }
 
-const SeriesData* SeriesOf(int series) {
-    for (const auto& s : kSeries) {
-        if (s.series == series) {
-            return &s;
-        }
-    }
-    return nullptr;
+const product::SeriesFacts* SeriesOf(int series) {
+    return product::FindSeries(series);
 }
 
 bool Between(double v, double a, double b) {
@@ -714,9 +697,9 @@ bool SimController::OutputActive(int function) const {
         case kOutInf:
             return pressing_ && working_.Get(g, kCellThrust) >= working_.Get(g, kCellInForce);
         case kOutInfp: {
-            const SeriesData* s = SeriesOf(TruncToInt(working_.Get(0, 1)));
+            const product::SeriesFacts* s = SeriesOf(TruncToInt(working_.Get(0, 1)));
             return !motion_.Active() && s != nullptr &&
-                   std::fabs(pos - target_) <= s->repeatabilityUm;
+                   std::fabs(pos - target_) <= static_cast<double>(s->repeatabilityUm);
         }
         case kOutAreaA:
             return Between(pos, working_.Get(g, kCellAreaA1), working_.Get(g, kCellAreaA1 + 1));
@@ -776,12 +759,12 @@ std::uint16_t SimController::StatusWord() const {
 }
 
 std::uint32_t SimController::EncodePosition(double position) const {
-    const SeriesData* s = SeriesOf(TruncToInt(working_.Get(0, 1)));
+    const product::SeriesFacts* s = SeriesOf(TruncToInt(working_.Get(0, 1)));
     if (s == nullptr) {
         return kZeroCount;
     }
     // µm per count, computed as the tool's decoding computes it.
-    const float perCount = (s->scale / 100000.0F) * 1000.0F;
+    const float perCount = (static_cast<float>(s->positionScale) / 100000.0F) * 1000.0F;
     const double counts = std::round(position / static_cast<double>(perCount));
     return kZeroCount - static_cast<std::uint32_t>(std::clamp(counts, 0.0, 1000000.0));
 }

@@ -8,6 +8,7 @@
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "stepdata/CDlgCmp.h"
 #include "stepdata/CFileRw.h"
 #include "stepdata/CListCtrlApi.h"
@@ -67,9 +68,6 @@ constexpr int kIllustrationTargetBase = 1;
 constexpr int kIllustrationSpeed = 4;
 constexpr int kIllustrationThrustBase = 5;
 constexpr int kIllustrationLoadMass = 9;
-
-constexpr int kSeriesF = 1;
-constexpr int kSeriesM = 3;
 
 const PageButton* FindButton(ui::ControlId id) {
     for (const PageButton& b : kPageButtons) {
@@ -276,7 +274,9 @@ void CPageStp::ChooseIllustration() {
             break;
         default: {
             const int series = s.flags != 0 ? s.series[0] : s.series[1];
-            illustrationVariant_ = series == kSeriesF ? 1 : (series == kSeriesM ? 2 : 0);
+            illustrationVariant_ = series == product::Code(product::Series::kF)
+                                       ? 1
+                                       : (series == product::Code(product::Series::kM) ? 2 : 0);
             break;
         }
     }

@@ -8,6 +8,7 @@
 #include "link/Numbers.h"
 #include "link/ParameterImage.h"
 #include "link/StringIds.h"
+#include "product/Product.h"
 #include "stepdata/StepRecord.h"
 
 namespace tavro {
@@ -32,7 +33,14 @@ struct Choice {
     int text;
 };
 
-constexpr Choice kSeries[] = {{1, 905}, {2, 904}, {3, 906}};
+constexpr std::array<Choice, product::kSeries.size()> SeriesChoices() {
+    std::array<Choice, product::kSeries.size()> out{};
+    for (std::size_t i = 0; i < product::kSeries.size(); ++i) {
+        out[i] = {product::Code(product::kSeries[i].series), product::kSeries[i].nameId};
+    }
+    return out;
+}
+constexpr auto kSeries = SeriesChoices();
 constexpr Choice kInputMethods[] = {{0, 544}, {1, 545}};
 constexpr Choice kOutputFunctions[] = {{0, 424}, {1, 425}, {2, 426}, {3, 427}, {4, 428}, {5, 429},
                                        {6, 430}, {7, 431}, {8, 432}, {9, 433}, {10, 434}};

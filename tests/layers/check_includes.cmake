@@ -8,23 +8,24 @@ cmake_minimum_required(VERSION 3.25)
 
 # folder | the folders it may include, comma-separated | core (no Qt) or qt
 set(layers
+    "product||core"
     "resources/strings||core"
-    "link||core"
-    "sim|link|core"
-    "ui|resources/strings|core"
-    "dialogs/common|link,ui|core"
-    "params|link,ui|core"
-    "stepdata|link,ui,params,dialogs/common|core"
-    "detail|link,ui,params,stepdata,dialogs/common|core"
-    "monitor|link,ui|core"
-    "dialogs/connect|link,ui,params,dialogs/common|core"
-    "shell|link,ui,dialogs/common,params,stepdata,detail,monitor,dialogs/connect|core"
-    "cli|link,ui,dialogs/common,stepdata,monitor|core"
-    "ui/qt|link,ui|qt"
-    "app/preview|link,ui,ui/qt|qt"
-    "app|link,sim,ui,dialogs/common,params,stepdata,detail,monitor,dialogs/connect,shell,cli,ui/qt,app/preview|qt"
-    "bench|link,sim,ui,stepdata,monitor,cli|core"
-    "fuzz|link,sim,ui,stepdata,monitor,cli|core"
+    "link|product|core"
+    "sim|product,link|core"
+    "ui|product,resources/strings|core"
+    "dialogs/common|product,link,ui|core"
+    "params|product,link,ui|core"
+    "stepdata|product,link,ui,params,dialogs/common|core"
+    "detail|product,link,ui,params,stepdata,dialogs/common|core"
+    "monitor|product,link,ui|core"
+    "dialogs/connect|product,link,ui,params,dialogs/common|core"
+    "shell|product,link,ui,dialogs/common,params,stepdata,detail,monitor,dialogs/connect|core"
+    "cli|product,link,ui,dialogs/common,stepdata,monitor|core"
+    "ui/qt|product,link,ui|qt"
+    "app/preview|product,link,ui,ui/qt|qt"
+    "app|product,link,sim,ui,dialogs/common,params,stepdata,detail,monitor,dialogs/connect,shell,cli,ui/qt,app/preview|qt"
+    "bench|product,link,sim,ui,stepdata,monitor,cli|core"
+    "fuzz|product,link,sim,ui,stepdata,monitor,cli|core"
 )
 
 set(folders "")
@@ -57,7 +58,7 @@ function(folder_of path out)
     set(${out} "" PARENT_SCOPE)
 endfunction()
 
-set(tops link sim ui dialogs params stepdata detail monitor shell cli app bench fuzz resources/strings)
+set(tops product link sim ui dialogs params stepdata detail monitor shell cli app bench fuzz resources/strings)
 set(sources "")
 foreach(top IN LISTS tops)
     file(GLOB_RECURSE found RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${top}/*.h"
