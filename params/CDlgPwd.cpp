@@ -24,17 +24,11 @@ CDlgPwd::~CDlgPwd() {
 }
 
 int CDlgPwd::DoModal(ui::Form* parent) {
-    form_ = services_.forms.Create(kTemplate, parent, ui::FormKind::kModal);
-    if (!form_) {
-        return ui::kIdCancel;
-    }
-    form_->SetListener(this);
-    form_->SetTitle(services_.Text(ids::IDS_PASSWORD_TITLE));
-    form_->SetText(IDC_LABEL, services_.Text(ids::IDS_LABEL));
-    form_->SetText(IDC_CANCEL, services_.Text(ids::IDS_PASSWORD_CANCEL));
-    const int result = form_->RunModal();
-    form_->SetListener(nullptr);
-    form_.reset();
+    const int result = ui::RunModalDialog(services_, form_, kTemplate, parent, *this, [this] {
+        form_->SetTitle(services_.Text(ids::IDS_PASSWORD_TITLE));
+        form_->SetText(IDC_LABEL, services_.Text(ids::IDS_LABEL));
+        form_->SetText(IDC_CANCEL, services_.Text(ids::IDS_PASSWORD_CANCEL));
+    });
     return result == ui::kIdOk ? ui::kIdOk : ui::kIdCancel;
 }
 

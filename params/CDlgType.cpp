@@ -18,16 +18,8 @@ CDlgType::~CDlgType() {
 }
 
 int CDlgType::DoModal(ui::Form* parent) {
-    form_ = services_.forms.Create(kTemplate, parent, ui::FormKind::kModal);
-    if (!form_) {
-        return ui::kIdCancel;
-    }
-    form_->SetListener(this);
-    OnInitDialog();
-    const int result = form_->RunModal();
-    front_.Clear();
-    form_->SetListener(nullptr);
-    form_.reset();
+    const int result = ui::RunModalDialog(
+        services_, form_, kTemplate, parent, *this, [this] { OnInitDialog(); }, &front_);
     return result == ui::kIdOk ? ui::kIdOk : ui::kIdCancel;
 }
 

@@ -33,15 +33,8 @@ CDlgCmp::~CDlgCmp() {
 }
 
 int CDlgCmp::DoModal(ui::Form* parent) {
-    form_ = services_.forms.Create(kTemplate, parent, ui::FormKind::kModal);
-    if (!form_) {
-        return ui::kIdCancel;
-    }
-    form_->SetListener(this);
-    Fill();
-    const int result = form_->RunModal();
-    form_->SetListener(nullptr);
-    form_.reset();
+    const int result =
+        ui::RunModalDialog(services_, form_, kTemplate, parent, *this, [this] { Fill(); });
     return result == kIdWrite ? kIdWrite : ui::kIdCancel;
 }
 

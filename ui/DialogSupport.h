@@ -1,7 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <utility>
 
+#include "ui/Form.h"
+#include "ui/FormEvents.h"
 #include "ui/FormFactory.h"
 #include "ui/Prompter.h"
 #include "ui/StringTable.h"
@@ -60,5 +64,27 @@ class FrontRegistration {
     FrontDialogSlot& slot_;
     FrontDialog& dialog_;
 };
+
+// The life of a modal dialog: makes its form from `templateId` into `form`, lets `fill` fill
+// it, runs it and takes it down again. The dialog's front registration, if any, ends before
+// the form does. kIdCancel when the form cannot be made; otherwise what the form ended with.
+template <typename Fill>
+int RunModalDialog(const DialogServices& services, std::unique_ptr<Form>& form, int templateId,
+                   Form* parent, FormEvents& listener, Fill&& fill,
+                   FrontRegistration* front = nullptr) {
+    form = services.forms.Create(templateId, parent, FormKind::kModal);
+    if (!form) {
+        return kIdCancel;
+    }
+    form->SetListener(&listener);
+    std::forward<Fill>(fill)();
+    const int result = form->RunModal();
+    if (front != nullptr) {
+        front->Clear();
+    }
+    form->SetListener(nullptr);
+    form.reset();
+    return result;
+}
 
 }  // namespace tavro::ui

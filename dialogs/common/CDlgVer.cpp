@@ -49,17 +49,8 @@ CDlgVer::~CDlgVer() {
 }
 
 int CDlgVer::DoModal(Form* parent) {
-    form_ = services_.forms.Create(kTemplate, parent, FormKind::kModal);
-    if (!form_) {
-        return kIdCancel;
-    }
-    form_->SetListener(this);
-    OnInitDialog();
-    const int result = form_->RunModal();
-    front_.Clear();
-    form_->SetListener(nullptr);
-    form_.reset();
-    return result;
+    return RunModalDialog(
+        services_, form_, kTemplate, parent, *this, [this] { OnInitDialog(); }, &front_);
 }
 
 void CDlgVer::OnInitDialog() {

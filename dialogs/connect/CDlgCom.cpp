@@ -39,15 +39,8 @@ CDlgCom::~CDlgCom() {
 }
 
 int CDlgCom::DoModal(ui::Form* parent) {
-    form_ = services_.forms.Create(kTemplate, parent, ui::FormKind::kModal);
-    if (!form_) {
-        return ui::kIdCancel;
-    }
-    form_->SetListener(this);
-    OnInitDialog();
-    const int result = form_->RunModal();
-    form_->SetListener(nullptr);
-    form_.reset();
+    const int result =
+        ui::RunModalDialog(services_, form_, kTemplate, parent, *this, [this] { OnInitDialog(); });
     return result == ui::kIdOk ? ui::kIdOk : ui::kIdCancel;
 }
 

@@ -52,17 +52,8 @@ CDlgSid::~CDlgSid() {
 }
 
 int CDlgSid::DoModal(ui::Form* parent) {
-    form_ = services_.forms.Create(kTemplate, parent, ui::FormKind::kModal);
-    if (!form_) {
-        return ui::kIdCancel;
-    }
-    form_->SetListener(this);
-    OnInitDialog();
-    const int result = form_->RunModal();
-    front_.Clear();
-    form_->SetListener(nullptr);
-    form_.reset();
-    return result;
+    return ui::RunModalDialog(
+        services_, form_, kTemplate, parent, *this, [this] { OnInitDialog(); }, &front_);
 }
 
 void CDlgSid::OnInitDialog() {
