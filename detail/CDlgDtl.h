@@ -11,6 +11,7 @@
 #include "params/CBinding.h"
 #include "stepdata/CListStp.h"
 #include "stepdata/StepCompare.h"
+#include "ui/DialogSupport.h"
 #include "ui/FileChooser.h"
 #include "ui/FormEvents.h"
 #include "ui/FormFactory.h"
@@ -30,12 +31,7 @@ class DetailHost {
 // step table and PID table, its own file, upload and download commands.
 class CDlgDtl : public ui::FormEvents {
   public:
-    struct Services {
-        ui::Prompter& prompter;
-        ui::FileChooser& chooser;
-        const StringTable& strings;
-        ui::FormFactory* forms = nullptr;  // for the compare window; none: no compare
-    };
+    using Services = ui::EditorServices;
 
     CDlgDtl(ui::Form& form, LinkContext& ctx, CBinding& binding, Services services,
             DetailHost& host);

@@ -10,6 +10,7 @@
 #include "params/CBinding.h"
 #include "stepdata/CListStp.h"
 #include "stepdata/StepCompare.h"
+#include "ui/DialogSupport.h"
 #include "ui/FileChooser.h"
 #include "ui/FormEvents.h"
 #include "ui/FormFactory.h"
@@ -83,12 +84,7 @@ class StepPageHost {
 // step-data file and the step upload and download.
 class CPageStp : public StepPageView, public ui::FormEvents {
   public:
-    struct Services {
-        ui::Prompter& prompter;
-        ui::FileChooser& chooser;
-        const StringTable& strings;
-        ui::FormFactory* forms = nullptr;  // for the compare window; none: no compare
-    };
+    using Services = ui::EditorServices;
 
     CPageStp(ui::Form& form, LinkContext& ctx, CBinding& binding, Services services,
              StepPageHost& host);

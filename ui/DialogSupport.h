@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "ui/FileChooser.h"
 #include "ui/Form.h"
 #include "ui/FormEvents.h"
 #include "ui/FormFactory.h"
@@ -23,6 +24,15 @@ struct DialogServices {
     void Warn(int id) const { prompter.Warn(id, Text(id)); }
     void Inform(int id) const { prompter.Inform(id, Text(id)); }
     bool Confirm(int id) const { return prompter.Confirm(id, Text(id)); }
+};
+
+// What a page or dialog that edits data and its files needs: message boxes, the file chooser,
+// the texts, and the forms of the compare window (none: no compare).
+struct EditorServices {
+    Prompter& prompter;
+    FileChooser& chooser;
+    const StringTable& strings;
+    FormFactory* forms = nullptr;
 };
 
 // A modal dialog that takes the link's completion messages while it is up.
