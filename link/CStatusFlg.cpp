@@ -12,11 +12,14 @@ struct StrokeThrust {
 };
 constexpr StrokeThrust kThrustByStroke[] = {{10, 5.0F}, {20, 4.8F}, {30, 3.9F}, {50, 2.0F}};
 
-struct SeriesScale {
+// What each actuator series is: its position scale and its rated positioning repeatability
+// (the Step page's help text states it: KRM3 ±0.09 mm, KRM3F ±0.005 mm, KRM3M ±0.02 mm).
+struct SeriesFacts {
     int series;
     int scale;
+    int repeatabilityUm;
 };
-constexpr SeriesScale kScaleBySeries[] = {{1, 125}, {2, 3000}, {3, 500}};
+constexpr SeriesFacts kSeriesFacts[] = {{1, 125, 5}, {2, 3000, 90}, {3, 500, 20}};
 
 }  // namespace
 
@@ -30,9 +33,18 @@ float CStatusFlg::ThrustLimitForStroke(int stroke) {
 }
 
 int CStatusFlg::ScaleForSeries(int series) {
-    for (const auto& e : kScaleBySeries) {
+    for (const auto& e : kSeriesFacts) {
         if (e.series == series) {
             return e.scale;
+        }
+    }
+    return 0;
+}
+
+int CStatusFlg::RepeatabilityUmForSeries(int series) {
+    for (const auto& e : kSeriesFacts) {
+        if (e.series == series) {
+            return e.repeatabilityUm;
         }
     }
     return 0;
