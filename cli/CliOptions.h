@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link/StringIds.h"
 #include "ui/StringTable.h"
 
 namespace tavro::cli {
@@ -37,6 +38,9 @@ inline constexpr int IDS_CLI_LINE_SPEED = 1323;
 inline constexpr int IDS_CLI_ID_LIST = 2392;
 inline constexpr int IDS_CLI_FILE_PER_ID = 2395;
 inline constexpr int IDS_CLI_ID_AND_IDS = 2396;
+using ids::IDS_CLI_REPEAT_CYCLES;
+using ids::IDS_CLI_REPEAT_SETTLE;
+using ids::IDS_CLI_REPEAT_STEP;
 
 enum class Command {
     kNone,
@@ -50,6 +54,7 @@ enum class Command {
     kStrings,
     kBackup,
     kRestore,
+    kRepeat,
 };
 
 // The line speeds the controller knows, and the factory default.
@@ -77,6 +82,12 @@ struct CliOptions {
     std::vector<int> ids;
     bool passive = false;  // only read commands on the line
     bool force = false;    // restore a backup of another product
+    // repeat: the measured step, the other one (0: from the origin), cycles, settle time; the
+    // report's path is `file`.
+    int step = 0;
+    int otherStep = 0;
+    int cycles = 0;
+    int settleMs = 100;
     std::optional<Language> language;
 };
 

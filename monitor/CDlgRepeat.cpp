@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cmath>
-#include <ctime>
 
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
@@ -63,15 +62,6 @@ bool Exists(const std::string& path) {
 }
 
 }  // namespace
-
-std::string ReportDateNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    std::array<char, 32> buf{};
-    std::strftime(buf.data(), buf.size(), "%Y-%m-%d %H:%M", &local);
-    return buf.data();
-}
 
 CDlgRepeat::CDlgRepeat(LinkContext& ctx, const ui::DialogServices& services, CPageDrv& page,
                        ui::FileChooser* chooser, RepeatReportPrinter* printer)

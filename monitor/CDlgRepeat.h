@@ -90,7 +90,4 @@ class CDlgRepeat : public ui::FormEvents {
     EventLoop::TimerId ticker_ = 0;
 };
 
-// The local date and time a report shows, "2026-12-10 15:20".
-std::string ReportDateNow();
-
 }  // namespace tavro

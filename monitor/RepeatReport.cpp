@@ -1,10 +1,12 @@
 #include "monitor/RepeatReport.h"
 
 #include <unistd.h>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "link/Numbers.h"
 #include "link/StringIds.h"
@@ -35,6 +37,15 @@ std::string ProductNumber(LinkContext& ctx, const StringTable& strings) {
 }
 
 }  // namespace
+
+std::string ReportDateNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::array<char, 32> buf{};
+    std::strftime(buf.data(), buf.size(), "%Y-%m-%d %H:%M", &local);
+    return buf.data();
+}
 
 int RepeatEndText(RepeatEnd end) {
     switch (end) {

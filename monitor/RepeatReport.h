@@ -31,6 +31,9 @@ struct RepeatReport {
 RepeatReport MakeRepeatReport(LinkContext& ctx, const RepeatRun& run, const StringTable& strings,
                               const std::string& date);
 
+// The local date and time a report shows, "2026-12-10 15:20".
+std::string ReportDateNow();
+
 // The string ID that says how a run ended.
 int RepeatEndText(RepeatEnd end);
 int VerdictText(RepeatVerdict verdict);
