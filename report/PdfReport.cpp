@@ -288,14 +288,14 @@ void DrawPage(QPainter& p, QPdfWriter& writer, const RepeatReport& report,
     page.Heading(ids::IDS_REPORT_SCATTER);
     const int plotLeft = page.Px(25);
     const QRect scatter(plotLeft, page.Y() + page.Px(2), width - plotLeft - page.Px(2),
-                        page.Px(55));
+                        page.Px(50));
     DrawScatter(p, scatter, cycles, deviations, lastCycle, s.ratedUm, strings);
     page.Skip(scatter.height() + page.Px(14));
 
     // The histogram on the left, the statistics and the verdict on the right.
     const int top = page.Y();
     page.Heading(ids::IDS_REPORT_HISTOGRAM);
-    const QRect histogram(page.Px(2), page.Y() + page.Px(1), width / 2 - page.Px(8), page.Px(45));
+    const QRect histogram(page.Px(2), page.Y() + page.Px(1), width / 2 - page.Px(8), page.Px(40));
     DrawHistogram(p, histogram, deviations, s.ratedUm);
 
     const std::vector<RepeatReport::Line> table = {
@@ -326,10 +326,10 @@ void DrawPage(QPainter& p, QPdfWriter& writer, const RepeatReport& report,
     p.setPen(Qt::black);
     const int rightBottom = top + right.Y();
     p.restore();
-    page.Skip(std::max(histogram.height() + page.Px(10), rightBottom - top - (page.Y() - top)));
+    const int contentBottom = std::max(histogram.bottom() + page.Px(8), rightBottom);
 
-    // The signature line sits at the foot of the page.
-    const int footer = height - page.Px(22);
+    // The signature line sits at the foot of the page, below whatever the texts took.
+    const int footer = std::max(height - page.Px(22), contentBottom + page.Px(10));
     page.Font(9);
     p.setPen(QPen(Qt::black, 2));
     const int signWidth = width * 3 / 5;
