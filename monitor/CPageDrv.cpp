@@ -360,8 +360,11 @@ void CPageDrv::ResetOperationButtons() {
     SetOriginCaption(0);
     continuousRunning_ = false;
     if (repeat_ != nullptr) {
-        // Whatever reset the buttons (End, Servo Off, an alarm, leaving) has stopped the run.
-        repeat_->Interrupt(RepeatEnd::kStopped);
+        // Whatever reset the buttons (End, Servo Off, an alarm, leaving, a controller that
+        // stopped answering) has stopped the run.
+        const int link = ctx_.status.linkState;
+        repeat_->Interrupt(link == kLinkNoController || link == kLinkNoPort ? RepeatEnd::kLinkLost
+                                                                            : RepeatEnd::kStopped);
     }
     // The jog buttons are up: a later mouse release must not send a jog release.
     jogDirection_ = 0;
@@ -1194,7 +1197,8 @@ std::vector<bool> CPageDrv::OneTimeRows() const {
 }
 
 bool CPageDrv::StartRepeat(RepeatRun& run) {
-    if (ctx_.status.linkState != kLinkOnline || ctx_.status.controlType == kControlTypePulse) {
+    if (!run.Plan().Valid() || ctx_.status.linkState != kLinkOnline ||
+        ctx_.status.controlType == kControlTypePulse) {
         return false;
     }
     if (!ModelSelected()) {

@@ -364,5 +364,34 @@ TEST_F(RepeatWindowTest, OneStepFromTheOriginAndItsCsv) {
     });
 }
 
+// The continuous table up to its End: the one-time origin row runs in the first cycle only.
+TEST_F(RepeatWindowTest, TheContinuousTableWithAOneTimeOrigin) {
+    RunOnPage([&](FakeForm& page, CPageDrv&) {
+        // Row 1 is the return to origin, marked one time; row 2 step 1; row 3 End.
+        ASSERT_TRUE(page.ClickCell(P::IDC_TABLE, 1, 2));
+        ASSERT_TRUE(page.Choose(P::IDC_ROW_CHOICE, 2));
+        ASSERT_TRUE(page.ClickCell(P::IDC_TABLE, 2, 2));
+        ASSERT_TRUE(page.Choose(P::IDC_ROW_CHOICE, 0));
+        ASSERT_TRUE(page.ClickCell(P::IDC_TABLE, 0, 2));
+        ASSERT_TRUE(page.ListIsRowChecked(P::IDC_TABLE, 0));
+        const std::size_t mark = Mark();
+        h.OnModal(W::kTemplate, [&](FakeForm& w) {
+            ASSERT_TRUE(w.Click(W::IDC_TABLE));
+            EXPECT_FALSE(w.IsEnabled(W::IDC_STEP));
+            ASSERT_TRUE(w.TypeText(W::IDC_CYCLES, "3"));
+            ASSERT_TRUE(w.Click(W::IDC_START));
+            ASSERT_TRUE(h.RunUntil([&] { return !w.IsEnabled(W::IDC_END); }, 120000));
+            EXPECT_EQ(w.Text(W::IDC_STATE), h.strings.Text(ids::IDS_REPEAT_COMPLETED));
+            ASSERT_EQ(w.ListRowCount(W::IDC_RESULTS), 1);
+            EXPECT_EQ(w.ListCell(W::IDC_RESULTS, 0, 0), "1");
+            EXPECT_EQ(w.ListCell(W::IDC_RESULTS, 0, kColArrivals), "3");
+            ASSERT_TRUE(w.Click(W::IDC_CLOSE));
+        });
+        ASSERT_TRUE(page.Click(P::IDC_REPEATABILITY));
+        EXPECT_EQ(StartsSince(mark),
+                  (std::vector<std::string>{"OE 0 1 1", "OE 1 1 1", "OE 1 1 1", "OE 1 1 1"}));
+    });
+}
+
 }  // namespace
 }  // namespace tavro::test
