@@ -42,7 +42,7 @@ constexpr std::array<ResultColumn, 15> kResultColumns = {{
     {2250, 70, ui::Align::kRight},
     {2251, 70, ui::Align::kLeft},
     {2252, 100, ui::Align::kRight},
-    {2253, 100, ui::Align::kRight},
+    {2253, 160, ui::Align::kRight},
     {2254, 100, ui::Align::kRight},
 }};
 

@@ -66,7 +66,7 @@ class PageLayout {
     // Caption and value pairs in two columns.
     void Pairs(const std::vector<RepeatReport::Line>& lines, int columns = 2) {
         const int colWidth = width_ / columns;
-        const int captionWidth = colWidth * 11 / 20;
+        const int captionWidth = columns == 1 ? colWidth * 7 / 10 : colWidth * 11 / 20;
         const int rows = (static_cast<int>(lines.size()) + columns - 1) / columns;
         const int h = LineHeight();
         for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
