@@ -1240,6 +1240,10 @@ void CPageDrv::EndRun() {
 }
 
 void CPageDrv::OpenRepeatWindow() {
+    // The window is modal: over a motion of the page it would hide the buttons that stop it.
+    if (MotionRunning() || ctx_.status.linkState == kLinkBusy) {
+        return;
+    }
     CDlgRepeat window(ctx_, services_, *this, chooser_, printer_);
     window.DoModal(form_.get());
 }

@@ -364,6 +364,21 @@ TEST_F(RepeatWindowTest, OneStepFromTheOriginAndItsCsv) {
     });
 }
 
+// Over a motion of the page the modal window would hide the page's stop buttons.
+TEST_F(RepeatWindowTest, DoesNotOpenWhileTheSingleStepRuns) {
+    RunOnPage([&](FakeForm& page, CPageDrv&) {
+        Home(page);
+        ASSERT_TRUE(page.Choose(P::IDC_STEP_CHOICE, 1));
+        ASSERT_TRUE(page.Click(P::IDC_STEP_START));
+        h.Advance(500);
+        const int before = h.Created(W::kTemplate);
+        page.Click(P::IDC_REPEATABILITY);
+        EXPECT_EQ(h.Created(W::kTemplate), before);
+        ASSERT_TRUE(page.Click(P::IDC_STEP_STOP));
+        ASSERT_TRUE(Settle());
+    });
+}
+
 // The continuous table up to its End: the one-time origin row runs in the first cycle only.
 TEST_F(RepeatWindowTest, TheContinuousTableWithAOneTimeOrigin) {
     RunOnPage([&](FakeForm& page, CPageDrv&) {
