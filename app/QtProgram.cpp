@@ -6,6 +6,7 @@
 
 #include "link/SettingsDir.h"
 #include "link/StringIds.h"
+#include "report/PdfReport.h"
 #include "shell/CApp.h"
 #include "shell/CMain.h"
 #include "shell/InstanceLock.h"
@@ -49,6 +50,7 @@ QtProgram::~QtProgram() = default;
 
 void QtProgram::Run(const std::function<void(CMain&)>& beforeRun) {
     CMain window(ctx_, services_, chooser_);
+    window.SetReportPrinter(&reportPrinter_);
     main_ = &window;
     if (beforeRun) {
         beforeRun(window);

@@ -5,6 +5,7 @@
 
 #include "app/QtTranslations.h"
 #include "link/LinkContext.h"
+#include "report/PdfReport.h"
 #include "ui/DialogSupport.h"
 #include "ui/StringTable.h"
 #include "ui/qt/QtEventLoop.h"
@@ -43,6 +44,7 @@ class QtProgram {
     qt::QtFormFactory forms_;
     qt::QtPrompter prompter_;
     qt::QtFileChooser chooser_;
+    PdfReportPrinter reportPrinter_;
     ui::DialogServices services_;
     CMain* main_ = nullptr;
 };

@@ -7,7 +7,9 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -49,7 +51,7 @@ using tavro::app::driver::SaveImage;
 using tavro::app::driver::VisibleWindowWith;
 
 constexpr int kTickMs = 100;
-constexpr int kGiveUpMs = 120000;
+constexpr int kGiveUpMs = 240000;
 constexpr int kComPortList = 1200;
 constexpr int kComSpeedList = 1203;
 constexpr int kComNext = 1003;
@@ -87,6 +89,13 @@ constexpr CompareChange kCompareChanges[] = {
 constexpr const char* kCommSetupCode = "vbq";
 // The tour's stage that enters the Detail window's password; each visit starts there.
 constexpr int kStageDetailPassword = 5;
+// The repeatability run and its report, after the return to origin (step-data type only).
+constexpr int kStageRepeat = 100;
+constexpr int kRepeatButton = 3200;
+constexpr int kRepeatCycles = 3210;
+constexpr int kRepeatStart = 3213;
+constexpr int kRepeatSave = 3216;
+constexpr int kRepeatClose = 3217;
 // Ticks to let a page settle (monitor values, layout) before it is drawn.
 constexpr int kSettleTicks = 5;
 
@@ -226,6 +235,18 @@ class Tour {
                 return CloseMainWindow();
             case kStageDetailPassword + 26:
                 return DiscardChangesOnClosing();
+            case kStageRepeat:
+                return OpenRepeat();
+            case kStageRepeat + 1:
+                return StartRepeat();
+            case kStageRepeat + 2:
+                return RepeatDone();
+            case kStageRepeat + 3:
+                return ChooseReportFile();
+            case kStageRepeat + 4:
+                return SaveAndCloseMessage("repeatability-saved-message.png");
+            case kStageRepeat + 5:
+                return ReportFirstPage();
             default:
                 return true;
         }
@@ -395,6 +416,87 @@ class Tour {
             return false;
         }
         Save(top, "main-5-monitor-test-origin.png");
+        if (program_.Context().status.controlType == 2) {
+            OpenDetail();  // the pulse type runs no steps
+        } else {
+            stage_ = kStageRepeat;
+            settle_ = 0;
+        }
+        return false;
+    }
+
+    // The repeatability window is modal: it is opened from its own timer.
+    bool OpenRepeat() {
+        QWidget* top = MainTop();
+        if (top == nullptr || !Settled()) {
+            return false;
+        }
+        QTimer::singleShot(0, top, [top] { Click(top, kRepeatButton); });
+        Next();
+        return false;
+    }
+
+    bool StartRepeat() {
+        QWidget* dialog = VisibleWindowWith(kRepeatStart);
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        auto* cycles = qobject_cast<QLineEdit*>(FindControl(dialog, kRepeatCycles));
+        if (cycles == nullptr) {
+            return Fail("the repeatability window has no cycle count");
+        }
+        cycles->setText(QStringLiteral("8"));
+        Click(dialog, kRepeatStart);
+        Next();
+        return false;
+    }
+
+    bool RepeatDone() {
+        QWidget* dialog = VisibleWindowWith(kRepeatStart);
+        if (dialog == nullptr || !IsEnabled(dialog, kRepeatSave) || !Settled()) {
+            return false;
+        }
+        Save(dialog, "repeatability-run.png");
+        QTimer::singleShot(0, dialog, [dialog] { Click(dialog, kRepeatSave); });
+        Next();
+        return false;
+    }
+
+    bool ChooseReportFile() {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !Settled()) {
+            return false;
+        }
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (name == nullptr || !compareDir_.isValid()) {
+            return Fail("the file dialog has no name field");
+        }
+        reportFile_ = compareDir_.filePath(QStringLiteral("repeatability.pdf"));
+        name->setText(reportFile_);
+        QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+        Next();
+        return false;
+    }
+
+    // The report's first page as poppler draws it, then the window is closed.
+    bool ReportFirstPage() {
+        QWidget* dialog = VisibleWindowWith(kRepeatStart);
+        if (dialog == nullptr || MessageUp() || !Settled()) {
+            return false;
+        }
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty()) {
+            return Fail("pdftoppm (poppler-utils) is not installed");
+        }
+        const QString stem = outDir_ + QStringLiteral("/repeatability-report");
+        QProcess render;
+        render.start(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+                                QStringLiteral("-singlefile"), reportFile_, stem});
+        if (!render.waitForFinished(30000) || render.exitCode() != 0) {
+            return Fail("pdftoppm could not draw the report");
+        }
+        files_.push_back(stem + QStringLiteral(".png"));
+        QTimer::singleShot(0, dialog, [dialog] { Click(dialog, kRepeatClose); });
         OpenDetail();
         return false;
     }
@@ -833,6 +935,7 @@ class Tour {
     bool failed_ = false;
     QTemporaryDir compareDir_;
     QString compareFile_;
+    QString reportFile_;
     std::vector<QString> files_;
 };
 
@@ -908,8 +1011,10 @@ int main(int argc, char** argv) {
     // return to origin, the Detail window at both access levels, and the Basic, I/O and
     // ID/communication windows with a field in error (the last two with their messages); the
     // password box, About, the step browser (step-data type only), the file dialog, the compare
-    // window, the question on closing and the message of the lost port.
-    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 12 : 13;
+    // window, the question on closing and the message of the lost port; for the step-data type
+    // also the repeatability run, its saved message and its report's first page.
+    // The step-data type adds the repeatability window, its message and its report's page.
+    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 12 : 16;
     return tour.Failed() ||
                    tour.Files().size() != 4 + kTabs4.size() + 1 + kDetailVisits.size() + extraFiles
                ? 1

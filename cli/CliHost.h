@@ -41,6 +41,13 @@ class CliHost : public LinkHost {
     void ShowStatusLamps(std::uint16_t word, bool monitorPage) override;
     void ShowMonitorValue(int controlId, const std::string& text) override;
     void ShowAlarms(const std::vector<int>& codes) override { alarms_ = codes; }
+    // The step a repeatability run started has ended.
+    void NextContinuousStep() override {
+        if (onNextStep_) {
+            onNextStep_();
+        }
+    }
+    void OnNextStep(std::function<void()> handler) { onNextStep_ = std::move(handler); }
 
     // A message with its number, in the user's language.
     void Print(int stringId);
@@ -85,6 +92,7 @@ class CliHost : public LinkHost {
     StringTable strings_;
     std::vector<ShownMessage> shown_;
     std::function<void(int stringId, const std::string& text)> onMessage_;
+    std::function<void()> onNextStep_;
     bool exitRequested_ = false;
     bool noController_ = false;
     bool alarmSeen_ = false;

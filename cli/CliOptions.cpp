@@ -30,6 +30,10 @@ enum OptionBit : unsigned {
     kOptIds = 1U << 12,
     kOptPassive = 1U << 13,
     kOptForce = 1U << 14,
+    kOptStep = 1U << 15,
+    kOptCycles = 1U << 16,
+    kOptSettle = 1U << 17,
+    kOptReport = 1U << 18,
 };
 
 constexpr unsigned kLink = kOptPort | kOptBaud | kOptTrace | kOptHelp | kOptJson;
@@ -49,7 +53,8 @@ constexpr OptionSpec kOptions[] = {
     {"baud", kOptBaud, "N", "line speed: 2400, 9600, 19200 (default), 38400 or 57600"},
     {"id", kOptId, "N", "controller ID, 1..255 (default 1)"},
     {"from", kOptFrom, "N", "first ID of the search, 1..255 (default 1)"},
-    {"to", kOptTo, "N", "last ID of the search, 1..255 (default: the first)"},
+    {"to", kOptTo, "N",
+     "search: last ID, 1..255 (default: the first); repeat: the other step, 1..15"},
     {"quick", kOptQuick, "", "ask each ID once with a time-out from the line speed"},
     {"detail", kOptDetail, "", "the Detail Parameter Setup file: all step cells and parameters"},
     {"ids", kOptIds, "LIST",
@@ -59,6 +64,11 @@ constexpr OptionSpec kOptions[] = {
     {"passive", kOptPassive, "",
      "only read commands on the line (no OE, MD, SW): the controller stays in monitor mode"},
     {"force", kOptForce, "", "restore a backup taken from another product"},
+    {"step", kOptStep, "N", "repeat: the step whose arrivals are measured, 1..15"},
+    {"cycles", kOptCycles, "K", "repeat: how many cycles, 1..10000"},
+    {"settle-ms", kOptSettle, "MS", "repeat: settle time after INP, 0..10000 ms (default 100)"},
+    {"report", kOptReport, "FILE.pdf",
+     "repeat: the report; the CSV of every arrival goes beside it"},
     {"seconds", kOptSeconds, "N", "stop after N seconds, 1..86400 (default: at Ctrl-C)"},
     {"trace", kOptTrace, "", "every frame sent and received, with milliseconds, on stderr"},
     {"help", kOptHelp, "", "this help"},
@@ -114,6 +124,16 @@ constexpr CommandSpec kCommands[] = {
      "The detail upload's parameters, the ID, the line speed and the minimum delay, with the\n"
      "controller's version and product. An existing file is replaced only with --yes.\n"
      "With --ids, \"{id}\" in FILE is replaced by each controller's ID."},
+    {Command::kRepeat, "repeat", "", 0, 0,
+     kOptPort | kOptBaud | kOptTrace | kOptHelp | kOptId | kOptStep | kOptTo | kOptCycles |
+         kOptSettle | kOptReport | kOptYes,
+     "run the repeatability measurement and write its report",
+     "--step, --cycles and --report are needed. Each cycle moves to --step from the origin,\n"
+     "or with --to between the two steps, and records where the table is once INP is on and\n"
+     "the settle time has passed. A return to origin comes first when none was made.\n"
+     "Prints one line per step with the measured and the rated repeatability and PASS or\n"
+     "FAIL; writes FILE.pdf (in the build with Qt) and FILE.csv beside it, replacing\n"
+     "existing files only with --yes. An alarm stops the run: exit status 7."},
     {Command::kRestore, "restore", "FILE.json", 1, 1, kLink | kEach | kOptYes | kOptForce,
      "print what differs from a backup, and with --yes write it",
      "Only the values that differ are written. A backup of another product or control-signal\n"
@@ -145,6 +165,9 @@ constexpr int kMinId = 1;
 constexpr int kMaxId = 255;
 constexpr int kMaxSeconds = 86400;
 constexpr std::string_view kIdPlaceholder = "{id}";
+constexpr int kLastStep = 15;
+constexpr int kMaxCycles = 10000;
+constexpr int kMaxSettleMs = 10000;
 
 const CommandSpec* FindCommand(std::string_view name) {
     for (const auto& c : kCommands) {
@@ -249,6 +272,36 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
             return {};
         case kOptForce:
             out.force = true;
+            return {};
+        case kOptStep: {
+            const auto v = IntIn(value, 1, kLastStep);
+            if (!v) {
+                return strings.Format(ids::IDS_CLI_REPEAT_STEP, o.name, value);
+            }
+            out.step = *v;
+            return {};
+        }
+        case kOptCycles: {
+            const auto v = IntIn(value, 1, kMaxCycles);
+            if (!v) {
+                return strings.Format(ids::IDS_CLI_REPEAT_CYCLES, value);
+            }
+            out.cycles = *v;
+            return {};
+        }
+        case kOptSettle: {
+            const auto v = IntIn(value, 0, kMaxSettleMs);
+            if (!v) {
+                return strings.Format(ids::IDS_CLI_REPEAT_SETTLE, value);
+            }
+            out.settleMs = *v;
+            return {};
+        }
+        case kOptReport:
+            if (value.empty()) {
+                return strings.Format(ids::IDS_CLI_VALUE_WANTED, o.name);
+            }
+            out.file = std::string(value);
             return {};
     }
     return {};
@@ -440,6 +493,22 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
     if (writesFiles && out.ids.size() > 1 && count == 1 &&
         positional[0].find(kIdPlaceholder) == std::string::npos) {
         result.error = strings.Format(ids::IDS_CLI_FILE_PER_ID, command->name);
+        return result;
+    }
+    if (command->command == Command::kRepeat) {
+        if ((given & kOptStep) == 0 || (given & kOptCycles) == 0 || (given & kOptReport) == 0) {
+            result.error = strings.Format(ids::IDS_CLI_ARGUMENT_WANTED, command->name,
+                                          "--step N --cycles K --report FILE.pdf");
+            return result;
+        }
+        if ((given & kOptTo) != 0) {
+            if (out.to > kLastStep) {
+                result.error =
+                    strings.Format(ids::IDS_CLI_REPEAT_STEP, "to", std::to_string(out.to));
+                return result;
+            }
+            out.otherStep = out.to;
+        }
         return result;
     }
     if ((given & kOptFrom) != 0 && (given & kOptTo) == 0) {

@@ -22,6 +22,7 @@ enum class Command {
     kStrings,
     kBackup,
     kRestore,
+    kRepeat,
 };
 
 // The line speeds the controller knows, and the factory default.
@@ -49,6 +50,12 @@ struct CliOptions {
     std::vector<int> ids;
     bool passive = false;  // only read commands on the line
     bool force = false;    // restore a backup of another product
+    // repeat: the measured step, the other one (0: from the origin), cycles, settle time; the
+    // report's path is `file`.
+    int step = 0;
+    int otherStep = 0;
+    int cycles = 0;
+    int settleMs = 100;
     std::optional<Language> language;
 };
 

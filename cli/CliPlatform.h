@@ -8,6 +8,7 @@
 #include "link/EventLoop.h"
 #include "link/LinkContext.h"
 #include "link/PortList.h"
+#include "monitor/RepeatReport.h"
 #include "ui/StringTable.h"
 
 namespace tavro::cli {
@@ -33,6 +34,8 @@ struct CliPlatform {
     std::function<bool()> interrupted;
     // Told of every numbered message printed, for the JSON results; may be empty.
     std::function<void(int stringId, const std::string& text)> onMessage;
+    // The repeatability report's PDF writer, in the build with Qt; without it only the CSV.
+    RepeatReportPrinter* reportPrinter = nullptr;
 };
 
 }  // namespace tavro::cli

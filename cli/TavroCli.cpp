@@ -20,9 +20,13 @@
 #include "cli/Json.h"
 #include "dialogs/common/PortCaption.h"
 #include "link/CComPort.h"
+#include "link/CTrxData.h"
 #include "link/Numbers.h"
 #include "link/Operations.h"
 #include "link/StringIds.h"
+#include "monitor/ContinuousTable.h"
+#include "monitor/RepeatReport.h"
+#include "monitor/RepeatRun.h"
 #include "product/Product.h"
 #include "stepdata/CPidParam.h"
 #include "stepdata/ParameterCatalog.h"
@@ -809,6 +813,119 @@ int RestoreCommand(CliPlatform& p, const CliOptions& o) {
     return kExitOk;
 }
 
+// The repeatability run moves the actuator through the link itself.
+class LinkRepeatDriver : public RepeatDriver {
+  public:
+    explicit LinkRepeatDriver(LinkContext& ctx) : ctx_(ctx) {}
+    void RunStep(int step) override {
+        CTrxData(ctx_).Run(OP_STEP_RUN, ContinuousTable::StepRunParameter(step), 0);
+    }
+    void EndRun() override { CTrxData(ctx_).Run(OP_STOP, 0, 0); }
+
+  private:
+    LinkContext& ctx_;
+};
+
+bool MayReplaceFile(CliPlatform& p, const CliOptions& o, const std::string& file) {
+    CliOptions one = o;
+    one.file = file;
+    return MayReplace(p, one);
+}
+
+int Repeat(CliPlatform& p, const CliOptions& o) {
+    const std::string csv = CsvPathFor(o.file);
+    if ((p.reportPrinter != nullptr && !MayReplaceFile(p, o, o.file)) ||
+        !MayReplaceFile(p, o, csv)) {
+        return kExitUsage;
+    }
+    CliSession session(p, o);
+    if (const int r = Start(session); r != kExitOk) {
+        return r;
+    }
+    // The targets and the report's step data are the controller's.
+    if (const int r = session.Run(OP_STEP_UPLOAD); r != kExitOk) {
+        return r;
+    }
+    LinkContext& ctx = session.Context();
+    CliHost& host = session.Host();
+    RepeatPlan plan = RepeatPlan::Steps(o.step, o.otherStep, o.cycles, o.settleMs);
+    if ((ctx.status.flags & kFlagOriginDone) == 0 && plan.moves.front().step != 0) {
+        plan.moves.insert(plan.moves.begin(), RepeatMove{0, true});
+    }
+    LinkRepeatDriver driver(ctx);
+    RepeatRun run(ctx, driver, std::move(plan));
+    host.OnNextStep([&run] { run.StepEnded(); });
+    run.Start();
+    const bool interrupted = !p.runUntil(
+        [&] {
+            host.Sample();
+            if (ctx.status.linkState == kLinkNoController || ctx.status.linkState == kLinkNoPort) {
+                run.Interrupt(RepeatEnd::kLinkLost);
+            }
+            return !run.Running() || (p.interrupted && p.interrupted());
+        },
+        CliSession::kOperationBoundMs);
+    if (run.Running()) {
+        run.Interrupt(RepeatEnd::kStopped);
+        if (ctx.status.linkState != kLinkNoController && ctx.status.linkState != kLinkNoPort) {
+            driver.EndRun();
+        }
+    }
+    host.OnNextStep(nullptr);
+    // The stop, or the alarm's own, ends before the session puts the controller back.
+    p.runUntil([&] { return ctx.trx.currentOp == OP_IDLE; }, CliSession::kOperationBoundMs);
+
+    const RepeatReport report =
+        MakeRepeatReport(ctx, run, StringTable(p.language), ReportDateNow());
+    const StringTable strings(p.language);
+    for (std::size_t i = 0; i < report.targets.size(); ++i) {
+        const RepeatStats& s = report.stats[i];
+        host.Note(strings.Format(ids::IDS_CLI_REPEAT_RESULT, report.targets[i].step, s.count,
+                                 s.halfRange / 1000.0, s.ratedUm / 1000.0,
+                                 strings.Text(VerdictText(s.verdict))));
+        p.out << report.targets[i].step << '\t' << s.count << '\t'
+              << Format("%.3f\t%.3f\t%.3f\t%.3f\t%s", s.mean / 1000.0, s.stdDev / 1000.0,
+                        s.halfRange / 1000.0, s.ratedUm / 1000.0,
+                        s.verdict == RepeatVerdict::kPass   ? "PASS"
+                        : s.verdict == RepeatVerdict::kFail ? "FAIL"
+                                                            : "-")
+              << '\n';
+    }
+    if (run.End() != RepeatEnd::kCompleted) {
+        host.Note(
+            strings.Format(ids::IDS_REPORT_INCOMPLETE, strings.Text(RepeatEndText(run.End()))));
+    }
+    int status = kExitOk;
+    std::string error;
+    if (!report.arrivals.empty()) {
+        if (!WriteRepeatCsv(report, csv, error)) {
+            p.err << "tavro-cli: " << error << '\n';
+            status = kExitIoError;
+        } else if (p.reportPrinter == nullptr) {
+            host.Note(strings.Format(ids::IDS_CLI_REPEAT_NO_PDF, csv));
+        } else if (!p.reportPrinter->Print(report, strings, o.file, error)) {
+            p.err << "tavro-cli: " << error << '\n';
+            status = kExitIoError;
+        } else {
+            host.Note(strings.Format(ids::IDS_CLI_REPEAT_WRITTEN, o.file));
+            host.Note(strings.Format(ids::IDS_CLI_REPEAT_WRITTEN, csv));
+        }
+    }
+    switch (run.End()) {
+        case RepeatEnd::kCompleted:
+            return status;
+        case RepeatEnd::kAlarm:
+            return kExitAlarm;
+        case RepeatEnd::kLinkLost:
+        case RepeatEnd::kNoInPosition:
+            return host.Shown(ids::IDS_PORT_DISCONNECTED) ? kExitPort : kExitNoResponse;
+        case RepeatEnd::kStopped:
+        case RepeatEnd::kRunning:
+            break;
+    }
+    return interrupted || (p.interrupted && p.interrupted()) ? kExitInterrupted : kExitNoResponse;
+}
+
 int RunCommand(CliPlatform& platform, const CliOptions& o) {
     switch (o.command) {
         case Command::kPorts:
@@ -831,6 +948,8 @@ int RunCommand(CliPlatform& platform, const CliOptions& o) {
             return BackupCommand(platform, o);
         case Command::kRestore:
             return RestoreCommand(platform, o);
+        case Command::kRepeat:
+            return Repeat(platform, o);
         case Command::kNone:
             break;
     }

@@ -14,6 +14,10 @@
 #include "link/SettingsDir.h"
 #include "ui/Language.h"
 
+#if TAVRO_CLI_PDF
+#include "report/PdfReport.h"
+#endif
+
 namespace {
 
 // SIGINT and SIGTERM arrive as readable bytes on a descriptor, so the first one ends the
@@ -78,6 +82,10 @@ int main(int argc, char* argv[]) {
         [&signals] { return signals.Received(); },
         {},
     };
+#if TAVRO_CLI_PDF
+    tavro::PdfReportPrinter printer;
+    platform.reportPrinter = &printer;
+#endif
     const int status = tavro::cli::RunCli(args, platform);
     std::cout.flush();
     return status;

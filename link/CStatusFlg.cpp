@@ -15,6 +15,11 @@ int CStatusFlg::ScaleForSeries(int series) {
     return f != nullptr ? f->positionScale : 0;
 }
 
+int CStatusFlg::RepeatabilityUmForSeries(int series) {
+    const product::SeriesFacts* f = product::FindSeries(series);
+    return f != nullptr ? f->repeatabilityUm : 0;
+}
+
 void CStatusFlg::SetStroke(int i, int v) {
     s_.stroke[Idx(i)] = v;
     s_.thrustLimit[Idx(i)] = ThrustLimitForStroke(v);

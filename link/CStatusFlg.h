@@ -71,6 +71,8 @@ class CStatusFlg {
 
     static float ThrustLimitForStroke(int stroke);
     static int ScaleForSeries(int series);
+    // Rated positioning repeatability, ± µm; 0 for a series the tool does not know.
+    static int RepeatabilityUmForSeries(int series);
 
   private:
     static int Idx(int i) { return i == 0 ? 0 : 1; }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct MonitorState {
     bool lastAlarmClearBit = false;
     std::array<std::int64_t, kValueCount> values{};
     std::vector<int> alarmCodes;  // most recent first
+    // Called after every monitor reply has been decoded, whether or not anything changed:
+    // a repeatability run takes its arrivals from the replies themselves.
+    std::function<void()> onReply;
 };
 
 }  // namespace tavro

@@ -123,6 +123,9 @@ void CMonData::Parse(std::string_view data) {
     if (ParseValues(data.substr(kStatusChars)) || redisplay) {
         FormatValues();
     }
+    if (m.onReply) {
+        m.onReply();
+    }
 }
 
 void CMonData::ShowSilence() {

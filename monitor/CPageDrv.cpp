@@ -11,6 +11,7 @@
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "link/StringIds.h"
+#include "monitor/CDlgRepeat.h"
 #include "product/Product.h"
 #include "ui/Keys.h"
 #include "ui/Language.h"
@@ -150,40 +151,6 @@ bool IsJogButton(ui::ControlId id) {
     return id == CPageDrv::IDC_JOG_CONNECTOR || id == CPageDrv::IDC_JOG_OPPOSITE;
 }
 
-// A whole signed decimal integer, blanks around it allowed; nothing for any other text.
-std::optional<long long> ParseWholeInteger(std::string_view text) {
-    std::size_t i = 0;
-    auto blank = [&](std::size_t at) {
-        return at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0;
-    };
-    while (blank(i)) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    std::size_t digits = 0;
-    constexpr long long kLimit = 1000000000LL;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        value = value * 10 + (text[i] - '0');
-        if (value > kLimit) {
-            return std::nullopt;
-        }
-        ++i;
-        ++digits;
-    }
-    while (blank(i)) {
-        ++i;
-    }
-    if (digits == 0 || i != text.size()) {
-        return std::nullopt;
-    }
-    return negative ? -value : value;
-}
-
 }  // namespace
 
 std::unique_ptr<CPageDrv> CPageDrv::Create(LinkContext& ctx, const ui::DialogServices& services,
@@ -283,6 +250,8 @@ void CPageDrv::Refresh() {
                        FormatPrintf(" %s %s", services_.strings.Text(outputs[i].second),
                                     services_.strings.Text(name)));
     }
+    form_->SetText(IDC_REPEATABILITY, services_.Text(ids::IDS_REPEAT_BUTTON));
+    form_->SetEnabled(IDC_REPEATABILITY, ctx_.status.controlType != kControlTypePulse);
     RefreshTimeColumn();
     RowChoiceChanged(false);
     UpdateRepeatEnable();
@@ -361,6 +330,13 @@ void CPageDrv::ResetOperationButtons() {
     }
     SetOriginCaption(0);
     continuousRunning_ = false;
+    if (repeat_ != nullptr) {
+        // Whatever reset the buttons (End, Servo Off, an alarm, leaving, a controller that
+        // stopped answering) has stopped the run.
+        const int link = ctx_.status.linkState;
+        repeat_->Interrupt(link == kLinkNoController || link == kLinkNoPort ? RepeatEnd::kLinkLost
+                                                                            : RepeatEnd::kStopped);
+    }
     // The jog buttons are up: a later mouse release must not send a jog release.
     jogDirection_ = 0;
     deferredRelease_ = false;
@@ -506,6 +482,9 @@ void CPageDrv::OnClicked(ui::ControlId id) {
             break;
         case IDC_CONT_END:
             StopContinuous();
+            break;
+        case IDC_REPEATABILITY:
+            OpenRepeatWindow();
             break;
         default:
             break;
@@ -1122,6 +1101,10 @@ void CPageDrv::RunContinuous(bool start) {
         // A step that ended after the sequence was stopped starts nothing.
         return;
     }
+    if (repeat_ != nullptr) {
+        repeat_->StepEnded();
+        return;
+    }
     for (;;) {
         if (currentRow_ >= ContinuousTable::kRows || table_.Row(currentRow_).choice == kChoiceEnd) {
             if (cycle_) {
@@ -1174,6 +1157,68 @@ void CPageDrv::StopContinuous() {
 void CPageDrv::PostStopRequest() {
     LinkContext* ctx = &ctx_;
     ctx_.loop.Post([ctx] { CTrxData(*ctx).Run(OP_STOP, 0, 0); });
+}
+
+// --- repeatability run ---
+
+std::vector<bool> CPageDrv::OneTimeRows() const {
+    std::vector<bool> out(ContinuousTable::kRows);
+    for (int r = 0; r < ContinuousTable::kRows; ++r) {
+        out[static_cast<std::size_t>(r)] = OneTime(r);
+    }
+    return out;
+}
+
+bool CPageDrv::StartRepeat(RepeatRun& run) {
+    if (!run.Plan().Valid() || ctx_.status.linkState != kLinkOnline ||
+        ctx_.status.controlType == kControlTypePulse) {
+        return false;
+    }
+    if (!ModelSelected()) {
+        services_.Warn(ids::IDS_NO_MODEL);
+        return false;
+    }
+    const std::vector<RepeatMove>& moves = run.Plan().moves;
+    if (!OriginDone() && (moves.empty() || moves.front().step != 0)) {
+        services_.Warn(ids::IDS_ORIGIN_FIRST);
+        return false;
+    }
+    repeat_ = &run;
+    continuousRunning_ = true;
+    EnableOperationKind(kKindContinuous);
+    SetServoDisplay(1);
+    SetContinuousButtons(true, true);
+    run.Start();
+    return true;
+}
+
+void CPageDrv::DetachRepeat(const RepeatRun& run) {
+    if (repeat_ != &run) {
+        return;
+    }
+    if (continuousRunning_) {
+        StopContinuous();
+    }
+    repeat_ = nullptr;
+}
+
+void CPageDrv::RunStep(int step) {
+    // A row of the continuous table with this step, ending on INP (the origin on its bit).
+    Run(OP_STEP_RUN, ContinuousTable::StepRunParameter(step), 0);
+}
+
+void CPageDrv::EndRun() {
+    continuousRunning_ = false;
+    StopContinuous();
+}
+
+void CPageDrv::OpenRepeatWindow() {
+    // The window is modal: over a motion of the page it would hide the buttons that stop it.
+    if (MotionRunning() || ctx_.status.linkState == kLinkBusy) {
+        return;
+    }
+    CDlgRepeat window(ctx_, services_, *this, chooser_, printer_);
+    window.DoModal(form_.get());
 }
 
 }  // namespace tavro

@@ -8,14 +8,19 @@
 
 #include "link/LinkContext.h"
 #include "monitor/ContinuousTable.h"
+#include "monitor/RepeatReport.h"
+#include "monitor/RepeatRun.h"
 #include "ui/DialogSupport.h"
+#include "ui/FileChooser.h"
 #include "ui/PageViews.h"
 
 namespace tavro {
 
 // The Monitor/Test page (page 3): the controller's live state, the manual moves, the mode
-// switch, single-step and continuous operation and the alarm box.
-class CPageDrv : public DrivePageView, public ui::FormEvents {
+// switch, single-step and continuous operation and the alarm box. A repeatability run drives
+// the actuator through its continuous machinery, so that End, Servo Off, leaving the page and
+// an alarm stop the run as they stop a sequence.
+class CPageDrv : public DrivePageView, public ui::FormEvents, public RepeatDriver {
   public:
     static constexpr int kTemplate = kTemplateDrivePage;
     static constexpr ui::ControlId IDC_MODE_SWITCH = 1033;
@@ -56,6 +61,8 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     static constexpr ui::ControlId IDC_REPEAT = 1781;
     static constexpr ui::ControlId IDC_CONT_START = 1783;
     static constexpr ui::ControlId IDC_CONT_END = 1784;
+    // Opens the repeatability run, in the Step Data Operation group.
+    static constexpr ui::ControlId IDC_REPEATABILITY = 3200;
     static constexpr int kAlarmBit = 7;
     static constexpr int kJogConnector = 16;
     static constexpr int kJogOpposite = 17;
@@ -100,6 +107,24 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     int TestMode() const { return testMode_; }
     bool ContinuousRunning() const { return continuousRunning_; }
     const ContinuousTable& Table() const { return table_; }
+    // The one-time boxes of the continuous table.
+    std::vector<bool> OneTimeRows() const;
+
+    // Where the repeatability window saves its report; without a printer only the CSV.
+    void SetReportServices(ui::FileChooser* chooser, RepeatReportPrinter* printer) {
+        chooser_ = chooser;
+        printer_ = printer;
+    }
+    // Starts a run as the continuous start does, with its checks; false when refused (the
+    // message has been shown).
+    bool StartRepeat(RepeatRun& run);
+    // The run is going away: the page forgets it, and a run still going is stopped.
+    void DetachRepeat(const RepeatRun& run);
+    bool RepeatRunning() const { return repeat_ != nullptr && continuousRunning_; }
+
+    // --- RepeatDriver ---
+    void RunStep(int step) override;
+    void EndRun() override;
 
     // --- FormEvents ---
     void OnClicked(ui::ControlId id) override;
@@ -166,6 +191,7 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     void RunContinuous(bool start);
     void PostStopRequest();
     bool OneTime(int r) const;
+    void OpenRepeatWindow();
 
     LinkContext& ctx_;
     ui::DialogServices services_;
@@ -199,6 +225,10 @@ class CPageDrv : public DrivePageView, public ui::FormEvents {
     bool laterPass_ = false;
     int repeatsLeft_ = 0;
     bool cycle_ = false;
+
+    RepeatRun* repeat_ = nullptr;
+    ui::FileChooser* chooser_ = nullptr;
+    RepeatReportPrinter* printer_ = nullptr;
 };
 
 }  // namespace tavro

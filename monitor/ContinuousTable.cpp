@@ -1,6 +1,7 @@
 #include "monitor/ContinuousTable.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "link/Numbers.h"
 
@@ -94,12 +95,49 @@ bool ContinuousTable::CycleFlag(std::span<const bool> oneTime, bool cycleContinu
 }
 
 int ContinuousTable::RunParameter(int r) const {
-    return ((Row(r).choice - 1) << kStepShift) | kSvonDrive;
+    return StepRunParameter(Row(r).choice - 1);
+}
+
+int ContinuousTable::StepRunParameter(int step) {
+    return (step << kStepShift) | kSvonDrive;
 }
 
 int ContinuousTable::RunTimeMs(int r) const {
     const ContinuousRow& row = Row(r);
     return row.timed ? row.time * kMsPerHundredth : 0;
+}
+
+std::optional<long long> ParseWholeInteger(std::string_view text) {
+    std::size_t i = 0;
+    auto blank = [&](std::size_t at) {
+        return at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0;
+    };
+    while (blank(i)) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    std::size_t digits = 0;
+    constexpr long long kLimit = 1000000000LL;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        value = value * 10 + (text[i] - '0');
+        if (value > kLimit) {
+            return std::nullopt;
+        }
+        ++i;
+        ++digits;
+    }
+    while (blank(i)) {
+        ++i;
+    }
+    if (digits == 0 || i != text.size()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
 }
 
 }  // namespace tavro

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "link/StatusBlock.h"
 
@@ -12,6 +14,9 @@ inline constexpr int kChoiceEnd = 0;
 inline constexpr int kChoiceOrigin = 1;
 inline constexpr int kChoiceFirstStep = 2;  // step data 1
 inline constexpr int kChoiceLastStep = 16;  // step data 15
+
+// A whole signed decimal integer, blanks around it allowed; nothing for any other text.
+std::optional<long long> ParseWholeInteger(std::string_view text);
 
 // One row of the continuous operation. Times are in 0.01 s.
 struct ContinuousRow {
@@ -58,6 +63,8 @@ class ContinuousTable {
     bool CycleFlag(std::span<const bool> oneTime, bool cycleContinuously) const;
     // OP_STEP_RUN's parameter and status argument (operating time in ms, 0 for none).
     int RunParameter(int r) const;
+    // OP_STEP_RUN's parameter for step 1..15, or 0 for the return to origin.
+    static int StepRunParameter(int step);
     int RunTimeMs(int r) const;
 
   private:

@@ -32,6 +32,10 @@ _tavro_cli() {
             speeds=$(sed -n 's/^  --baud N .*: //p' <<<"$help" | grep -o '[0-9]\+')
             mapfile -t COMPREPLY < <(compgen -W "$speeds" -- "$cur")
             ;;
+        --report)
+            compopt -o filenames 2>/dev/null
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            ;;
         esac
         return
     fi

@@ -257,6 +257,9 @@ void CMain::CreatePages() {
         }
     }
     drive_ = CPageDrv::Create(ctx_, services_, parent);
+    if (drive_) {
+        drive_->SetReportServices(&chooser_, reportPrinter_);
+    }
     if (browser_ == nullptr) {
         browserForm_ = services_.forms.Create(kTemplateBrowser, &parent, ui::FormKind::kModeless);
         if (browserForm_) {

@@ -57,6 +57,13 @@ class CMain : public LinkHost,
     // Creates the window's form; the start-up sequence runs in Run().
     CMain(LinkContext& ctx, const ui::DialogServices& services, ui::FileChooser& chooser);
     ~CMain() override;
+    // The repeatability report's PDF writer; without one the window writes the CSV alone.
+    void SetReportPrinter(RepeatReportPrinter* printer) {
+        reportPrinter_ = printer;
+        if (drive_) {
+            drive_->SetReportServices(&chooser_, printer);
+        }
+    }
     CMain(const CMain&) = delete;
     CMain& operator=(const CMain&) = delete;
 
@@ -185,6 +192,7 @@ class CMain : public LinkHost,
     LinkContext& ctx_;
     ui::DialogServices services_;
     ui::FileChooser& chooser_;
+    RepeatReportPrinter* reportPrinter_ = nullptr;
     LinkEngine engine_;
     CBinding binding_;
     std::unique_ptr<ui::Form> form_;

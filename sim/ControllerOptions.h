@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,10 @@ struct ControllerOptions {
     // Held in both memories at power-on, as if written and stored; a state file wins, "ED"
     // forgets them. Values no page would enter (off the grid, reversed areas) are welcome.
     std::vector<PresetParameter> presets;
+    // Where a step really arrives: evenly within ±scatterUm of its target, from a sequence that
+    // starts at scatterDraws, so a test knows the spread and a run can be repeated.
+    double scatterUm = 0.0;
+    std::uint64_t scatterDraws = 1;
 };
 
 }  // namespace tavro::sim

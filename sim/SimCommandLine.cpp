@@ -33,6 +33,7 @@ enum OptionId {
     kOptAnySpeed,
     kOptControl,
     kOptDraws,
+    kOptScatter,
     kOptQuiet,
     kOptVerbose,
     kOptHelp,
@@ -55,6 +56,7 @@ constexpr option kLongOptions[] = {
     {"any-speed", no_argument, nullptr, kOptAnySpeed},
     {"control", no_argument, nullptr, kOptControl},
     {"draws", required_argument, nullptr, kOptDraws},
+    {"scatter-um", required_argument, nullptr, kOptScatter},
     {"quiet", no_argument, nullptr, kOptQuiet},
     {"verbose", no_argument, nullptr, kOptVerbose},
     {"help", no_argument, nullptr, kOptHelp},
@@ -81,6 +83,7 @@ constexpr SeriesName kSeriesNames[] = {
 constexpr int kStrokes[] = {10, 20, 30, 50};
 constexpr double kMinDelay = 0.1;
 constexpr double kMaxDelay = 10.2;
+constexpr double kMaxScatterUm = 1000.0;
 
 bool Integer(std::string_view text, int lo, int hi, int& out) {
     if (text.empty() || text.size() > 9 ||
@@ -281,6 +284,11 @@ CommandLineResult ParseCommandLine(int argc, char* const argv[], SimProgramOptio
                 options.draws = static_cast<std::uint64_t>(start);
                 break;
             }
+            case kOptScatter:
+                if (!Decimal(arg, 0.0, kMaxScatterUm, common.scatterUm)) {
+                    return bad("--scatter-um");
+                }
+                break;
             case kOptQuiet:
                 options.verbosity = 0;
                 break;
@@ -313,6 +321,8 @@ CommandLineResult ParseCommandLine(int argc, char* const argv[], SimProgramOptio
         ControllerOptions c = common;
         c.id = ids[i];
         c.stateFile = StateFileFor(common.stateFile, i);
+        // Each controller scatters along its own sequence, the same in every run.
+        c.scatterDraws = options.draws + i;
         options.controllers.push_back(c);
     }
     return CommandLineResult::kRun;
@@ -413,6 +423,8 @@ Controllers:
                      several IDs the second controller uses FILE.2, the third FILE.3, ...
   --position MM      table position at power-on (default mid-stroke)
   --workpiece MM     where pushing steps meet a work piece (default: none)
+  --scatter-um UM    a step arrives up to UM micrometres (0..1000) either side of its
+                     target, evenly spread, drawn from --draws (default 0: exactly)
   --set G/P=VALUE    parameter G/P holds VALUE from the start, as if written and stored;
                      repeatable; a --state file that holds a memory wins
 
@@ -433,7 +445,8 @@ Line:
                      every N-th one; chance: hit P percent of them at random instead
                      (faults with a chance never hit the same request).
                      Example: --fault no-reply:3,code=VE,id=2
-  --draws N          start the random draws of the chance faults from N (default 1)
+  --draws N          start the random draws of the chance faults and of the arrival
+                     scatter from N (default 1)
 
 Program:
   --control          read commands from standard input, one per line:

@@ -236,7 +236,7 @@ int CodeOfBaud(int baud) {
 }
 
 SimController::SimController(EventLoop& loop, ControllerOptions options)
-    : options_(std::move(options)), motion_(loop) {
+    : options_(std::move(options)), motion_(loop), scatter_(options_.scatterDraws) {
     ParameterBank bank = ParameterBank::Factory(options_);
     bank.Set(0, 3, static_cast<float>(options_.id >= 1 && options_.id <= kMaxId ? options_.id : 1));
     const int code = CodeOfBaud(options_.baud);
@@ -607,6 +607,12 @@ void SimController::StartDataStep(int step) {
     }
     const bool push = (TruncToInt(working_.Get(g, kCellOperation)) & kPushBit) != 0;
     const double direction = target >= here ? 1.0 : -1.0;
+    if (options_.scatterUm > 0.0 && !push) {
+        // The table stops a little off its target; the target itself is what the step asked.
+        const double off = std::uniform_real_distribution<double>(-options_.scatterUm,
+                                                                  options_.scatterUm)(scatter_);
+        move.to = std::clamp(target + std::round(off), 0.0, StrokeUm());
+    }
     target_ = target;
     inPosition_ = false;
     pressing_ = false;

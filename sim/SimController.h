@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -148,6 +149,7 @@ class SimController {
     std::string stateError_;
     int lineSpeed_ = 19200;
     Motion motion_;
+    std::mt19937_64 scatter_;
 
     bool testMode_ = false;
     InputState pc_;

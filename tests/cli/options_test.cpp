@@ -65,6 +65,23 @@ constexpr Refused kRefused[] = {
     {"QuickOnInfo", "info --quick", "--quick does not apply to info"},
     {"QuickWithValue", "search --quick=1", "--quick takes no value"},
     {"EmptyPort", "info --port=", "--port wants a device path"},
+    {"RepeatWithoutStep", "repeat --cycles 5 --report r.pdf", "repeat wants --step N"},
+    {"RepeatWithoutCycles", "repeat --step 1 --report r.pdf", "repeat wants --step N"},
+    {"RepeatWithoutReport", "repeat --step 1 --cycles 5", "repeat wants --step N"},
+    {"RepeatStepZero", "repeat --step 0 --cycles 5 --report r.pdf",
+     "--step wants a step from 1 to 15, not '0'"},
+    {"RepeatStepSixteen", "repeat --step 16 --cycles 5 --report r.pdf", "--step wants a step"},
+    {"RepeatOtherStepBeyond15", "repeat --step 1 --to 16 --cycles 5 --report r.pdf",
+     "--to wants a step from 1 to 15, not '16'"},
+    {"RepeatCyclesZero", "repeat --step 1 --cycles 0 --report r.pdf",
+     "--cycles wants a number from 1 to 10000, not '0'"},
+    {"RepeatCyclesTooMany", "repeat --step 1 --cycles 10001 --report r.pdf", "--cycles wants"},
+    {"RepeatSettleNegative", "repeat --step 1 --cycles 5 --settle-ms -1 --report r.pdf",
+     "--settle-ms wants"},
+    {"RepeatEmptyReport", "repeat --step 1 --cycles 5 --report=", "--report wants a value"},
+    {"RepeatJson", "repeat --step 1 --cycles 5 --report r.pdf --json",
+     "--json does not apply to repeat"},
+    {"StepOnInfo", "info --step 1", "--step does not apply to info"},
 };
 
 class RefusedLine : public ::testing::TestWithParam<Refused> {};
@@ -76,6 +93,24 @@ TEST_P(RefusedLine, SaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, RefusedLine, ::testing::ValuesIn(kRefused),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLine, RepeatTakesItsStepsCyclesSettleAndReport) {
+    const ParsedCommandLine one =
+        ParseCommandLine(Split("repeat --step 3 --cycles 10000 --report r.pdf"));
+    ASSERT_EQ(one.error, "");
+    EXPECT_EQ(one.options.command, Command::kRepeat);
+    EXPECT_EQ(one.options.step, 3);
+    EXPECT_EQ(one.options.otherStep, 0);
+    EXPECT_EQ(one.options.cycles, 10000);
+    EXPECT_EQ(one.options.settleMs, 100);
+    EXPECT_EQ(one.options.file, "r.pdf");
+    const ParsedCommandLine two =
+        ParseCommandLine(Split("repeat --step 1 --to 15 --cycles 1 --settle-ms 0 --report=x.pdf"));
+    ASSERT_EQ(two.error, "");
+    EXPECT_EQ(two.options.otherStep, 15);
+    EXPECT_EQ(two.options.settleMs, 0);
+    EXPECT_EQ(two.options.file, "x.pdf");
+}
 
 TEST(CommandLine, TakesOptionsAnywhereInBothForms) {
     const ParsedCommandLine parsed = ParseCommandLine(

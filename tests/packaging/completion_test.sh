@@ -52,7 +52,7 @@ complete_line() {
     fi
 }
 
-complete_line "tavro-cli " "--help backup dump info load-steps monitor ports restore save-steps search strings"
+complete_line "tavro-cli " "--help backup dump info load-steps monitor ports repeat restore save-steps search strings"
 complete_line "tavro-cli s" "save-steps search strings"
 complete_line "tavro-cli search --" "--baud --from --help --json --port --quick --to --trace"
 complete_line "tavro-cli ports --" "--help --json --trace"
@@ -63,6 +63,9 @@ complete_line "tavro-cli info --id " ""
 complete_line "tavro-cli strings " "en ja"
 complete_line "tavro-cli save-steps st" "steps.dat"
 complete_line "tavro-cli dump " ""
+complete_line "tavro-cli r" "repeat restore"
+complete_line "tavro-cli repeat --" "--baud --cycles --help --id --port --report --settle-ms --step --to --trace --yes"
+complete_line "tavro-cli repeat --step 1 --report st" "steps.dat"
 # --port offers the ports the tool lists, the simulator's among them, beside files.
 if [ -n "$port" ]; then
     complete_line "tavro-cli info --port $port" "$port"

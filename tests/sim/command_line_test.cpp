@@ -45,6 +45,23 @@ TEST(CommandLine, DrawsStartTheChanceFaults) {
     EXPECT_EQ(Parse({"--draws", "-3"}, o, error), CommandLineResult::kError);
 }
 
+TEST(CommandLine, ScatterGivesEachControllerItsOwnSequence) {
+    SimProgramOptions o;
+    std::string error;
+    ASSERT_EQ(Parse({"--id", "1,3", "--scatter-um", "20", "--draws", "9"}, o, error),
+              CommandLineResult::kRun)
+        << error;
+    ASSERT_EQ(o.controllers.size(), 2U);
+    EXPECT_DOUBLE_EQ(o.controllers[0].scatterUm, 20.0);
+    EXPECT_DOUBLE_EQ(o.controllers[1].scatterUm, 20.0);
+    EXPECT_EQ(o.controllers[0].scatterDraws, 9U);
+    EXPECT_EQ(o.controllers[1].scatterDraws, 10U);
+    for (const char* bad : {"-1", "1001", "x", ""}) {
+        SimProgramOptions refused;
+        EXPECT_EQ(Parse({"--scatter-um", bad}, refused, error), CommandLineResult::kError) << bad;
+    }
+}
+
 TEST(CommandLine, EveryOptionReachesItsField) {
     SimProgramOptions o;
     std::string error;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tests/sim/ControllerFixture.h"
 
@@ -325,6 +328,94 @@ TEST_P(MonitorValues, TargetAndStepShowWhatRuns) {
 
 INSTANTIATE_TEST_SUITE_P(Sim, MonitorValues, ::testing::ValuesIn(kSeriesCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tavro::sim::test
+
+namespace tavro::sim::test {
+namespace {
+
+ControllerOptions Scatter(double um, std::uint64_t draws) {
+    ControllerOptions o;
+    o.scatterUm = um;
+    o.scatterDraws = draws;
+    return o;
+}
+
+class ScatteredArrivals : public ControllerFixture {
+  protected:
+    explicit ScatteredArrivals(ControllerOptions o = Scatter(20.0, 5)) : ControllerFixture(o) {}
+
+    // Arrivals at step 1 (5 mm), coming from step 2 (15 mm) each time.
+    std::vector<double> Arrivals(int n) {
+        Home();
+        Set(3, 0, 5000);
+        Set(4, 0, 15000);
+        std::vector<double> at;
+        for (int i = 0; i < n; ++i) {
+            for (const int s : {2, 1}) {
+                Drive(s);
+                loop.RunUntil([this] { return c.InPosition(); }, 5000);
+                EXPECT_TRUE(c.InPosition());
+                if (s == 1) {
+                    at.push_back(c.Position());
+                }
+            }
+        }
+        return at;
+    }
+};
+
+TEST_F(ScatteredArrivals, StayWithinTheScatterAndSpreadOverIt) {
+    const std::vector<double> at = Arrivals(40);
+    double lo = at.front();
+    double hi = at.front();
+    for (const double p : at) {
+        EXPECT_GE(p, 5000.0 - 20.0);
+        EXPECT_LE(p, 5000.0 + 20.0);
+        EXPECT_EQ(p, std::round(p));  // whole micrometres
+        lo = std::min(lo, p);
+        hi = std::max(hi, p);
+    }
+    // Forty even draws over ±20 µm reach well beyond half of it on both sides.
+    EXPECT_LT(lo, 5000.0 - 10.0);
+    EXPECT_GT(hi, 5000.0 + 10.0);
+}
+
+TEST_F(ScatteredArrivals, TheSameDrawsGiveTheSameArrivals) {
+    const std::vector<double> first = Arrivals(10);
+    VirtualLoop otherLoop;
+    SimController other(otherLoop, Scatter(20.0, 5));
+    ASSERT_TRUE(other.Execute("MD 1").ok);
+    ASSERT_TRUE(other.Execute("OE 0 1 0").ok);
+    ASSERT_TRUE(other.Execute("OE 0 1 1").ok);
+    otherLoop.RunUntil([&] { return other.OriginDone(); }, 10000);
+    ASSERT_TRUE(other.Execute("EE 3 0 5000.00000").ok);
+    ASSERT_TRUE(other.Execute("EE 4 0 15000.00000").ok);
+    std::vector<double> second;
+    for (int i = 0; i < 10; ++i) {
+        for (const int s : {2, 1}) {
+            ASSERT_TRUE(other.Execute("OE " + std::to_string(s) + " 1 0").ok);
+            ASSERT_TRUE(other.Execute("OE " + std::to_string(s) + " 1 1").ok);
+            otherLoop.RunUntil([&] { return other.InPosition(); }, 5000);
+            if (s == 1) {
+                second.push_back(other.Position());
+            }
+        }
+    }
+    EXPECT_EQ(first, second);
+}
+
+class ExactArrivals : public ScatteredArrivals {
+  protected:
+    ExactArrivals() : ScatteredArrivals(ControllerOptions{}) {}
+};
+
+TEST_F(ExactArrivals, WithoutScatterEveryArrivalIsOnTarget) {
+    for (const double p : Arrivals(5)) {
+        EXPECT_EQ(p, 5000.0);
+    }
+}
 
 }  // namespace
 }  // namespace tavro::sim::test
