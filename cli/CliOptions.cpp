@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "cli/ExitStatus.h"
+#include "link/StringIds.h"
 
 namespace tavro::cli {
 
@@ -29,9 +30,12 @@ enum OptionBit : unsigned {
     kOptIds = 1U << 12,
     kOptPassive = 1U << 13,
     kOptForce = 1U << 14,
+    kOptTraceCsv = 1U << 15,
+    kOptStats = 1U << 16,
 };
 
-constexpr unsigned kLink = kOptPort | kOptBaud | kOptTrace | kOptHelp | kOptJson;
+constexpr unsigned kLink =
+    kOptPort | kOptBaud | kOptTrace | kOptTraceCsv | kOptStats | kOptHelp | kOptJson;
 // The commands that run on each controller of --ids in turn.
 constexpr unsigned kEach = kOptId | kOptIds;
 
@@ -60,6 +64,9 @@ constexpr OptionSpec kOptions[] = {
     {"force", kOptForce, "", "restore a backup taken from another product"},
     {"seconds", kOptSeconds, "N", "stop after N seconds, 1..86400 (default: at Ctrl-C)"},
     {"trace", kOptTrace, "", "every frame sent and received, with milliseconds, on stderr"},
+    {"trace-csv", kOptTraceCsv, "FILE",
+     "the communication log as CSV: every frame, its status, retries and latency"},
+    {"stats", kOptStats, "", "a stats line at the end: commands, resends, time-outs, latency"},
     {"help", kOptHelp, "", "this help"},
 };
 
@@ -248,6 +255,15 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
             return {};
         case kOptForce:
             out.force = true;
+            return {};
+        case kOptTraceCsv:
+            if (value.empty()) {
+                return strings.Format(ids::IDS_CLI_FILE_NAME, o.name);
+            }
+            out.traceCsv = std::string(value);
+            return {};
+        case kOptStats:
+            out.stats = true;
             return {};
     }
     return {};

@@ -77,6 +77,8 @@ struct CliOptions {
     std::vector<int> ids;
     bool passive = false;  // only read commands on the line
     bool force = false;    // restore a backup of another product
+    std::string traceCsv;  // --trace-csv: where the communication log goes; empty: nowhere
+    bool stats = false;    // --stats: the log's summary line at the end
     std::optional<Language> language;
 };
 

@@ -30,4 +30,38 @@ inline constexpr int IDS_PORT_DISCONNECTED = 2411;         // "The serial port w
 inline constexpr int IDS_PORT_BACK = 2412;     // "The serial port %s is connected again..."
 inline constexpr int IDS_LATENCY_HINT = 2413;  // "%s holds received bytes ... %d ms ..."
 
+// The communication log: its window, its summary and the CLI's --trace-csv.
+inline constexpr int IDS_CLI_FILE_NAME = 2100;     // "--%s wants a file name"
+inline constexpr int IDS_COMMLOG_MENU = 2101;      // "Communication log(&L)..."
+inline constexpr int IDS_COMMLOG_TITLE = 2102;     // "Communication log"
+inline constexpr int IDS_COMMLOG_COL_TIME = 2103;  // columns 2103..2109
+inline constexpr int IDS_COMMLOG_COL_DIRECTION = 2104;
+inline constexpr int IDS_COMMLOG_COL_ID = 2105;
+inline constexpr int IDS_COMMLOG_COL_COMMAND = 2106;
+inline constexpr int IDS_COMMLOG_COL_DATA = 2107;
+inline constexpr int IDS_COMMLOG_COL_STATUS = 2108;
+inline constexpr int IDS_COMMLOG_COL_LATENCY = 2109;
+inline constexpr int IDS_COMMLOG_COMMAND_FILTER = 2110;  // "Command:"
+inline constexpr int IDS_COMMLOG_ALL_COMMANDS = 2111;    // "All"
+inline constexpr int IDS_COMMLOG_PROBLEM_FILTER = 2112;  // "Problem:"
+inline constexpr int IDS_COMMLOG_PROBLEM_FIRST = 2113;   // 2113..2119 in LineProblem order
+inline constexpr int IDS_COMMLOG_PAUSE = 2120;
+inline constexpr int IDS_COMMLOG_COPY = 2121;
+inline constexpr int IDS_COMMLOG_SAVE_TEXT = 2122;
+inline constexpr int IDS_COMMLOG_SAVE_CSV = 2123;
+inline constexpr int IDS_COMMLOG_CLEAR = 2124;
+inline constexpr int IDS_COMMLOG_TEXT_FILTER = 2125;  // "Text File (*.txt) | *.txt||"
+inline constexpr int IDS_COMMLOG_CSV_FILTER = 2126;   // "CSV File (*.csv) | *.csv||"
+inline constexpr int IDS_COMMLOG_SAVE_FAILED = 2127;  // "The log could not be saved to %s."
+inline constexpr int IDS_COMMLOG_SUMMARY = 2130;      // "Commands %d, resends %d, ..."
+inline constexpr int IDS_COMMLOG_HINT_SILENCE = 2131;
+inline constexpr int IDS_COMMLOG_HINT_CHECKSUM = 2132;  // "Checksum errors in %d replies..."
+inline constexpr int IDS_COMMLOG_HINT_LATENCY = 2133;   // "Replies come %s ms after ..."
+inline constexpr int IDS_COMMLOG_STATUS_FIRST = 2140;   // 2140..2146: LineStatus kOk..kNoise
+inline constexpr int IDS_COMMLOG_OUTCOME_FIRST = 2150;  // 2150..2157: kAnswered..kHeldBack
+inline constexpr int IDS_COMMLOG_TIMEOUT = 2160;
+inline constexpr int IDS_COMMLOG_POLL_TIMEOUT = 2161;
+inline constexpr int IDS_COMMLOG_PORT_LOST = 2162;
+inline constexpr int IDS_COMMLOG_RESEND = 2163;  // "resend %d"
+
 }  // namespace tavro::ids

@@ -11,6 +11,7 @@
 #include "link/Operations.h"
 #include "link/PortMessages.h"
 #include "link/StatusBlock.h"
+#include "link/StringIds.h"
 #include "params/CDlgPwd.h"
 #include "params/CDlgType.h"
 #include "stepdata/CPidParam.h"
@@ -110,10 +111,11 @@ int CMain::Run() {
 }
 
 void CMain::OnInitDialog() {
-    const std::array<ui::MenuItem, 4> menu = {{
+    const std::array<ui::MenuItem, 5> menu = {{
         {0, {}, true},
         {kMenuPassword, Text(IDS_PASSWORD_MENU), true},
         {kMenuCommSetup, Text(IDS_COMM_SETUP_MENU), true},
+        {kMenuCommLog, Text(ids::IDS_COMMLOG_MENU), true},
         {kMenuAbout, Text(IDS_ABOUT_MENU), true},
     }};
     form_->SetSystemMenu(menu);
@@ -828,6 +830,12 @@ void CMain::OnSystemCommand(int command) {
             break;
         case kMenuCommSetup:
             OpenExpertWindow(CDlgPwd::kCommSetupDialog);
+            break;
+        case kMenuCommLog:
+            // Only looks at the line: nothing stops, nothing is sent.
+            if (openCommLog_) {
+                openCommLog_();
+            }
             break;
         default:
             break;
