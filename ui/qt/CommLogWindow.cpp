@@ -158,9 +158,9 @@ CommLogWindow::CommLogWindow(LineLog& log, const StringTable& strings, ui::FileC
                     before);
     });
     connect(problems_, &QComboBox::activated, this, [this](int index) {
-        const std::size_t before = model_->RowCount();
-        const auto i = static_cast<std::size_t>(std::clamp(index, 0, 6));
-        ApplyChange(model_->SetProblemFilter(kProblems[i]), before);
+        const auto i = static_cast<std::size_t>(
+            std::clamp(index, 0, static_cast<int>(std::size(kProblems)) - 1));
+        ShowProblems(kProblems[i]);
     });
     connect(pause_, &QPushButton::toggled, this, [this](bool on) {
         model_->SetPaused(on);
@@ -223,6 +223,13 @@ void CommLogWindow::ApplyChange(const commlog::CommLogModel::Change& change,
 void CommLogWindow::Refresh() {
     const std::size_t before = model_->RowCount();
     ApplyChange(model_->Refresh(), before);
+}
+
+void CommLogWindow::ShowProblems(LineProblem problem) {
+    const auto* at = std::find(std::begin(kProblems), std::end(kProblems), problem);
+    problems_->setCurrentIndex(static_cast<int>(at - std::begin(kProblems)));
+    const std::size_t before = model_->RowCount();
+    ApplyChange(model_->SetProblemFilter(problem), before);
 }
 
 void CommLogWindow::Copy() {

@@ -58,6 +58,8 @@ class CommLogWindow : public QWidget {
 
     // Takes in new entries now (the timer does it while the window is shown).
     void Refresh();
+    // As if chosen in the problem filter.
+    void ShowProblems(LineProblem problem);
     commlog::CommLogModel& Model() { return *model_; }
 
   private:
