@@ -814,7 +814,7 @@ class Tour {
                     return false;
                 }
                 program_.Log().Clear();
-                program_.OpenCommLog();
+                commLog_ = &program_.OpenCommLog();
                 tavro::CTrxData(ctx).Run(tavro::OP_DETAIL_UPLOAD, 1, 0);
                 if (simPid_ > 0 && ::kill(simPid_, SIGSTOP) == 0) {
                     const pid_t pid = simPid_;
@@ -827,18 +827,18 @@ class Tour {
                     ctx.trx.late.holding || MessageUp() || !Settled()) {
                     return false;
                 }
-                program_.OpenCommLog().Refresh();
-                Save(&program_.OpenCommLog(), "comm-log.png");
+                commLog_->Refresh();
+                Save(commLog_, "comm-log.png");
                 break;
             case 2:
-                program_.OpenCommLog().ShowProblems(tavro::LineProblem::kAnyProblem);
+                commLog_->ShowProblems(tavro::LineProblem::kAnyProblem);
                 break;
             case 3:
                 if (!Settled()) {
                     return false;
                 }
-                Save(&program_.OpenCommLog(), "comm-log-problems.png");
-                program_.OpenCommLog().close();
+                Save(commLog_, "comm-log-problems.png");
+                commLog_->close();
                 break;
             default:
                 break;
@@ -881,6 +881,7 @@ class Tour {
     int stage_ = 0;
     int settle_ = 0;
     int commLogStage_ = 0;
+    tavro::qt::CommLogWindow* commLog_ = nullptr;
     std::size_t tab_ = 0;
     int motion_ = 0;
     std::size_t visit_ = 0;

@@ -379,7 +379,8 @@ void CTrxData::LogReceived(std::string_view text) {
     }
     std::string_view code;
     int id = -1;
-    if (t.line.kind == LineState::Kind::kCommand) {
+    if (t.line.kind == LineState::Kind::kCommand || t.late.holding) {
+        // While a hold runs, what comes is a late reply to the command written last.
         code = t.line.command.code;
         id = t.line.command.expectId;
     } else if (t.line.kind == LineState::Kind::kPoll) {

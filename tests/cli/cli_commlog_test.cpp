@@ -50,8 +50,9 @@ TEST_P(CommLog, TraceCsvHoldsEveryFrameAndStatsSumsThemUp) {
         << err.str();
     const auto rows = Lines(files.Read("log.csv"));
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows[0], "time_ms,direction,id,command,transmission,poll,frame,status,outcome,"
-                       "latency_ms");
+    EXPECT_EQ(rows[0],
+              "time_ms,direction,id,command,transmission,poll,frame,status,outcome,"
+              "latency_ms");
     std::size_t sent = 0;
     std::size_t received = 0;
     std::size_t timeouts = 0;

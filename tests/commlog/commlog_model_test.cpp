@@ -96,8 +96,7 @@ TEST(CommLogModel, CellsSayWhatHappenedInTheUsersLanguage) {
         EXPECT_EQ(model.Cell(6, CommLogModel::kStatus),
                   std::string(strings.Text(ids::IDS_COMMLOG_STATUS_FIRST)) + ", " +
                       std::string(strings.Text(ids::IDS_COMMLOG_OUTCOME_FIRST + 4)));
-        EXPECT_EQ(model.Header(CommLogModel::kLatency),
-                  strings.Text(ids::IDS_COMMLOG_COL_LATENCY));
+        EXPECT_EQ(model.Header(CommLogModel::kLatency), strings.Text(ids::IDS_COMMLOG_COL_LATENCY));
     }
 }
 

@@ -143,6 +143,14 @@ CommLogWindow::CommLogWindow(LineLog& log, const StringTable& strings, ui::FileC
     view_->horizontalHeader()->setSectionResizeMode(commlog::CommLogModel::kData,
                                                     QHeaderView::Stretch);
     view_->setWordWrap(false);
+    // Fixed widths: fitting the columns to their contents would read every row of the ring.
+    const int digit = view_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    view_->setColumnWidth(commlog::CommLogModel::kTime, digit * 12);
+    view_->setColumnWidth(commlog::CommLogModel::kDirection, digit * 5);
+    view_->setColumnWidth(commlog::CommLogModel::kId, digit * 4);
+    view_->setColumnWidth(commlog::CommLogModel::kCommand, digit * 13);
+    view_->setColumnWidth(commlog::CommLogModel::kStatus, digit * 30);
+    view_->setColumnWidth(commlog::CommLogModel::kLatency, digit * 12);
     layout->addWidget(view_, 1);
 
     summary_ = new QLabel(this);
@@ -186,7 +194,7 @@ CommLogWindow::CommLogWindow(LineLog& log, const StringTable& strings, ui::FileC
     timer_->start(kRefreshMs);
     FillCodes();
     Refresh();
-    resize(900, 520);
+    resize(980, 520);
 }
 
 CommLogWindow::~CommLogWindow() = default;
