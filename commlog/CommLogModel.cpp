@@ -188,7 +188,7 @@ std::string CommLogModel::Cell(std::size_t row, int column) const {
             }
             if (e->outcome != LineOutcome::kNone) {
                 if (!text.empty()) {
-                    text += ", ";
+                    text += strings_.Text(ids::IDS_COMMLOG_SEPARATOR);
                 }
                 text +=
                     strings_.Text(ids::IDS_COMMLOG_OUTCOME_FIRST + static_cast<int>(e->outcome) -

@@ -414,7 +414,8 @@ void CTrxData::LogReceived(std::string_view text) {
 void CTrxData::Settle(LineOutcome outcome, bool answer) {
     TrxState& t = State();
     if (ctx_.lineLog != nullptr && t.logSeq != 0) {
-        ctx_.lineLog->Settle(t.logSeq, outcome, answer ? ctx_.loop.NowUs() - t.line.writtenUs : -1);
+        ctx_.lineLog->Settle(t.logSeq, outcome, answer ? ctx_.loop.NowUs() - t.line.writtenUs : -1,
+                             ctx_.status.baudRate);
     }
 }
 

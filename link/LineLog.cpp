@@ -1,6 +1,7 @@
 #include "link/LineLog.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "link/Numbers.h"
 
@@ -19,10 +20,8 @@ constexpr int kChecksumPercent = 1;
 constexpr std::int64_t kExcessShownUs = 12000;
 constexpr std::size_t kAnswersForLatency = 10;
 
-std::int64_t Percentile(std::vector<std::int64_t>& values, int percent) {
-    const std::size_t k = (values.size() - 1) * static_cast<std::size_t>(percent) / 100;
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
-    return values[k];
+bool Counted(const LineEntry& e) {
+    return e.outcome == LineOutcome::kAnswered && e.latencyUs >= 0;
 }
 
 bool Spoilt(LineStatus s) {
@@ -75,12 +74,84 @@ bool LineEntry::Is(LineProblem problem) const {
     return false;
 }
 
-LineLog::LineLog(std::size_t capacity) : ring_(capacity > 0 ? capacity : 1) {
+std::size_t LatencyHistogram::Bucket(std::int64_t us) {
+    if (us < 0) {
+        return 0;
+    }
+    if (us < 20000) {
+        return static_cast<std::size_t>(us / 10);
+    }
+    if (us < 200000) {
+        return 2000 + static_cast<std::size_t>((us - 20000) / 100);
+    }
+    if (us < 5000000) {
+        return 3800 + static_cast<std::size_t>((us - 200000) / 1000);
+    }
+    return kBuckets - 1;
+}
+
+std::int64_t LatencyHistogram::Lower(std::size_t bucket) {
+    if (bucket < 2000) {
+        return static_cast<std::int64_t>(bucket) * 10;
+    }
+    if (bucket < 3800) {
+        return 20000 + static_cast<std::int64_t>(bucket - 2000) * 100;
+    }
+    return 200000 + static_cast<std::int64_t>(bucket - 3800) * 1000;
+}
+
+void LatencyHistogram::Add(std::int64_t us) {
+    ++counts_[Bucket(us)];
+    ++total_;
+}
+
+void LatencyHistogram::Remove(std::int64_t us) {
+    std::int32_t& c = counts_[Bucket(us)];
+    if (c > 0) {
+        --c;
+        --total_;
+    }
+}
+
+void LatencyHistogram::Clear() {
+    counts_.fill(0);
+    total_ = 0;
+}
+
+std::int64_t LatencyHistogram::Percentile(int percent) const {
+    if (total_ == 0) {
+        return -1;
+    }
+    // The k-th smallest, counted from 0, as a sorted list would give it.
+    const std::int64_t k = static_cast<std::int64_t>(total_ - 1) * percent / 100;
+    std::int64_t seen = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+        seen += counts_[b];
+        if (seen > k) {
+            return Lower(b);
+        }
+    }
+    return Lower(kBuckets - 1);
+}
+
+LineLog::LineLog(std::size_t capacity)
+    : ring_(capacity > 0 ? capacity : 1), maxQueue_(capacity > 0 ? capacity : 1) {
     line_.reserve(kMaxLine);
 }
 
 LineEntry& LineLog::Append(std::int64_t us, LineEvent event) {
     LineEntry& e = ring_[head_];
+    if (size_ == ring_.size()) {
+        // The oldest entry leaves the ring, and with it its answer's latency.
+        if (Counted(e)) {
+            latencies_.Remove(e.latencyUs);
+            excess_.Remove(e.excessUs);
+        }
+        if (maxSize_ > 0 && maxQueue_[maxHead_].seq == e.seq) {
+            maxHead_ = (maxHead_ + 1) % maxQueue_.size();
+            --maxSize_;
+        }
+    }
     e = LineEntry{};
     e.seq = nextSeq_++;
     e.us = us;
@@ -204,7 +275,7 @@ std::uint64_t LineLog::Received(std::int64_t us, std::string_view frame, LineSta
     return e.seq;
 }
 
-void LineLog::Settle(std::uint64_t seq, LineOutcome outcome, std::int64_t latencyUs) {
+void LineLog::Settle(std::uint64_t seq, LineOutcome outcome, std::int64_t latencyUs, int baud) {
     if (seq < FirstSeq() || seq >= nextSeq_) {
         return;
     }
@@ -217,12 +288,37 @@ void LineLog::Settle(std::uint64_t seq, LineOutcome outcome, std::int64_t latenc
     } else if (DroppedOutcome(outcome)) {
         ++counts_.dropped;
     }
+    if (Counted(e)) {
+        latencies_.Remove(e.latencyUs);
+        excess_.Remove(e.excessUs);
+    }
     e.outcome = outcome;
     if (latencyUs >= 0) {
         e.latencyUs = latencyUs;
         e.exchangeBytes =
             static_cast<std::uint16_t>(std::min<std::size_t>(lastSentBytes_ + e.bytes, 0xFFFF));
+        const std::int64_t wire = baud > 0 ? static_cast<std::int64_t>(e.exchangeBytes) *
+                                                 kBitsPerCharacter * kUsPerSecond / baud
+                                           : 0;
+        e.excessUs = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(latencyUs - wire, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max()));
     }
+    if (!Counted(e)) {
+        return;
+    }
+    latencies_.Add(e.latencyUs);
+    excess_.Add(e.excessUs);
+    // Only the newest entry settles; an older one would break the queue's order.
+    const std::size_t cap = maxQueue_.size();
+    if (maxSize_ > 0 && maxQueue_[(maxHead_ + maxSize_ - 1) % cap].seq >= e.seq) {
+        return;
+    }
+    while (maxSize_ > 0 && maxQueue_[(maxHead_ + maxSize_ - 1) % cap].us <= e.latencyUs) {
+        --maxSize_;
+    }
+    maxQueue_[(maxHead_ + maxSize_) % cap] = MaxItem{e.seq, e.latencyUs};
+    ++maxSize_;
 }
 
 void LineLog::Timeout(std::int64_t us, std::string_view code, int id, int transmission, bool poll) {
@@ -271,35 +367,19 @@ void LineLog::Clear() {
     counts_ = LineSummary{};
     firstUs_ = -1;
     lastUs_ = -1;
+    latencies_.Clear();
+    excess_.Clear();
+    maxHead_ = 0;
+    maxSize_ = 0;
 }
 
 LineSummary LineLog::Summary(int baud) const {
     LineSummary s = counts_;
     const std::int64_t bps = baud > 0 ? baud : 0;
-    std::vector<std::int64_t> latencies;
-    std::vector<std::int64_t> excess;
-    latencies.reserve(size_);
-    excess.reserve(size_);
-    for (std::size_t i = 0; i < size_; ++i) {
-        const LineEntry& e = At(i);
-        if (e.outcome != LineOutcome::kAnswered || e.latencyUs < 0) {
-            continue;
-        }
-        latencies.push_back(e.latencyUs);
-        if (bps > 0) {
-            const std::int64_t wire =
-                static_cast<std::int64_t>(e.exchangeBytes) * kBitsPerCharacter * kUsPerSecond / bps;
-            excess.push_back(e.latencyUs - wire);
-        }
-    }
-    if (!latencies.empty()) {
-        s.maxUs = *std::max_element(latencies.begin(), latencies.end());
-        s.p50Us = Percentile(latencies, 50);
-        s.p99Us = Percentile(latencies, 99);
-    }
-    if (!excess.empty()) {
-        s.excessP50Us = Percentile(excess, 50);
-    }
+    s.p50Us = latencies_.Percentile(50);
+    s.p99Us = latencies_.Percentile(99);
+    s.maxUs = maxSize_ > 0 ? maxQueue_[maxHead_].us : -1;
+    s.excessP50Us = excess_.Percentile(50);
     if (lastUs_ > firstUs_) {
         s.bytesPerSecond = static_cast<double>(s.bytes) * static_cast<double>(kUsPerSecond) /
                            static_cast<double>(lastUs_ - firstUs_);
@@ -311,7 +391,8 @@ LineSummary LineLog::Summary(int baud) const {
     } else if (s.checksums >= kChecksumsShown &&
                s.checksums * 100 >= s.received * kChecksumPercent) {
         s.hint = LineHint::kChecksums;
-    } else if (latencies.size() >= kAnswersForLatency && s.excessP50Us > kExcessShownUs) {
+    } else if (static_cast<std::size_t>(latencies_.Total()) >= kAnswersForLatency &&
+               s.excessP50Us > kExcessShownUs) {
         s.hint = LineHint::kLatency;
     }
     return s;

@@ -70,6 +70,8 @@ struct LineEntry {
     std::uint16_t bytes = 0;        // on the wire, line end included
     // An answer: its request and itself on the wire, to compare the latency with.
     std::uint16_t exchangeBytes = 0;
+    // An answer: the latency beyond that wire time at the line speed it was settled with.
+    std::int32_t excessUs = 0;
     std::uint8_t length = 0;                 // of text
     std::array<char, kTextCapacity> text{};  // the frame without its line end, cut if longer
 
@@ -119,6 +121,26 @@ struct LineSummary {
 // Every frame on the line and what the engine made of it, in a ring of fixed size: appending
 // never allocates, so the log can stay attached to a busy link. The engine feeds it through
 // LinkContext::lineLog; the CLI trace, the communication log window and the benchmark read it.
+// Counts of latencies in fixed buckets (10 µs below 20 ms, 100 µs below 200 ms, 1 ms below
+// 5 s): percentiles in constant time whatever the ring holds.
+class LatencyHistogram {
+  public:
+    void Add(std::int64_t us);
+    void Remove(std::int64_t us);
+    void Clear();
+    int Total() const { return total_; }
+    // The lower bound of the bucket that holds the percentile; -1 when empty.
+    std::int64_t Percentile(int percent) const;
+
+  private:
+    static constexpr std::size_t kBuckets = 2000 + 1800 + 4800 + 1;
+    static std::size_t Bucket(std::int64_t us);
+    static std::int64_t Lower(std::size_t bucket);
+
+    std::array<std::int32_t, kBuckets> counts_{};
+    int total_ = 0;
+};
+
 class LineLog {
   public:
     static constexpr std::size_t kDefaultCapacity = 100000;
@@ -147,7 +169,8 @@ class LineLog {
     // what was on the line.
     std::uint64_t Received(std::int64_t us, std::string_view frame, LineStatus status,
                            std::string_view code, int id, bool poll);
-    void Settle(std::uint64_t seq, LineOutcome outcome, std::int64_t latencyUs = -1);
+    // `baud`: the line speed the answer's wire time is taken at; 0 when unknown.
+    void Settle(std::uint64_t seq, LineOutcome outcome, std::int64_t latencyUs = -1, int baud = 0);
     void Timeout(std::int64_t us, std::string_view code, int id, int transmission, bool poll);
     void Lost(std::int64_t us, int error);
 
@@ -162,7 +185,7 @@ class LineLog {
     const LineEntry& At(std::size_t i) const;
     void Clear();
 
-    // `baud` is the line speed the summary compares with.
+    // `baud` is the line speed the summary compares with. Constant time.
     LineSummary Summary(int baud) const;
 
     // One line per entry, with the time in ms since `originUs`.
@@ -195,6 +218,17 @@ class LineLog {
     LineSummary counts_;
     std::int64_t firstUs_ = -1;
     std::int64_t lastUs_ = -1;
+    // The answers still in the ring: their latencies, the excess over their wire time, and
+    // the largest latency as a queue of decreasing latencies in seq order.
+    LatencyHistogram latencies_;
+    LatencyHistogram excess_;
+    struct MaxItem {
+        std::uint64_t seq = 0;
+        std::int64_t us = 0;
+    };
+    std::vector<MaxItem> maxQueue_;
+    std::size_t maxHead_ = 0;
+    std::size_t maxSize_ = 0;
 };
 
 }  // namespace tavro

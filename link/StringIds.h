@@ -62,6 +62,7 @@ inline constexpr int IDS_COMMLOG_OUTCOME_FIRST = 2150;  // 2150..2157: kAnswered
 inline constexpr int IDS_COMMLOG_TIMEOUT = 2160;
 inline constexpr int IDS_COMMLOG_POLL_TIMEOUT = 2161;
 inline constexpr int IDS_COMMLOG_PORT_LOST = 2162;
-inline constexpr int IDS_COMMLOG_RESEND = 2163;  // "resend %d"
+inline constexpr int IDS_COMMLOG_RESEND = 2163;     // "resend %d"
+inline constexpr int IDS_COMMLOG_SEPARATOR = 2164;  // ", " between a status and its outcome
 
 }  // namespace tavro::ids

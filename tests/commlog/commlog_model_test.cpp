@@ -91,10 +91,12 @@ TEST(CommLogModel, CellsSayWhatHappenedInTheUsersLanguage) {
                   "EE (" + strings.Format(ids::IDS_COMMLOG_RESEND, 2) + ")");
         EXPECT_EQ(model.Cell(3, CommLogModel::kData), strings.Text(ids::IDS_COMMLOG_TIMEOUT));
         EXPECT_EQ(model.Cell(1, CommLogModel::kStatus),
-                  std::string(strings.Text(ids::IDS_COMMLOG_STATUS_FIRST + 2)) + ", " +
+                  std::string(strings.Text(ids::IDS_COMMLOG_STATUS_FIRST + 2)) +
+                      std::string(strings.Text(ids::IDS_COMMLOG_SEPARATOR)) +
                       std::string(strings.Text(ids::IDS_COMMLOG_OUTCOME_FIRST + 3)));
         EXPECT_EQ(model.Cell(6, CommLogModel::kStatus),
-                  std::string(strings.Text(ids::IDS_COMMLOG_STATUS_FIRST)) + ", " +
+                  std::string(strings.Text(ids::IDS_COMMLOG_STATUS_FIRST)) +
+                      std::string(strings.Text(ids::IDS_COMMLOG_SEPARATOR)) +
                       std::string(strings.Text(ids::IDS_COMMLOG_OUTCOME_FIRST + 4)));
         EXPECT_EQ(model.Header(CommLogModel::kLatency), strings.Text(ids::IDS_COMMLOG_COL_LATENCY));
     }

@@ -150,7 +150,7 @@ CommLogWindow::CommLogWindow(LineLog& log, const StringTable& strings, ui::FileC
     view_->setColumnWidth(commlog::CommLogModel::kId, digit * 4);
     view_->setColumnWidth(commlog::CommLogModel::kCommand, digit * 13);
     view_->setColumnWidth(commlog::CommLogModel::kStatus, digit * 30);
-    view_->setColumnWidth(commlog::CommLogModel::kLatency, digit * 12);
+    view_->setColumnWidth(commlog::CommLogModel::kLatency, digit * 16);
     layout->addWidget(view_, 1);
 
     summary_ = new QLabel(this);
