@@ -41,22 +41,45 @@ QtProgram::QtProgram(std::string settingsDir, Language language)
       prompter_(MessageBoxParent),
       chooser_(MessageBoxParent),
       services_{forms_, prompter_, strings_} {
+    ctx_.lineLog = &lineLog_;
     prompter_.SetButtonTexts({std::string(strings_.Text(ids::IDS_BUTTON_OK)),
                               std::string(strings_.Text(ids::IDS_BUTTON_YES)),
                               std::string(strings_.Text(ids::IDS_BUTTON_NO))});
 }
 
-QtProgram::~QtProgram() = default;
+QtProgram::~QtProgram() {
+    ctx_.lineLog = nullptr;
+}
+
+qt::CommLogWindow& QtProgram::OpenCommLog() {
+    if (!commLog_) {
+        qt::CommLogLink link;
+        link.baud = [this] { return ctx_.status.baudRate; };
+        link.port = [this]() -> const PortInfo* {
+            return ctx_.port.transport && !ctx_.port.opened.path.empty() ? &ctx_.port.opened
+                                                                         : nullptr;
+        };
+        commLog_ = std::make_unique<qt::CommLogWindow>(lineLog_, strings_, chooser_, prompter_,
+                                                       std::move(link));
+    }
+    commLog_->show();
+    commLog_->raise();
+    commLog_->activateWindow();
+    commLog_->Refresh();
+    return *commLog_;
+}
 
 void QtProgram::Run(const std::function<void(CMain&)>& beforeRun) {
     CMain window(ctx_, services_, chooser_);
     window.SetReportPrinter(&reportPrinter_);
     main_ = &window;
+    window.SetCommLogOpener([this] { OpenCommLog(); });
     if (beforeRun) {
         beforeRun(window);
     }
     window.Run();
     main_ = nullptr;
+    commLog_.reset();
 }
 
 int ProgramMain(int argc, char** argv) {

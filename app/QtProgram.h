@@ -1,13 +1,16 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/QtTranslations.h"
+#include "link/LineLog.h"
 #include "link/LinkContext.h"
 #include "report/PdfReport.h"
 #include "ui/DialogSupport.h"
 #include "ui/StringTable.h"
+#include "ui/qt/CommLogWindow.h"
 #include "ui/qt/QtEventLoop.h"
 #include "ui/qt/QtFileChooser.h"
 #include "ui/qt/QtFormFactory.h"
@@ -35,10 +38,15 @@ class QtProgram {
     LinkContext& Context() { return ctx_; }
     // The main window while Run runs, else nullptr.
     CMain* Main() const { return main_; }
+    // Every frame of the line since the program started, up to the log's capacity.
+    LineLog& Log() { return lineLog_; }
+    // Shows the communication log window, made the first time.
+    qt::CommLogWindow& OpenCommLog();
 
   private:
     QtTranslations translations_;
     qt::QtEventLoop loop_;
+    LineLog lineLog_;
     LinkContext ctx_;
     StringTable strings_;
     qt::QtFormFactory forms_;
@@ -47,6 +55,7 @@ class QtProgram {
     PdfReportPrinter reportPrinter_;
     ui::DialogServices services_;
     CMain* main_ = nullptr;
+    std::unique_ptr<qt::CommLogWindow> commLog_;
 };
 
 // The process: one copy at a time, the toolkit set up in the user's language, then the main

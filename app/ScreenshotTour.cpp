@@ -26,6 +26,7 @@
 #include "app/QtProgram.h"
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/CIniRw.h"
+#include "link/CTrxData.h"
 #include "link/StatusBlock.h"
 #include "params/CDlgPwd.h"
 #include "params/CPageBsc.h"
@@ -96,6 +97,9 @@ constexpr int kRepeatCycles = 3210;
 constexpr int kRepeatStart = 3213;
 constexpr int kRepeatSave = 3216;
 constexpr int kRepeatClose = 3217;
+// The communication log is shown after the tabs, before any field holds an unsaved change
+// that the upload it watches would overwrite.
+constexpr int kStageCommLog = 4;
 // Ticks to let a page settle (monitor values, layout) before it is drawn.
 constexpr int kSettleTicks = 5;
 
@@ -170,6 +174,9 @@ class Tour {
           simPid_(simPid) {}
 
     bool Step() {
+        if (stage_ == kStageCommLog && commLogStage_ <= kCommLogDone) {
+            return CommLogStep();
+        }
         switch (stage_) {
             case 0:
                 return ComSelection();
@@ -895,6 +902,54 @@ class Tour {
         return false;
     }
 
+    // The communication log during a detail upload whose controller falls silent for a
+    // while (the simulator is stopped): time-outs, resends and a late reply held and dropped.
+    static constexpr int kCommLogDone = 3;
+    static constexpr std::int64_t kSilenceMs = 1800;
+
+    bool CommLogStep() {
+        tavro::LinkContext& ctx = program_.Context();
+        switch (commLogStage_) {
+            case 0: {
+                if (MessageUp() || !Settled() || ctx.trx.currentOp != tavro::OP_IDLE ||
+                    ctx.trx.InFlight()) {
+                    return false;
+                }
+                program_.Log().Clear();
+                commLog_ = &program_.OpenCommLog();
+                tavro::CTrxData(ctx).Run(tavro::OP_DETAIL_UPLOAD, 1, 0);
+                if (simPid_ > 0 && ::kill(simPid_, SIGSTOP) == 0) {
+                    const pid_t pid = simPid_;
+                    QTimer::singleShot(kSilenceMs, [pid] { ::kill(pid, SIGCONT); });
+                }
+                break;
+            }
+            case 1:
+                if (ctx.trx.currentOp != tavro::OP_IDLE || ctx.trx.InFlight() ||
+                    ctx.trx.late.holding || MessageUp() || !Settled()) {
+                    return false;
+                }
+                commLog_->Refresh();
+                Save(commLog_, "comm-log.png");
+                break;
+            case 2:
+                commLog_->ShowProblems(tavro::LineProblem::kAnyProblem);
+                break;
+            case 3:
+                if (!Settled()) {
+                    return false;
+                }
+                Save(commLog_, "comm-log-problems.png");
+                commLog_->close();
+                break;
+            default:
+                break;
+        }
+        ++commLogStage_;
+        settle_ = 0;
+        return false;
+    }
+
     bool Fail(const char* what) {
         std::fprintf(stderr, "tavro-screenshots: %s\n", what);
         failed_ = true;
@@ -927,6 +982,8 @@ class Tour {
     pid_t simPid_;
     int stage_ = 0;
     int settle_ = 0;
+    int commLogStage_ = 0;
+    tavro::qt::CommLogWindow* commLog_ = nullptr;
     std::size_t tab_ = 0;
     int motion_ = 0;
     std::size_t visit_ = 0;
@@ -1011,10 +1068,10 @@ int main(int argc, char** argv) {
     // return to origin, the Detail window at both access levels, and the Basic, I/O and
     // ID/communication windows with a field in error (the last two with their messages); the
     // password box, About, the step browser (step-data type only), the file dialog, the compare
-    // window, the question on closing and the message of the lost port; for the step-data type
-    // also the repeatability run, its saved message and its report's first page.
-    // The step-data type adds the repeatability window, its message and its report's page.
-    const std::size_t extraFiles = program.Context().status.controlType == 2 ? 12 : 16;
+    // window, the question on closing and the message of the lost port; the communication log,
+    // twice; for the step-data type also the repeatability run, its saved message and its
+    // report's first page.
+    const std::size_t extraFiles = (program.Context().status.controlType == 2 ? 12 : 16) + 2;
     return tour.Failed() ||
                    tour.Files().size() != 4 + kTabs4.size() + 1 + kDetailVisits.size() + extraFiles
                ? 1

@@ -3,7 +3,9 @@
 // wire, its own turnaround (reply received to next request written) and the CPU it spends;
 // then the CPU the tool uses while it only polls the monitor. A first table measures the
 // simulator alone, answering a client that does nothing but send the next request, so that
-// what the tool's table shows is the tool's.
+// what the tool's table shows is the tool's. A last table times the detail upload with the
+// communication log's model attached (fed by the engine, refreshed as the window does) against
+// the same upload without it.
 //
 //   tavro-bench [--idle-seconds N]
 
@@ -24,14 +26,17 @@
 #include <string_view>
 #include <vector>
 
+#include "commlog/CommLogModel.h"
 #include "link/CComPort.h"
 #include "link/CTimer.h"
 #include "link/CTrxData.h"
 #include "link/Frame.h"
+#include "link/LineLog.h"
 #include "link/LinkEngine.h"
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
 #include "monitor/MonitorHook.h"
+#include "ui/StringTable.h"
 
 namespace tavro::bench {
 namespace {
@@ -345,6 +350,92 @@ bool RunSpeed(int baud, int idleSeconds) {
     return true;
 }
 
+// The detail upload, alternately with and without the line log and the window's model on it;
+// the medians of `rounds` uploads each. False when the link failed.
+bool LogWindowCost(int baud, int rounds) {
+    ScratchDir runtime;
+    ScratchDir settings;
+    SimProcess sim(runtime.Path(), baud);
+    const std::string path = sim.ReadPath();
+    if (path.empty()) {
+        std::fprintf(stderr, "tavro-sim did not start (%s)\n", TAVRO_SIM_EXE);
+        return false;
+    }
+    PollLoop loop;
+    LinkContext ctx(loop, settings.Path());
+    ctx.openPort = [&loop](const std::string& p, int b, OpenError& error) {
+        return std::unique_ptr<Transport>(SerialPort::Open(loop, p, b, error));
+    };
+    LinkEngine engine(ctx);
+    MonitorHook monitor(ctx);
+    if (CComPort(ctx).Open(path, baud) != 0) {
+        std::fprintf(stderr, "cannot open %s\n", ctx.port.lastError.Why().c_str());
+        return false;
+    }
+    ctx.status.controllerId = 1;
+    ctx.status.frontPhase = kFrontMain;
+    LineLog log;
+    const StringTable strings(Language::kEnglish);
+    commlog::CommLogModel model(log, strings);
+    std::size_t cellBytes = 0;
+    // The worst case: a ring already full from hours of polling, which every refresh's
+    // summary walks.
+    for (std::int64_t i = 0; log.Size() < log.Capacity(); ++i) {
+        log.Sent(i * 100000, ":01 MOE3\r\n", "MO", 1, 1, true);
+        const auto seq = log.Received(i * 100000 + 9000, "01MOOK0080000F40F3000000000F4200000000XX",
+                                      LineStatus::kOk, "MO", 1, true);
+        log.Settle(seq, LineOutcome::kAnswered, 9000);
+    }
+    model.Refresh();
+
+    std::vector<double> withMs;
+    std::vector<double> withoutMs;
+    std::vector<double> withCpuMs;
+    std::vector<double> withoutCpuMs;
+    for (int i = 0; i < 2 * rounds; ++i) {
+        const bool attached = i % 2 == 1;
+        CTimer(ctx).StopPoll();
+        loop.RunUntil([&ctx] { return !ctx.trx.PollInFlight(); }, 1000);
+        ctx.lineLog = attached ? &log : nullptr;
+        // What the window does on its timer: new rows in, their cells drawn, the summary.
+        EventLoop::TimerId refresh = 0;
+        if (attached) {
+            refresh = loop.StartTimer(250, true, [&] {
+                const std::size_t before = model.RowCount();
+                const auto change = model.Refresh();
+                for (std::size_t r = before - change.removed; r < model.RowCount(); ++r) {
+                    for (int c = 0; c < commlog::CommLogModel::kColumnCount; ++c) {
+                        cellBytes += model.Cell(r, c).size();
+                    }
+                }
+                cellBytes += commlog::SummaryText(log.Summary(baud), strings, nullptr).size();
+            });
+        }
+        const double wall0 = WallSeconds();
+        const double cpu0 = CpuSeconds();
+        CTrxData(ctx).Run(OP_DETAIL_UPLOAD, 1, 0);
+        const bool done =
+            loop.RunUntil([&ctx] { return ctx.trx.currentOp == OP_IDLE && !ctx.trx.InFlight(); },
+                          kOperationLimitMs);
+        const double cpu = CpuSeconds() - cpu0;
+        const double wall = WallSeconds() - wall0;
+        loop.StopTimer(refresh);
+        ctx.lineLog = nullptr;
+        if (!done || ctx.status.linkState == kLinkNoController) {
+            std::printf("%6d  detail upload failed\n", baud);
+            return false;
+        }
+        (attached ? withMs : withoutMs).push_back(wall * 1000.0);
+        (attached ? withCpuMs : withoutCpuMs).push_back(cpu * 1000.0);
+    }
+    const double with = Percentile(withMs, 0.5);
+    const double without = Percentile(withoutMs, 0.5);
+    std::printf("%6d  %6d  %12.1f  %12.1f  %8.4f  %10.2f  %10.2f  %9zu\n", baud, rounds, without,
+                with, with / without, Percentile(withoutCpuMs, 0.5), Percentile(withCpuMs, 0.5),
+                log.Size());
+    return true;
+}
+
 }  // namespace
 }  // namespace tavro::bench
 
@@ -376,6 +467,14 @@ int main(int argc, char** argv) {
                 "commands", "time ms", "wire ms", "ratio", "turn p50", "turn p99", "CPU us/cmd");
     for (int baud : tavro::bench::kSpeeds) {
         ok = tavro::bench::RunSpeed(baud, idleSeconds) && ok;
+    }
+    std::printf(
+        "\nThe detail upload with the communication log (its ring full) and the window's model "
+        "attached and refreshed every 250 ms, against none (medians, ms):\n");
+    std::printf("%6s  %6s  %12s  %12s  %8s  %10s  %10s  %9s\n", "bit/s", "rounds", "without",
+                "with log", "ratio", "CPU w/o", "CPU with", "entries");
+    for (int baud : tavro::bench::kSpeeds) {
+        ok = tavro::bench::LogWindowCost(baud, 5) && ok;
     }
     return ok ? 0 : 1;
 }

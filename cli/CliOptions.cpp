@@ -34,9 +34,12 @@ enum OptionBit : unsigned {
     kOptCycles = 1U << 16,
     kOptSettle = 1U << 17,
     kOptReport = 1U << 18,
+    kOptTraceCsv = 1U << 19,
+    kOptStats = 1U << 20,
 };
 
-constexpr unsigned kLink = kOptPort | kOptBaud | kOptTrace | kOptHelp | kOptJson;
+constexpr unsigned kLink =
+    kOptPort | kOptBaud | kOptTrace | kOptTraceCsv | kOptStats | kOptHelp | kOptJson;
 // The commands that run on each controller of --ids in turn.
 constexpr unsigned kEach = kOptId | kOptIds;
 
@@ -71,6 +74,9 @@ constexpr OptionSpec kOptions[] = {
      "repeat: the report; the CSV of every arrival goes beside it"},
     {"seconds", kOptSeconds, "N", "stop after N seconds, 1..86400 (default: at Ctrl-C)"},
     {"trace", kOptTrace, "", "every frame sent and received, with milliseconds, on stderr"},
+    {"trace-csv", kOptTraceCsv, "FILE",
+     "the communication log as CSV: every frame, its status, retries and latency"},
+    {"stats", kOptStats, "", "a stats line at the end: commands, resends, time-outs, latency"},
     {"help", kOptHelp, "", "this help"},
 };
 
@@ -125,8 +131,8 @@ constexpr CommandSpec kCommands[] = {
      "controller's version and product. An existing file is replaced only with --yes.\n"
      "With --ids, \"{id}\" in FILE is replaced by each controller's ID."},
     {Command::kRepeat, "repeat", "", 0, 0,
-     kOptPort | kOptBaud | kOptTrace | kOptHelp | kOptId | kOptStep | kOptTo | kOptCycles |
-         kOptSettle | kOptReport | kOptYes,
+     kOptPort | kOptBaud | kOptTrace | kOptTraceCsv | kOptStats | kOptHelp | kOptId | kOptStep |
+         kOptTo | kOptCycles | kOptSettle | kOptReport | kOptYes,
      "run the repeatability measurement and write its report",
      "--step, --cycles and --report are needed. Each cycle moves to --step from the origin,\n"
      "or with --to between the two steps, and records where the table is once INP is on and\n"
@@ -302,6 +308,15 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
                 return strings.Format(ids::IDS_CLI_VALUE_WANTED, o.name);
             }
             out.file = std::string(value);
+            return {};
+        case kOptTraceCsv:
+            if (value.empty()) {
+                return strings.Format(ids::IDS_CLI_FILE_NAME, o.name);
+            }
+            out.traceCsv = std::string(value);
+            return {};
+        case kOptStats:
+            out.stats = true;
             return {};
     }
     return {};

@@ -56,6 +56,8 @@ struct CliOptions {
     int otherStep = 0;
     int cycles = 0;
     int settleMs = 100;
+    std::string traceCsv;  // --trace-csv: where the communication log goes; empty: nowhere
+    bool stats = false;    // --stats: the log's summary line at the end
     std::optional<Language> language;
 };
 

@@ -78,12 +78,14 @@ CliSession::CliSession(CliPlatform& platform, const CliOptions& options)
     : platform_(platform),
       options_(options),
       startMs_(platform.loop.NowMs()),
+      trace_(options, platform.err, startMs_, platform.language),
       ctx_(platform.loop, kNoSettingsDir),
       host_(ctx_, platform.err, platform.language),
       engine_(ctx_),
       monitor_(ctx_) {
     ctx_.host = &host_;
     ctx_.readOnly = options.passive;
+    ctx_.lineLog = trace_.Log();
     host_.OnMessage(platform.onMessage);
     ctx_.status.frontPhase = kFrontMain;
     ctx_.openPort = [this](const std::string& path, int baud, OpenError& error) {
@@ -117,8 +119,7 @@ std::unique_ptr<Transport> CliSession::OpenTapped(const std::string& path, int b
     if (!inner) {
         return nullptr;
     }
-    auto tap = std::make_unique<LineTap>(std::move(inner), platform_.loop, startMs_,
-                                         options_.trace ? &platform_.err : nullptr);
+    auto tap = std::make_unique<LineTap>(std::move(inner), ctx_.lineLog);
     tap->OnWrite([this](std::string_view frame) { Written(frame); });
     if (options_.passive) {
         tap->SetGate([this](std::string_view frame) {
@@ -206,6 +207,9 @@ int CliSession::Open() {
     if (path.empty()) {
         platform_.err << "tavro-cli: " << host_.Text(ids::IDS_CLI_NO_PORT) << '\n';
         return kExitUsage;
+    }
+    if (!trace_.OpenCsv()) {
+        return kExitIoError;
     }
     CComPort port(ctx_);
     if (port.Open(path, options_.baud) != 0) {
@@ -338,7 +342,11 @@ void CliSession::Close() {
             [this] { return host_.ExitRequested() || ctx_.trx.currentOp == OP_IDLE; },
             kExitBoundMs);
     }
+    const PortInfo opened = ctx_.port.opened;
+    const int baud = ctx_.status.baudRate > 0 ? ctx_.status.baudRate : options_.baud;
     CRxdThread(ctx_).StopReceiver();
+    trace_.Finish(baud, opened.path.empty() ? nullptr : &opened);
+    ctx_.lineLog = nullptr;
 }
 
 }  // namespace tavro::cli

@@ -12,6 +12,7 @@
 #include "cli/CliMonitor.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
+#include "cli/LineTrace.h"
 #include "link/LinkContext.h"
 #include "link/LinkEngine.h"
 
@@ -72,6 +73,7 @@ class CliSession {
     CliPlatform& platform_;
     const CliOptions& options_;
     std::int64_t startMs_;
+    LineTrace trace_;
     LinkContext ctx_;
     CliHost host_;
     LinkEngine engine_;

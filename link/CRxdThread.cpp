@@ -18,12 +18,19 @@ void CRxdThread::StartReceiver() {
     }
     LinkContext* ctx = &ctx_;
     port.transport->Start(
-        [&port](std::string_view bytes) {
+        [ctx, &port](std::string_view bytes) {
             for (char c : bytes) {
                 if (port.stop) {
                     return;
                 }
+                LineLog* log = ctx->lineLog;
+                if (log != nullptr) {
+                    log->ReceivedByte(c);
+                }
                 port.assembler.Feed(c);
+                if (log != nullptr && c == '\n' && ctx->lineLog == log) {
+                    log->LineEnded(ctx->loop.NowUs());
+                }
             }
         },
         // The loss may be noticed inside a write, in the middle of an operation's step: the

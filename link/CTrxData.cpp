@@ -215,10 +215,17 @@ void CTrxData::Transmit(LineCommand command) {
     t.line.kind = LineState::Kind::kCommand;
     t.line.command = std::move(command);
     t.line.writtenMs = ctx_.loop.NowMs();
+    t.line.writtenUs = ctx_.loop.NowUs();
     t.line.refused = false;
+    const std::string frame = FrameFromBody(t.line.command.body);
     if (ctx_.port.transport) {
         // A line that is gone writes nothing; the reply timer then runs out as for silence.
-        ctx_.port.transport->Write(FrameFromBody(t.line.command.body));
+        ctx_.port.transport->Write(frame);
+    }
+    // Logged once written, so that a transport that holds the frame back can say so.
+    if (ctx_.lineLog != nullptr) {
+        ctx_.lineLog->Sent(t.line.writtenUs, frame, t.line.command.code, t.line.command.expectId,
+                           t.line.command.transmissions, false);
     }
     CountTransmission();
     CTimer(ctx_).ArmOneShot(CTimer::kReply, t.line.command.Quick() ? t.line.command.quickTimeoutMs
@@ -299,9 +306,14 @@ void CTrxData::Poll() {
         BuildRequest(t.lastRequest.controllerId, cmd::kMonitor, t.lastRequest);
     t.line.kind = LineState::Kind::kPoll;
     t.line.writtenMs = ctx_.loop.NowMs();
+    t.line.writtenUs = ctx_.loop.NowUs();
     t.line.refused = false;
     if (ctx_.port.transport) {
         ctx_.port.transport->Write(frame);
+    }
+    if (ctx_.lineLog != nullptr) {
+        ctx_.lineLog->Sent(t.line.writtenUs, frame, cmd::kCodeMonitor, t.lastRequest.controllerId,
+                           1, true);
     }
     LinkContext* ctx = &ctx_;
     t.line.pollTimer = ctx_.loop.StartTimer(PollTimeoutMs(ctx_.status.baudRate), false, [ctx] {
@@ -318,6 +330,7 @@ void CTrxData::OnPollTimeout() {
     // The poll counts as missed; the next tick polls again, and a command waiting behind it
     // goes out now.
     ++t.counters.missedPolls;
+    LogTimeout(true);
     FreeLine();
     ServeQueue();
 }
@@ -352,10 +365,81 @@ bool CTrxData::RejectsController(const ReplyRecord& reply) {
 
 void CTrxData::OnFrame(std::string_view text) {
     TrxState& t = State();
+    LogReceived(text);
+    HandleFrame(text);
+    t.logSeq = 0;
+}
+
+void CTrxData::LogReceived(std::string_view text) {
+    TrxState& t = State();
+    LineLog* log = ctx_.lineLog;
+    t.logSeq = 0;
+    if (log == nullptr) {
+        return;
+    }
+    std::string_view code;
+    int id = -1;
+    if (t.line.kind == LineState::Kind::kCommand || t.late.holding) {
+        // While a hold runs, what comes is a late reply to the command written last.
+        code = t.line.command.code;
+        id = t.line.command.expectId;
+    } else if (t.line.kind == LineState::Kind::kPoll) {
+        code = cmd::kCodeMonitor;
+        id = t.lastRequest.controllerId;
+    }
+    const std::optional<ReplyRecord> reply = ParseReply(text);
+    LineStatus status = LineStatus::kOk;
+    if (!reply) {
+        status = LineStatus::kGarbled;
+    } else if (reply->checksum != static_cast<int>(Checksum(reply->body))) {
+        status = LineStatus::kChecksum;
+    } else if (reply->code == cmd::kCodeMonitor && code != cmd::kCodeMonitor) {
+        // A monitor reply that came after its poll: it belongs to the poll, not to the line.
+        code = cmd::kCodeMonitor;
+        status = IsOk(*reply) ? LineStatus::kOk : LineStatus::kNg;
+    } else if (id >= 0 && reply->controllerId != id) {
+        status = LineStatus::kWrongId;
+    } else if (!code.empty() && reply->code != code && reply->code != cmd::kStatusNg) {
+        status = LineStatus::kWrongCode;
+    } else if (!IsOk(*reply) || reply->code == cmd::kStatusNg) {
+        status = LineStatus::kNg;
+    }
+    if (reply && (status == LineStatus::kWrongId || id < 0)) {
+        id = reply->controllerId;
+    }
+    t.logSeq = log->Received(ctx_.loop.NowUs(), text, status, code, id,
+                             t.line.kind == LineState::Kind::kPoll);
+}
+
+void CTrxData::Settle(LineOutcome outcome, bool answer) {
+    TrxState& t = State();
+    if (ctx_.lineLog != nullptr && t.logSeq != 0) {
+        ctx_.lineLog->Settle(t.logSeq, outcome, answer ? ctx_.loop.NowUs() - t.line.writtenUs : -1,
+                             ctx_.status.baudRate);
+    }
+}
+
+void CTrxData::LogTimeout(bool poll) {
+    TrxState& t = State();
+    if (ctx_.lineLog == nullptr) {
+        return;
+    }
+    if (poll) {
+        ctx_.lineLog->Timeout(ctx_.loop.NowUs(), cmd::kCodeMonitor, t.lastRequest.controllerId, 1,
+                              true);
+    } else {
+        ctx_.lineLog->Timeout(ctx_.loop.NowUs(), t.line.command.code, t.line.command.expectId,
+                              t.line.command.transmissions, false);
+    }
+}
+
+void CTrxData::HandleFrame(std::string_view text) {
+    TrxState& t = State();
     if (QuickSearchTakes(text)) {
         return;
     }
     if (t.late.holding) {
+        Settle(LineOutcome::kLate);
         DropWhileHolding(text);
         return;
     }
@@ -368,8 +452,10 @@ void CTrxData::OnFrame(std::string_view text) {
         if (monitorReply && IsOk(*parsed) && t.line.kind == LineState::Kind::kFree &&
             ctx_.monitorClient != nullptr) {
             Heard();
+            Settle(LineOutcome::kMonitor);
             ctx_.monitorClient->DecodeMonitorReply(parsed->data);
         } else {
+            Settle(LineOutcome::kDropped);
             ++t.counters.droppedFrames;
         }
         return;
@@ -378,12 +464,14 @@ void CTrxData::OnFrame(std::string_view text) {
     if (t.line.kind == LineState::Kind::kPoll) {
         const bool answer = monitorReply && parsed->controllerId == t.lastRequest.controllerId;
         if (answer && !IsOk(*parsed)) {
+            Settle(LineOutcome::kRefused, true);
             HandleRefusal(true);
             return;
         }
         // Any other frame is a stale reply or the poll's reply spoilt: it answers no command
         // (the one waiting has not even gone out). The poll counts as answered so that polling
         // goes on, and the waiting command goes out now.
+        Settle(answer ? LineOutcome::kAnswered : LineOutcome::kDropped, answer);
         FreeLine();
         if (answer) {
             Heard();
@@ -402,6 +490,7 @@ void CTrxData::OnFrame(std::string_view text) {
     // A command is on the line.
     if (monitorReply) {
         // The late reply of a poll that timed out: it answers no command.
+        Settle(LineOutcome::kMonitor);
         if (IsOk(*parsed) && ctx_.monitorClient != nullptr) {
             Heard();
             ctx_.monitorClient->DecodeMonitorReply(parsed->data);
@@ -424,6 +513,7 @@ void CTrxData::OnFrame(std::string_view text) {
     }
     if (!current) {
         // The answer of an operation that has been replaced: nothing is continued by it.
+        Settle(LineOutcome::kSuperseded);
         ++t.counters.supersededReplies;
         FreeLine();
         StartHoldIfStale();
@@ -437,17 +527,20 @@ void CTrxData::OnFrame(std::string_view text) {
             TakeReply(*parsed);
             return;
         }
+        Settle(LineOutcome::kRefused, true);
         HandleRefusal(false);
         return;
     }
     if (parsed && t.currentOp == OP_UPLOAD_ALL && t.currentParam == 0 &&
         RejectsController(*parsed)) {
+        Settle(LineOutcome::kAnswered, true);
         return;
     }
     if (!bad) {
         TakeReply(*parsed);
         return;
     }
+    Settle(LineOutcome::kRejected);
     FreeLine();
     OnReplyTimeout();
 }
@@ -479,6 +572,7 @@ bool CTrxData::QuickSearchTakes(std::string_view text) {
         // on the line goes on waiting for its own answer.
         s.marks[id] = SearchState::Mark::kHeard;
         ++t.counters.lateAnswers;
+        Settle(LineOutcome::kAnswered);
         return true;
     }
     if (t.late.holding) {
@@ -488,6 +582,7 @@ bool CTrxData::QuickSearchTakes(std::string_view text) {
         (onLine && t.line.command.Quick())) {
         // A second answer of an ID already heard answers nothing on the line; a spoilt frame
         // during a probe may be a late answer, and the probe's own answer may still come.
+        Settle(LineOutcome::kDropped);
         ++t.counters.droppedFrames;
         return true;
     }
@@ -510,6 +605,7 @@ bool CTrxData::QuickProbeStillArriving() {
 
 void CTrxData::TakeReply(const ReplyRecord& reply) {
     TrxState& t = State();
+    Settle(LineOutcome::kAnswered, true);
     Heard();
     t.retryCount = 0;
     t.lastReply = reply;
@@ -644,6 +740,13 @@ void CTrxData::OnTimerSlot(int slot) {
             Poll();
             break;
         case CTimer::kReply:
+            // A refused frame's wait ends, or a quick probe waits once more for a frame
+            // under way: neither is silence.
+            if (t.line.kind == LineState::Kind::kCommand && !t.line.refused &&
+                !(t.line.command.Quick() && !t.search.graceUsed &&
+                  ctx_.port.assembler.Collecting())) {
+                LogTimeout(false);
+            }
             OnReplyTimeout();
             break;
         case CTimer::kStepTime:

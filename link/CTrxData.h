@@ -109,6 +109,11 @@ class CTrxData {
     bool ReleaseStaleLine();
     void HandleRefusal(bool poll);
     void TakeReply(const ReplyRecord& reply);
+    // The line log, when one is attached: the frame just received and what became of it.
+    void LogReceived(std::string_view text);
+    void Settle(LineOutcome outcome, bool answer = false);
+    void LogTimeout(bool poll);
+    void HandleFrame(std::string_view text);
     // A well-formed reply from the ID the search probes, "NG" included.
     bool AnswersProbe(const ReplyRecord& reply) const;
     // During a quick search: a frame that does not answer what is on the line. A late answer

@@ -17,6 +17,8 @@ class EventLoop {
 
     // Milliseconds on a monotonic clock.
     virtual std::int64_t NowMs() const = 0;
+    // Microseconds on the same clock; a loop that keeps only milliseconds gives those.
+    virtual std::int64_t NowUs() const { return NowMs() * 1000; }
 
     // Runs `task` later, after the events already queued.
     virtual void Post(Task task) = 0;

@@ -9,6 +9,7 @@
 
 #include "link/EventLoop.h"
 #include "link/FrameAssembler.h"
+#include "link/LineLog.h"
 #include "link/LinkHost.h"
 #include "link/MonitorClient.h"
 #include "link/MonitorState.h"
@@ -84,6 +85,8 @@ struct LinkContext {
     // Only read commands go on the line: connecting and the initial upload leave the
     // controller in monitor mode, following its own I/O (tavro-cli --passive).
     bool readOnly = false;
+    // Every frame, time-out and latency of the line, while someone watches; not owned.
+    LineLog* lineLog = nullptr;
 };
 
 }  // namespace tavro

@@ -15,6 +15,12 @@ std::int64_t PollLoop::NowMs() const {
     return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
+std::int64_t PollLoop::NowUs() const {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
 void PollLoop::Post(Task task) {
     queue_.emplace(Key{NowMs(), seq_++}, Event{std::move(task), 0});
 }

@@ -12,6 +12,9 @@ namespace tavro {
 void CTrxData::PortLost(int error) {
     TrxState& t = State();
     ctx_.port.lostError = error;
+    if (ctx_.lineLog != nullptr) {
+        ctx_.lineLog->Lost(ctx_.loop.NowUs(), error);
+    }
     // The name the port list showed for it, where the port was listed.
     const std::string name =
         !ctx_.port.opened.name.empty() ? ctx_.port.opened.name : ctx_.status.portName;

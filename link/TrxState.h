@@ -120,6 +120,7 @@ struct LineState {
     Kind kind = Kind::kFree;
     LineCommand command;  // the command written last; kept for its resends after it is answered
     std::int64_t writtenMs = 0;
+    std::int64_t writtenUs = 0;  // for the latency the line log shows
     // Refused ("NG"): the line stays taken until the reply time-out of the refused frame.
     bool refused = false;
     EventLoop::TimerId pollTimer = 0;  // a poll's own time-out
@@ -187,6 +188,9 @@ struct TrxState {
     EventLoop::TimerId continuation = 0;
 
     LateReplyGuard late;
+
+    // The line log's entry of the frame being handled; 0 when there is none.
+    std::uint64_t logSeq = 0;
 };
 
 }  // namespace tavro

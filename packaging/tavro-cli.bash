@@ -27,6 +27,10 @@ _tavro_cli() {
                 compgen -f -- "$cur"
             )
             ;;
+        --trace-csv)
+            compopt -o filenames 2>/dev/null
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            ;;
         --baud)
             local speeds
             speeds=$(sed -n 's/^  --baud N .*: //p' <<<"$help" | grep -o '[0-9]\+')
@@ -49,7 +53,8 @@ _tavro_cli() {
     local usage=${help%%$'\n'*}
     if [[ $usage =~ \[([a-z]+(\|[a-z]+)+)\] ]]; then
         mapfile -t COMPREPLY < <(compgen -W "${BASH_REMATCH[1]//|/ }" -- "$cur")
-    elif [[ $usage == *" FILE"* ]]; then
+    elif [[ ${usage%%" [--"*} == *" FILE"* ]]; then
+        # FILE before the options is the command's own argument; --trace-csv FILE is not.
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi

@@ -101,10 +101,11 @@ int CMain::Run() {
 }
 
 void CMain::OnInitDialog() {
-    const std::array<ui::MenuItem, 4> menu = {{
+    const std::array<ui::MenuItem, 5> menu = {{
         {0, {}, true},
         {kMenuPassword, Text(ids::IDS_PASSWORD_MENU), true},
         {kMenuCommSetup, Text(ids::IDS_COMM_SETUP_MENU), true},
+        {kMenuCommLog, Text(ids::IDS_COMMLOG_MENU), true},
         {kMenuAbout, Text(ids::IDS_ABOUT_MENU), true},
     }};
     form_->SetSystemMenu(menu);
@@ -823,6 +824,12 @@ void CMain::OnSystemCommand(int command) {
             break;
         case kMenuCommSetup:
             OpenExpertWindow(CDlgPwd::kCommSetupDialog);
+            break;
+        case kMenuCommLog:
+            // Only looks at the line: nothing stops, nothing is sent.
+            if (openCommLog_) {
+                openCommLog_();
+            }
             break;
         default:
             break;

@@ -47,6 +47,7 @@ class CMain : public LinkHost,
     static constexpr int kMenuAbout = 0x10;
     static constexpr int kMenuPassword = 0x20;
     static constexpr int kMenuCommSetup = 0x30;
+    static constexpr int kMenuCommLog = 0x40;
     static constexpr int kMenuCommandMask = 0xFFF0;
 
     // StartSession modes.
@@ -78,6 +79,8 @@ class CMain : public LinkHost,
     // Initialises the window (start-up sequence included) and runs it until it ends; the
     // modal result, kIdCancel when the window ends by closing.
     int Run();
+    // What "Communication log" in the menu opens; the program's windows provide it.
+    void SetCommLogOpener(std::function<void()> open) { openCommLog_ = std::move(open); }
 
     // --- the main window's operations ---
     int StartSession(int mode) override;
@@ -191,6 +194,7 @@ class CMain : public LinkHost,
 
     LinkContext& ctx_;
     ui::DialogServices services_;
+    std::function<void()> openCommLog_;
     ui::FileChooser& chooser_;
     RepeatReportPrinter* reportPrinter_ = nullptr;
     LinkEngine engine_;

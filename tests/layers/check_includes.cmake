@@ -20,14 +20,15 @@ set(layers
     "stepdata|product,link,ui,params,dialogs/common|core"
     "detail|product,link,ui,params,stepdata,dialogs/common|core"
     "monitor|product,link,ui,params,stepdata,dialogs/common|core"
+    "commlog|product,link,ui,stepdata|core"
     "dialogs/connect|product,link,ui,params,dialogs/common|core"
-    "shell|product,link,ui,dialogs/common,params,stepdata,detail,monitor,dialogs/connect|core"
-    "cli|product,link,ui,dialogs/common,stepdata,monitor,report|core"
+    "shell|product,link,ui,dialogs/common,params,stepdata,detail,monitor,commlog,dialogs/connect|core"
+    "cli|product,link,ui,dialogs/common,stepdata,monitor,commlog,report|core"
     "report|product,link,ui,monitor|qt"
-    "ui/qt|product,link,ui|qt"
+    "ui/qt|product,link,ui,commlog|qt"
     "app/preview|product,link,ui,ui/qt|qt"
-    "app|product,link,sim,ui,dialogs/common,params,stepdata,detail,monitor,dialogs/connect,shell,cli,report,ui/qt,app/preview|qt"
-    "bench|product,link,sim,ui,stepdata,monitor,cli|core"
+    "app|product,link,sim,ui,dialogs/common,params,stepdata,detail,monitor,commlog,dialogs/connect,shell,cli,report,ui/qt,app/preview|qt"
+    "bench|product,link,sim,ui,stepdata,monitor,commlog,cli|core"
     "fuzz|product,link,sim,ui,stepdata,monitor,cli|core"
 )
 
@@ -61,7 +62,7 @@ function(folder_of path out)
     set(${out} "" PARENT_SCOPE)
 endfunction()
 
-set(tops product link sim ui dialogs params stepdata detail monitor shell cli report app bench fuzz resources/strings)
+set(tops product link sim ui dialogs params stepdata detail monitor commlog shell cli report app bench fuzz resources/strings)
 set(sources "")
 foreach(top IN LISTS tops)
     file(GLOB_RECURSE found RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${top}/*.h"

@@ -54,7 +54,7 @@ complete_line() {
 
 complete_line "tavro-cli " "--help backup dump info load-steps monitor ports repeat restore save-steps search strings"
 complete_line "tavro-cli s" "save-steps search strings"
-complete_line "tavro-cli search --" "--baud --from --help --json --port --quick --to --trace"
+complete_line "tavro-cli search --" "--baud --from --help --json --port --quick --stats --to --trace --trace-csv"
 complete_line "tavro-cli ports --" "--help --json --trace"
 complete_line "tavro-cli load-steps x.dat --d" "--detail"
 complete_line "tavro-cli info --baud " "19200 2400 38400 57600 9600"
@@ -64,8 +64,9 @@ complete_line "tavro-cli strings " "en ja"
 complete_line "tavro-cli save-steps st" "steps.dat"
 complete_line "tavro-cli dump " ""
 complete_line "tavro-cli r" "repeat restore"
-complete_line "tavro-cli repeat --" "--baud --cycles --help --id --port --report --settle-ms --step --to --trace --yes"
+complete_line "tavro-cli repeat --" "--baud --cycles --help --id --port --report --settle-ms --stats --step --to --trace --trace-csv --yes"
 complete_line "tavro-cli repeat --step 1 --report st" "steps.dat"
+complete_line "tavro-cli dump --trace-csv st" "steps.dat"
 # --port offers the ports the tool lists, the simulator's among them, beside files.
 if [ -n "$port" ]; then
     complete_line "tavro-cli info --port $port" "$port"

@@ -101,15 +101,31 @@ TEST_F(MainWindowTest, ReturnAndEscapeAreSwallowed) {
     });
 }
 
-TEST_F(MainWindowTest, WindowMenuOffersPasswordCommSetupAndAbout) {
+TEST_F(MainWindowTest, WindowMenuOffersPasswordCommSetupCommLogAndAbout) {
     RunConnected([&](FakeForm& main, CMain&) {
         const std::vector<ui::MenuItem> expected = {
             {0, "", true},
             {CMain::kMenuPassword, "Password(&P)...", true},
             {CMain::kMenuCommSetup, "ID/communication setting(&S)...", true},
+            {CMain::kMenuCommLog, "Communication log(&L)...", true},
             {CMain::kMenuAbout, "About(&A)...", true},
         };
         EXPECT_EQ(main.SystemMenu(), expected);
+        EXPECT_TRUE(h.CloseMainWindow(main));
+    });
+}
+
+TEST_F(MainWindowTest, CommLogMenuOpensTheLogAndSendsNothing) {
+    RunConnected([&](FakeForm& main, CMain& window) {
+        int opened = 0;
+        window.SetCommLogOpener([&] { ++opened; });
+        h.loop.Advance(500);
+        const std::size_t before = h.bus.Requests().size() - h.bus.Requests("MO").size();
+        window.OnSystemCommand(CMain::kMenuCommLog);
+        h.loop.Advance(500);
+        EXPECT_EQ(opened, 1);
+        EXPECT_EQ(h.bus.Requests().size() - h.bus.Requests("MO").size(), before)
+            << "only the poll goes on";
         EXPECT_TRUE(h.CloseMainWindow(main));
     });
 }

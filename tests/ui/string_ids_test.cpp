@@ -44,8 +44,8 @@ TEST(StringIds, EveryNamedIdIsInBothTablesOnceUnderOneName) {
 TEST(StringIds, NoOtherSourceNamesAnId) {
     const fs::path top(TAVRO_SOURCE_DIR);
     std::vector<std::string> found;
-    for (const char* folder : {"product", "link", "sim", "ui", "dialogs", "params", "stepdata",
-                               "detail", "monitor", "shell", "cli", "app"}) {
+    for (const char* folder : {"product", "link", "sim", "commlog", "report", "ui", "dialogs",
+                               "params", "stepdata", "detail", "monitor", "shell", "cli", "app"}) {
         for (const auto& entry : fs::recursive_directory_iterator(top / folder)) {
             const fs::path& path = entry.path();
             if (path.extension() != ".h" && path.extension() != ".cpp") {

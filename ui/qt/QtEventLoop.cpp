@@ -19,6 +19,11 @@ std::int64_t QtEventLoop::NowMs() const {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t QtEventLoop::NowUs() const {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 void QtEventLoop::Post(Task task) {
     QMetaObject::invokeMethod(&context_, std::move(task), Qt::QueuedConnection);
 }

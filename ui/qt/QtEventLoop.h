@@ -21,6 +21,7 @@ class QtEventLoop : public EventLoop {
     QtEventLoop& operator=(const QtEventLoop&) = delete;
 
     std::int64_t NowMs() const override;
+    std::int64_t NowUs() const override;
     void Post(Task task) override;
     TimerId StartTimer(std::int64_t ms, bool periodic, Task onExpiry) override;
     void StopTimer(TimerId id) override;
