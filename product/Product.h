@@ -43,9 +43,14 @@ inline constexpr const SeriesFacts* FindSeries(int code) {
     return nullptr;
 }
 
+// Without a pointer: GCC's sanitizers take a compared pointer for no constant expression.
 inline constexpr int ComboIndex(Series s) {
-    const SeriesFacts* f = FindSeries(Code(s));
-    return f != nullptr ? f->comboIndex : 0;
+    for (const SeriesFacts& f : kSeries) {
+        if (f.series == s) {
+            return f.comboIndex;
+        }
+    }
+    return 0;
 }
 
 // The series code of each combo item ("Select" holds 0); the list is its own inverse.
