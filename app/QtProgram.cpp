@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <clocale>
 
 #include "link/SettingsDir.h"
 #include "link/StringIds.h"
+#include "monitor/AlarmBlackBox.h"
 #include "report/PdfReport.h"
 #include "shell/CApp.h"
 #include "shell/CMain.h"
@@ -33,15 +35,35 @@ qt::QtFormOptions FormOptions(Language language) {
 
 }  // namespace
 
-QtProgram::QtProgram(std::string settingsDir, Language language)
+QtProgram::QtProgram(std::string settingsDir, Language language, std::string alarmFolder)
     : translations_(language),
       ctx_(loop_, std::move(settingsDir)),
       strings_(language),
       forms_(FormOptions(language)),
       prompter_(MessageBoxParent),
       chooser_(MessageBoxParent),
-      services_{forms_, prompter_, strings_} {
+      services_{forms_, prompter_, strings_},
+      samples_(loop_, SystemWallClock(), std::move(alarmFolder)) {
     ctx_.lineLog = &lineLog_;
+    if (AlarmBlackBox* box = samples_.BlackBox()) {
+        // Whether or not the chart is open, a record that cannot be saved is said.
+        box->SetOnSaved([this](const std::string& path) {
+            if (chart_) {
+                chart_->RefreshRecords();
+            }
+            if (path.empty() && samples_.BlackBox() != nullptr) {
+                std::string text(strings_.Text(ids::IDS_CHART_SAVE_FAILED));
+                const std::size_t at = text.find("%s");
+                if (at != std::string::npos) {
+                    text.replace(at, 2, samples_.BlackBox()->Folder());
+                }
+                QMessageBox::warning(
+                    MessageBoxParent(),
+                    QString::fromStdString(std::string(strings_.Text(ids::IDS_CHART_TITLE))),
+                    QString::fromStdString(text));
+            }
+        });
+    }
     prompter_.SetButtonTexts({std::string(strings_.Text(ids::IDS_BUTTON_OK)),
                               std::string(strings_.Text(ids::IDS_BUTTON_YES)),
                               std::string(strings_.Text(ids::IDS_BUTTON_NO))});
@@ -74,12 +96,29 @@ void QtProgram::Run(const std::function<void(CMain&)>& beforeRun) {
     window.SetReportPrinter(&reportPrinter_);
     main_ = &window;
     window.SetCommLogOpener([this] { OpenCommLog(); });
+    window.AttachChart(&samples_, [this] { OpenChart(); });
     if (beforeRun) {
         beforeRun(window);
     }
     window.Run();
+    window.AttachChart(nullptr, {});
+    // A recording still running when the window closes is finished, not left as FILE.part.
+    if (samples_.Recorder().Recording()) {
+        samples_.Recorder().Stop();
+    }
     main_ = nullptr;
     commLog_.reset();
+}
+
+qt::ChartWindow& QtProgram::OpenChart() {
+    if (!chart_) {
+        chart_ = std::make_unique<qt::ChartWindow>(
+            samples_, [this](int id) { return std::string(strings_.Text(id)); }, chooser_);
+    }
+    chart_->show();
+    chart_->raise();
+    chart_->activateWindow();
+    return *chart_;
 }
 
 int ProgramMain(int argc, char** argv) {
@@ -91,7 +130,8 @@ int ProgramMain(int argc, char** argv) {
         QApplication::setWindowIcon(QIcon(QString::fromLatin1(kIcon)));
         // Ties the window to its menu entry (icon and name) on Wayland desktops.
         QGuiApplication::setDesktopFileName(QStringLiteral("tavro-config"));
-        QtProgram program(DefaultSettingsDir(), UiLanguage(LocaleEnvironment::FromProcess()));
+        QtProgram program(DefaultSettingsDir(), UiLanguage(LocaleEnvironment::FromProcess()),
+                          AlarmBlackBox::DefaultFolder());
         program.Run();
     });
 }

@@ -7,9 +7,11 @@
 #include "app/QtTranslations.h"
 #include "link/LineLog.h"
 #include "link/LinkContext.h"
+#include "monitor/MonitorLog.h"
 #include "report/PdfReport.h"
 #include "ui/DialogSupport.h"
 #include "ui/StringTable.h"
+#include "ui/qt/ChartWindow.h"
 #include "ui/qt/CommLogWindow.h"
 #include "ui/qt/QtEventLoop.h"
 #include "ui/qt/QtFileChooser.h"
@@ -27,7 +29,8 @@ namespace tavro::app {
 // serial port. A QApplication must exist.
 class QtProgram {
   public:
-    QtProgram(std::string settingsDir, Language language);
+    // Alarm black box records go to `alarmFolder`; none are kept when it is empty.
+    QtProgram(std::string settingsDir, Language language, std::string alarmFolder = {});
     ~QtProgram();
     QtProgram(const QtProgram&) = delete;
     QtProgram& operator=(const QtProgram&) = delete;
@@ -42,6 +45,10 @@ class QtProgram {
     LineLog& Log() { return lineLog_; }
     // Shows the communication log window, made the first time.
     qt::CommLogWindow& OpenCommLog();
+    MonitorLog& Samples() { return samples_; }
+    // Opens the chart window, made the first time; it lives as long as the program.
+    qt::ChartWindow& OpenChart();
+    qt::ChartWindow* Chart() const { return chart_.get(); }
 
   private:
     QtTranslations translations_;
@@ -54,6 +61,8 @@ class QtProgram {
     qt::QtFileChooser chooser_;
     PdfReportPrinter reportPrinter_;
     ui::DialogServices services_;
+    MonitorLog samples_;
+    std::unique_ptr<qt::ChartWindow> chart_;
     CMain* main_ = nullptr;
     std::unique_ptr<qt::CommLogWindow> commLog_;
 };

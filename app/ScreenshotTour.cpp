@@ -27,13 +27,16 @@
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/CIniRw.h"
 #include "link/CTrxData.h"
+#include "link/Operations.h"
 #include "link/StatusBlock.h"
+#include "monitor/AlarmBlackBox.h"
 #include "params/CDlgPwd.h"
 #include "params/CPageBsc.h"
 #include "params/CPageIo.h"
 #include "shell/CMain.h"
 #include "stepdata/StepFile.h"
 #include "ui/Language.h"
+#include "ui/qt/ChartWindow.h"
 #include "ui/qt/QtForm.h"
 
 // tavro-screenshots: runs the program against a controller on a port (tavro-sim), goes
@@ -75,6 +78,9 @@ constexpr int kStepUpload = 1621;
 constexpr int kStepCompare = 3310;
 constexpr int kCompareList = 3301;
 constexpr int kCompareClose = 3305;
+constexpr int kJogAway = 17 << 24;
+constexpr int kJogBack = 16 << 24;
+constexpr int kSvonDrive = 0x10100;
 
 // What the file to compare changes in what the controller holds: steps 1 to 3.
 struct CompareChange {
@@ -92,6 +98,8 @@ constexpr const char* kCommSetupCode = "vbq";
 constexpr int kStageDetailPassword = 5;
 // The repeatability run and its report, after the return to origin (step-data type only).
 constexpr int kStageRepeat = 100;
+// The Monitor/Test tab after a return to origin, and the chart after the repeatability run.
+constexpr int kStageServoOnAtTheOrigin = 4;
 constexpr int kRepeatButton = 3200;
 constexpr int kRepeatCycles = 3210;
 constexpr int kRepeatStart = 3213;
@@ -125,10 +133,11 @@ constexpr std::array<Tab, 4> kTabs4 = {{
 }};
 
 const char* kUsage =
-    "usage: tavro-screenshots --port PATH --out DIR --sim-pid PID\n"
+    "usage: tavro-screenshots --port PATH --out DIR --sim-pid PID [--sim-control FIFO]\n"
     "  --port PATH    the controller's port (the path tavro-sim prints)\n"
     "  --out DIR      where the PNG files go (made when missing)\n"
-    "  --sim-pid PID  tavro-sim's process, killed to show the loss of the port\n";
+    "  --sim-pid PID  tavro-sim's process, killed to show the loss of the port\n"
+    "  --sim-control FIFO  what tavro-sim --control reads: an alarm for the black box\n";
 
 // A USB adapter and an on-board UART as sysfs would describe them, beside the simulator.
 constexpr const char* kFakeAdapter = "ttyUSB0";
@@ -167,11 +176,14 @@ bool MakeFakeSysfs(const QString& root) {
 // The steps of the tour, one per tick.
 class Tour {
   public:
-    Tour(tavro::app::QtProgram& program, QString portName, QString outDir, pid_t simPid)
+    Tour(tavro::app::QtProgram& program, QString portName, QString outDir, pid_t simPid,
+         QString simControl, QString alarmFolder)
         : program_(program),
           portName_(std::move(portName)),
           outDir_(std::move(outDir)),
-          simPid_(simPid) {}
+          simPid_(simPid),
+          simControl_(std::move(simControl)),
+          alarmFolder_(std::move(alarmFolder)) {}
 
     bool Step() {
         if (stage_ == kStageCommLog && commLogStage_ <= kCommLogDone) {
@@ -186,7 +198,7 @@ class Tour {
                 return SearchDone();
             case 3:
                 return MainWindowTabs();
-            case 4:
+            case kStageServoOnAtTheOrigin:
                 return ServoOnAtTheOrigin();
             case kStageDetailPassword:
                 return DetailPassword();
@@ -416,20 +428,102 @@ class Tour {
                     settle_ = 0;
                 }
                 return false;
+            case 2:
+                if ((s.flags & tavro::kFlagOriginDone) == 0 || !Settled()) {
+                    return false;
+                }
+                Save(top, "main-5-monitor-test-origin.png");
+                if (program_.Context().status.controlType == 2) {
+                    StartChartMove();  // the pulse type runs no steps
+                } else {
+                    stage_ = kStageRepeat;  // which comes back here for the chart
+                    settle_ = 0;
+                }
+                return false;
             default:
-                break;
+                return ChartShots();
         }
-        if ((s.flags & tavro::kFlagOriginDone) == 0 || !Settled()) {
-            return false;
+    }
+
+    // The chart of a jog away from the origin and back, then the black box of an alarm that
+    // the simulator raises.
+    void StartChartMove() {
+        program_.OpenChart().SetSpan(0);
+        tavro::CTrxData(program_.Context()).Run(tavro::OP_JOG, kJogAway | kSvonDrive | 10, 0);
+        ++motion_;
+        settle_ = 0;
+    }
+
+    bool ChartShots() {
+        tavro::qt::ChartWindow* chart = program_.Chart();
+        const tavro::StatusBlock& s = program_.Context().status;
+        if (chart == nullptr) {
+            return Fail("the chart window is missing");
         }
-        Save(top, "main-5-monitor-test-origin.png");
-        if (program_.Context().status.controlType == 2) {
-            OpenDetail();  // the pulse type runs no steps
-        } else {
-            stage_ = kStageRepeat;
-            settle_ = 0;
+        switch (motion_) {
+            case 3:  // jog away for 1.5 s, then back for 1 s
+            case 5:
+                if (++settle_ < 15 - (motion_ - 3) * 2 || s.linkState != tavro::kLinkOnline) {
+                    return false;
+                }
+                tavro::CTrxData(program_.Context()).Run(tavro::OP_STOP, 0, 0);
+                ++motion_;
+                settle_ = 0;
+                return false;
+            case 4:
+                if (++settle_ < 8 || s.linkState != tavro::kLinkOnline) {
+                    return false;
+                }
+                tavro::CTrxData(program_.Context())
+                    .Run(tavro::OP_JOG, kJogBack | kSvonDrive | 10, 0);
+                ++motion_;
+                settle_ = 0;
+                return false;
+            case 6:
+                if (++settle_ < 20) {
+                    return false;
+                }
+                Save(chart, "chart-1-move.png");
+                if (simControl_.isEmpty()) {
+                    chart->hide();
+                    OpenDetail();
+                    return false;
+                }
+                if (!SimCommand("alarm 5\n")) {
+                    return Fail("cannot reach the simulator's control input");
+                }
+                ++motion_;
+                settle_ = 0;
+                return false;
+            case 7: {
+                const auto names = tavro::AlarmBlackBox::List(alarmFolder_.toStdString());
+                if (names.empty()) {
+                    return false;
+                }
+                chart->RefreshRecords();
+                if (!chart->OpenRecord(alarmFolder_.toStdString() + "/" + names.front())) {
+                    return Fail("the black box record does not open");
+                }
+                ++motion_;
+                settle_ = 0;
+                return false;
+            }
+            default:
+                if (!Settled()) {
+                    return false;
+                }
+                Save(chart, "chart-2-black-box.png");
+                SimCommand("clear\n");
+                chart->ShowLive();
+                chart->hide();
+                OpenDetail();
+                return false;
         }
-        return false;
+    }
+
+    bool SimCommand(const char* line) const {
+        QFile control(simControl_);
+        return control.open(QIODevice::WriteOnly | QIODevice::Append) && control.write(line) > 0;
     }
 
     // The repeatability window is modal: it is opened from its own timer.
@@ -504,7 +598,8 @@ class Tour {
         }
         files_.push_back(stem + QStringLiteral(".png"));
         QTimer::singleShot(0, dialog, [dialog] { Click(dialog, kRepeatClose); });
-        OpenDetail();
+        stage_ = kStageServoOnAtTheOrigin;
+        StartChartMove();
         return false;
     }
 
@@ -980,6 +1075,8 @@ class Tour {
     QString portName_;
     QString outDir_;
     pid_t simPid_;
+    QString simControl_;  // tavro-sim's control input; empty: no alarm is raised
+    QString alarmFolder_;
     int stage_ = 0;
     int settle_ = 0;
     int commLogStage_ = 0;
@@ -1001,11 +1098,14 @@ class Tour {
 int main(int argc, char** argv) {
     std::string port;
     std::string out;
+    std::string simControl;
     pid_t simPid = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--port" || arg == "--out") && i + 1 < argc) {
             (arg == "--port" ? port : out) = argv[++i];
+        } else if (arg == "--sim-control" && i + 1 < argc) {
+            simControl = argv[++i];
         } else if (arg == "--sim-pid" && i + 1 < argc) {
             simPid = static_cast<pid_t>(std::atoi(argv[++i]));
         } else {
@@ -1041,7 +1141,9 @@ int main(int argc, char** argv) {
     ini.SetSlvRange(1 * 256 + 3);
 
     const tavro::Language language = tavro::UiLanguage(tavro::LocaleEnvironment::FromProcess());
-    tavro::app::QtProgram program(settings.path().toStdString(), language);
+    // Black box records of the tour's alarm go to a folder of its own.
+    const QString alarms = settings.path() + QStringLiteral("/alarms");
+    tavro::app::QtProgram program(settings.path().toStdString(), language, alarms.toStdString());
     QTemporaryDir fakeSysfs;
     if (!fakeSysfs.isValid() || !MakeFakeSysfs(fakeSysfs.path())) {
         std::fputs("tavro-screenshots: cannot make the fake sysfs tree\n", stderr);
@@ -1053,7 +1155,7 @@ int main(int argc, char** argv) {
     if (portName.startsWith(QLatin1String("/dev/"))) {
         portName = portName.mid(5);
     }
-    Tour tour(program, portName, outDir, simPid);
+    Tour tour(program, portName, outDir, simPid, QString::fromStdString(simControl), alarms);
     tavro::app::driver::Ticker ticker(kTickMs, [&tour] { return tour.Step(); });
     QTimer::singleShot(kGiveUpMs, [&tour] {
         std::fprintf(stderr, "tavro-screenshots: the tour did not finish in time (stage %d)\n",
@@ -1069,9 +1171,11 @@ int main(int argc, char** argv) {
     // ID/communication windows with a field in error (the last two with their messages); the
     // password box, About, the step browser (step-data type only), the file dialog, the compare
     // window, the question on closing and the message of the lost port; the communication log,
-    // twice; for the step-data type also the repeatability run, its saved message and its
+    // twice; the chart with a move and, when the simulator takes commands, with the black box of
+    // an alarm; for the step-data type also the repeatability run, its saved message and its
     // report's first page.
-    const std::size_t extraFiles = (program.Context().status.controlType == 2 ? 12 : 16) + 2;
+    const std::size_t extraFiles =
+        (program.Context().status.controlType == 2 ? 12 : 16) + 2 + (simControl.empty() ? 1 : 2);
     return tour.Failed() ||
                    tour.Files().size() != 4 + kTabs4.size() + 1 + kDetailVisits.size() + extraFiles
                ? 1

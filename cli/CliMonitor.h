@@ -4,6 +4,7 @@
 
 #include "link/LinkContext.h"
 #include "link/MonitorClient.h"
+#include "monitor/SampleSink.h"
 
 namespace tavro::cli {
 
@@ -17,6 +18,8 @@ class CliMonitor : public MonitorClient {
     CliMonitor& operator=(const CliMonitor&) = delete;
 
     void OnDecoded(std::function<void()> decoded) { decoded_ = std::move(decoded); }
+    // Receives the samples and alarm records as the window's chart does; nullptr for none.
+    void SetSampleSink(SampleSink* sink) { sink_ = sink; }
 
     void DecodeMonitorReply(std::string_view data) override;
     void DecodeAlarmReply(std::string_view data) override;
@@ -24,8 +27,11 @@ class CliMonitor : public MonitorClient {
     void ShowSilence() override;
 
   private:
+    void ShowSilenceToSink();
+
     LinkContext& ctx_;
     std::function<void()> decoded_;
+    SampleSink* sink_ = nullptr;
 };
 
 }  // namespace tavro::cli

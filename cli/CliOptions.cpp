@@ -36,6 +36,7 @@ enum OptionBit : unsigned {
     kOptReport = 1U << 18,
     kOptTraceCsv = 1U << 19,
     kOptStats = 1U << 20,
+    kOptCsv = 1U << 21,
 };
 
 constexpr unsigned kLink =
@@ -73,6 +74,8 @@ constexpr OptionSpec kOptions[] = {
     {"report", kOptReport, "FILE.pdf",
      "repeat: the report; the CSV of every arrival goes beside it"},
     {"seconds", kOptSeconds, "N", "stop after N seconds, 1..86400 (default: at Ctrl-C)"},
+    {"csv", kOptCsv, "FILE",
+     "also record every sample to FILE as the chart window does (FILE.part until the end)"},
     {"trace", kOptTrace, "", "every frame sent and received, with milliseconds, on stderr"},
     {"trace-csv", kOptTraceCsv, "FILE",
      "the communication log as CSV: every frame, its status, retries and latency"},
@@ -118,9 +121,13 @@ constexpr CommandSpec kCommands[] = {
      "A file that fails the checks (message 310 or 312) is rejected before anything is\n"
      "written; only values that differ from the controller's are sent. With --detail a\n"
      "file that changes the controller ID needs --yes."},
-    {Command::kMonitor, "monitor", "", 0, 0, kLink | kOptId | kOptSeconds | kOptPassive,
+    {Command::kMonitor, "monitor", "", 0, 0,
+     kLink | kOptId | kOptSeconds | kOptPassive | kOptCsv | kOptYes,
      "print the monitor's status bits and values, one line per change",
-     "Values read \"-\" until the actuator has returned to its origin, as in the window."},
+     "Values read \"-\" until the actuator has returned to its origin, as in the window.\n"
+     "With --csv every sample also goes to FILE in the chart window's format: it grows as\n"
+     "FILE.part, flushed every second, and is renamed to FILE at the end. An existing FILE\n"
+     "is replaced only with --yes."},
     {Command::kStrings, "strings", "[en|ja]", 0, 1, kOptTrace | kOptHelp | kOptJson,
      "print the string table, one ID<TAB>text line per entry",
      "Backslash, tab, carriage return and line feed are written \\\\, \\t, \\r and \\n.\n"
@@ -275,6 +282,12 @@ std::string Apply(const OptionSpec& o, std::string_view value, CliOptions& out,
             return strings.Format(ids::IDS_CLI_ID_LIST, value);
         case kOptPassive:
             out.passive = true;
+            return {};
+        case kOptCsv:
+            if (value.empty()) {
+                return strings.Format(ids::IDS_CLI_VALUE_WANTED, o.name);
+            }
+            out.csv = std::string(value);
             return {};
         case kOptForce:
             out.force = true;

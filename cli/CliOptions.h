@@ -45,6 +45,7 @@ struct CliOptions {
     bool json = false;
     bool yes = false;
     int seconds = 0;  // 0: until interrupted
+    std::string csv;  // monitor: the samples also go to this CSV file
     // --ids: the controllers to run the command on, one after the other over one port;
     // empty: the one of --id.
     std::vector<int> ids;

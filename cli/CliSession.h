@@ -48,6 +48,8 @@ class CliSession {
     CliHost& Host() { return host_; }
     // Called after each monitor reply has been decoded.
     void OnMonitorReply(std::function<void()> handler) { onMonitor_ = std::move(handler); }
+    // Where the monitor samples go as well (monitor --csv); nullptr for nowhere.
+    void SetSampleSink(SampleSink* sink) { monitor_.SetSampleSink(sink); }
     // Every parameter g/p read from the controller so far, in the order first read.
     const std::vector<std::pair<int, int>>& ParametersRead() const { return read_; }
     // Every parameter write that went on the line, in order, as "g p value".

@@ -25,6 +25,7 @@
 #include "link/Operations.h"
 #include "link/StringIds.h"
 #include "monitor/ContinuousTable.h"
+#include "monitor/MonitorLog.h"
 #include "monitor/RepeatReport.h"
 #include "monitor/RepeatRun.h"
 #include "product/Product.h"
@@ -611,14 +612,42 @@ class MonitorPrinter {
 };
 
 int Monitor(CliPlatform& p, const CliOptions& o) {
+    CliOptions replacing = o;
+    replacing.file = o.csv;
+    if (!o.csv.empty() && !MayReplace(p, replacing)) {
+        return kExitUsage;
+    }
     CliSession session(p, o);
     if (const int r = Start(session); r != kExitOk) {
         return r;
     }
+    // The chart window's log without its black box: the samples go to the file only.
+    MonitorLog log(p.loop, SystemWallClock(), {});
+    if (!o.csv.empty()) {
+        errno = 0;
+        if (!log.Recorder().Start(o.csv)) {
+            session.Host().Note(FileProblem(p, ids::IDS_CLI_NOT_WRITTEN,
+                                            ids::IDS_CLI_NOT_WRITTEN_WHY,
+                                            o.csv + CsvRecorder::kPartSuffix, errno));
+            return kExitIoError;
+        }
+        session.SetSampleSink(&log);
+    }
     MonitorPrinter printer(session, p.out, o.json);
     session.OnMonitorReply([&printer] { printer.Decoded(); });
-    const int r = session.Watch(o.seconds > 0 ? o.seconds * kMsPerSecond : kUntilInterrupted);
+    int r = session.Watch(o.seconds > 0 ? o.seconds * kMsPerSecond : kUntilInterrupted);
     session.OnMonitorReply(nullptr);
+    session.SetSampleSink(nullptr);
+    if (!o.csv.empty()) {
+        errno = 0;
+        const bool failed = log.Recorder().Failed();
+        if (!log.Recorder().Stop() || failed) {
+            session.Host().Note(FileProblem(p, ids::IDS_CLI_NOT_WRITTEN,
+                                            ids::IDS_CLI_NOT_WRITTEN_WHY,
+                                            o.csv + CsvRecorder::kPartSuffix, errno));
+            r = r == kExitOk ? kExitIoError : r;
+        }
+    }
     return r;
 }
 

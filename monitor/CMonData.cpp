@@ -62,6 +62,10 @@ std::uint32_t Hex(std::string_view piece) {
 
 }  // namespace
 
+std::uint16_t CMonData::ReplyStatus(std::string_view data) {
+    return static_cast<std::uint16_t>(Hex(data.substr(0, kStatusChars)));
+}
+
 std::int64_t CMonData::Value(std::size_t field) const {
     return field < MonitorState::kValueCount ? ctx_.monitor.values[field] : 0;
 }
@@ -74,7 +78,7 @@ void CMonData::Parse(std::string_view data) {
     TrxState& t = ctx_.trx;
     CStatusFlg status(ctx_);
     LinkHost& host = ctx_.Host();
-    const std::uint16_t word = static_cast<std::uint16_t>(Hex(data.substr(0, kStatusChars)));
+    const std::uint16_t word = ReplyStatus(data);
     bool redisplay = false;
     if (m.stale) {
         // The controller answers again: everything is drawn from this reply.

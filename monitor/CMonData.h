@@ -38,6 +38,9 @@ class CMonData {
     // which is then shown whatever it holds.
     void ShowSilence();
 
+    // The status word at the head of an "MO" data text, as Parse reads it.
+    static std::uint16_t ReplyStatus(std::string_view data);
+
     std::uint16_t StatusWord() const { return ctx_.monitor.statusWord; }
     std::int64_t Value(std::size_t field) const;
     const std::vector<int>& AlarmCodes() const { return ctx_.monitor.alarmCodes; }

@@ -437,6 +437,11 @@ void CPageDrv::SetAlarmResetEnable(bool enable) {
 
 void CPageDrv::OnClicked(ui::ControlId id) {
     switch (id) {
+        case IDC_CHART:
+            if (openChart_) {
+                openChart_();
+            }
+            break;
         case IDC_ALARM_CURRENT:
         case IDC_ALARM_HISTORY: {
             const bool history = id == IDC_ALARM_HISTORY;

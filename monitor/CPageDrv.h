@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ class CPageDrv : public DrivePageView, public ui::FormEvents, public RepeatDrive
   public:
     static constexpr int kTemplate = kTemplateDrivePage;
     static constexpr ui::ControlId IDC_MODE_SWITCH = 1033;
+    static constexpr ui::ControlId IDC_CHART = 3000;
     static constexpr ui::ControlId IDC_OUT0_TEXT = 1012;
     static constexpr ui::ControlId IDC_OUT1_TEXT = 1013;
     static constexpr ui::ControlId IDC_SERVO = 1740;
@@ -125,6 +127,9 @@ class CPageDrv : public DrivePageView, public ui::FormEvents, public RepeatDrive
     // --- RepeatDriver ---
     void RunStep(int step) override;
     void EndRun() override;
+
+    // What the "Chart..." button opens; without it the button does nothing.
+    void SetChartOpener(std::function<void()> open) { openChart_ = std::move(open); }
 
     // --- FormEvents ---
     void OnClicked(ui::ControlId id) override;
@@ -229,6 +234,7 @@ class CPageDrv : public DrivePageView, public ui::FormEvents, public RepeatDrive
     RepeatRun* repeat_ = nullptr;
     ui::FileChooser* chooser_ = nullptr;
     RepeatReportPrinter* printer_ = nullptr;
+    std::function<void()> openChart_;
 };
 
 }  // namespace tavro

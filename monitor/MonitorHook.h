@@ -1,7 +1,11 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include "link/LinkContext.h"
 #include "link/MonitorClient.h"
+#include "monitor/SampleSink.h"
 
 namespace tavro {
 
@@ -18,8 +22,17 @@ class MonitorHook : public MonitorClient {
     void FormatMonitorValues() override;
     void ShowSilence() override;
 
+    // The sample of an "MO" data text that CMonData has just decoded; nothing for a reply
+    // of the wrong length.
+    static std::optional<MonitorSample> SampleOf(LinkContext& ctx, std::string_view data);
+
+    // Receives every monitor reply of the right length and every alarm record decoded; nullptr
+    // for none.
+    void SetSampleSink(SampleSink* sink) { sink_ = sink; }
+
   private:
     LinkContext& ctx_;
+    SampleSink* sink_ = nullptr;
 };
 
 }  // namespace tavro

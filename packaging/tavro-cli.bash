@@ -27,7 +27,7 @@ _tavro_cli() {
                 compgen -f -- "$cur"
             )
             ;;
-        --trace-csv)
+        --trace-csv | --csv)
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             ;;

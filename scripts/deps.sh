@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-svg-dev libqt6opengl6-dev
+    qt6-charts-dev
     libgl-dev fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
     "$@"
 )

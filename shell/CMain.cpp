@@ -101,13 +101,16 @@ int CMain::Run() {
 }
 
 void CMain::OnInitDialog() {
-    const std::array<ui::MenuItem, 5> menu = {{
+    std::vector<ui::MenuItem> menu = {{
         {0, {}, true},
         {kMenuPassword, Text(ids::IDS_PASSWORD_MENU), true},
         {kMenuCommSetup, Text(ids::IDS_COMM_SETUP_MENU), true},
         {kMenuCommLog, Text(ids::IDS_COMMLOG_MENU), true},
         {kMenuAbout, Text(ids::IDS_ABOUT_MENU), true},
     }};
+    if (openChart_) {
+        menu.insert(menu.begin() + 1, {kMenuChart, Text(ids::IDS_CHART_MENU), true});
+    }
     form_->SetSystemMenu(menu);
     CPidParam(ctx_).LoadPidFile();
     StartSession(kSessionFull);
@@ -260,6 +263,12 @@ void CMain::CreatePages() {
     drive_ = CPageDrv::Create(ctx_, services_, parent);
     if (drive_) {
         drive_->SetReportServices(&chooser_, reportPrinter_);
+        ui::Form& page = drive_->GetForm();
+        page.SetVisible(CPageDrv::IDC_CHART, static_cast<bool>(openChart_));
+        if (openChart_) {
+            page.SetText(CPageDrv::IDC_CHART, Text(ids::IDS_CHART_BUTTON));
+            drive_->SetChartOpener([this] { OpenChart(); });
+        }
     }
     if (browser_ == nullptr) {
         browserForm_ = services_.forms.Create(kTemplateBrowser, &parent, ui::FormKind::kModeless);
@@ -831,6 +840,9 @@ void CMain::OnSystemCommand(int command) {
                 openCommLog_();
             }
             break;
+        case kMenuChart:
+            OpenChart();
+            break;
         default:
             break;
     }
@@ -984,6 +996,17 @@ void CMain::OnClose() {
         RequestExit();
     } else {
         CTrxData(ctx_).Run(OP_EXIT, 0, 0);
+    }
+}
+
+void CMain::AttachChart(SampleSink* samples, std::function<void()> openChart) {
+    monitor_.SetSampleSink(samples);
+    openChart_ = std::move(openChart);
+}
+
+void CMain::OpenChart() {
+    if (openChart_) {
+        openChart_();
     }
 }
 

@@ -48,6 +48,7 @@ class CMain : public LinkHost,
     static constexpr int kMenuPassword = 0x20;
     static constexpr int kMenuCommSetup = 0x30;
     static constexpr int kMenuCommLog = 0x40;
+    static constexpr int kMenuChart = 3008;
     static constexpr int kMenuCommandMask = 0xFFF0;
 
     // StartSession modes.
@@ -75,6 +76,10 @@ class CMain : public LinkHost,
     // their owner, who keeps them alive as long as this window; without them the window
     // makes its own.
     void AttachStepViews(StepPageView& page, BrowserView& browser);
+    // The chart window's part, set before Run: where the monitor samples go, and what the
+    // "Chart..." button and menu item open. Without an opener neither is offered.
+    void AttachChart(SampleSink* samples, std::function<void()> openChart);
+    void OpenChart();
 
     // Initialises the window (start-up sequence included) and runs it until it ends; the
     // modal result, kIdCancel when the window ends by closing.
@@ -212,6 +217,7 @@ class CMain : public LinkHost,
     DetailWindow detail_;
     CommSetupWindow commSetup_;
     MonitorHook monitor_;
+    std::function<void()> openChart_;
     ui::CDlgPrg progress_;
     ui::FrontDialogSlot front_;
     CDlgSid* search_ = nullptr;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "link/ParameterImage.h"
 #include "link/PortList.h"
 #include "link/StatusBlock.h"
+#include "monitor/SampleCsv.h"
 #include "sim/FaultPlan.h"
 #include "stepdata/StepFile.h"
 #include "tests/cli/CliFixture.h"
@@ -703,6 +705,75 @@ TEST_F(Cli, MonitorPrintsOneLinePerChange) {
     EXPECT_NE(lines[2].find("alarm record (latest first): 4 0"), std::string::npos) << lines[2];
     EXPECT_GE(elapsedMs, 3000);
 }
+
+TEST_F(Cli, MonitorCsvWritesTheChartFormatAndRenamesTheFileAtTheEnd) {
+    sim::SimController& ctl = AddController();
+    loop.StartTimer(1500, false, [&ctl] { ctl.RaiseAlarm(4); });
+    const std::string path = files.File("run.csv");
+    bool partWhileRunning = false;
+    loop.StartTimer(2500, false, [&] {
+        partWhileRunning = std::ifstream(path + ".part").good() && !std::ifstream(path).good();
+    });
+    ASSERT_EQ(Run({"monitor", "--seconds", "3", "--csv", path}), 0) << err.str();
+    EXPECT_TRUE(partWhileRunning);
+    EXPECT_FALSE(std::ifstream(path + ".part").good());
+    std::ifstream in(path);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_TRUE(text.starts_with(SampleCsv::Header())) << text.substr(0, 200);
+    const auto record = SampleCsv::Parse(text);
+    ASSERT_TRUE(record.has_value());
+    // A poll every 100 ms for the 3 s, each a line, times rising.
+    EXPECT_GE(record->samples.size(), 25U);
+    EXPECT_LE(record->samples.size(), 31U);
+    for (std::size_t i = 1; i < record->samples.size(); ++i) {
+        EXPECT_GT(record->samples[i].timeMs, record->samples[i - 1].timeMs);
+    }
+    EXPECT_EQ(record->alarmMs.has_value(), true);
+    ASSERT_TRUE(record->alarmCodes.has_value());
+    EXPECT_EQ(record->alarmCodes->front(), 4);
+}
+
+struct CsvRefusal {
+    const char* name;
+    bool existing;
+    bool yes;
+    bool folderMissing;
+    int status;
+};
+
+constexpr CsvRefusal kCsvRefusals[] = {
+    {"ExistingFileWithoutYes", true, false, false, 2},
+    {"ExistingFileWithYes", true, true, false, 0},
+    {"FolderMissing", false, false, true, 1},
+};
+
+class CliCsv : public CliFixture, public ::testing::WithParamInterface<CsvRefusal> {};
+
+TEST_P(CliCsv, ReplacesOnlyWithYesAndReportsAFileItCannotWrite) {
+    const CsvRefusal& c = GetParam();
+    AddController();
+    const std::string path = c.folderMissing ? files.File("none/run.csv") : files.File("run.csv");
+    if (c.existing) {
+        files.Write("run.csv", "keep\n");
+    }
+    std::vector<std::string> args = {"monitor", "--seconds", "1", "--csv", path};
+    if (c.yes) {
+        args.emplace_back("--yes");
+    }
+    EXPECT_EQ(Run(args), c.status) << err.str();
+    std::ifstream in(path);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (c.status == 0) {
+        EXPECT_TRUE(text.starts_with(SampleCsv::Header()));
+    } else if (c.existing) {
+        EXPECT_EQ(text, "keep\n");
+    } else {
+        EXPECT_NE(err.str().find("cannot be written"), std::string::npos) << err.str();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliCsv, ::testing::ValuesIn(kCsvRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Cli, MonitorOfAControllerThatFallsSilentEndsWith306) {
     AddController();

@@ -25,10 +25,11 @@ set(layers
     "shell|product,link,ui,dialogs/common,params,stepdata,detail,monitor,commlog,dialogs/connect|core"
     "cli|product,link,ui,dialogs/common,stepdata,monitor,commlog,report|core"
     "report|product,link,ui,monitor|qt"
-    "ui/qt|product,link,ui,commlog|qt"
+    "ui/qt|product,link,ui,monitor,commlog|qt"
     "app/preview|product,link,ui,ui/qt|qt"
     "app|product,link,sim,ui,dialogs/common,params,stepdata,detail,monitor,commlog,dialogs/connect,shell,cli,report,ui/qt,app/preview|qt"
     "bench|product,link,sim,ui,stepdata,monitor,commlog,cli|core"
+    "bench/qt|product,link,ui,monitor,shell,ui/qt,app|qt"
     "fuzz|product,link,sim,ui,stepdata,monitor,cli|core"
 )
 

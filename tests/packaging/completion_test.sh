@@ -67,6 +67,8 @@ complete_line "tavro-cli r" "repeat restore"
 complete_line "tavro-cli repeat --" "--baud --cycles --help --id --port --report --settle-ms --stats --step --to --trace --trace-csv --yes"
 complete_line "tavro-cli repeat --step 1 --report st" "steps.dat"
 complete_line "tavro-cli dump --trace-csv st" "steps.dat"
+complete_line "tavro-cli monitor --c" "--csv"
+complete_line "tavro-cli monitor --csv ot" "other.txt"
 # --port offers the ports the tool lists, the simulator's among them, beside files.
 if [ -n "$port" ]; then
     complete_line "tavro-cli info --port $port" "$port"

@@ -1,12 +1,15 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "link/StatusBlock.h"
+#include "monitor/CPageDrv.h"
+#include "monitor/MonitorLog.h"
 #include "shell/CMain.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/FakeForm.h"
@@ -128,6 +131,47 @@ TEST_F(MainWindowTest, CommLogMenuOpensTheLogAndSendsNothing) {
             << "only the poll goes on";
         EXPECT_TRUE(h.CloseMainWindow(main));
     });
+}
+
+// The chart's part: the Monitor/Test page's button and the menu item open it, the page's
+// samples reach its log, and without a chart neither is offered.
+TEST(MainWindowChartTest, ButtonAndMenuOpenTheChartAndTheSamplesReachItsLog) {
+    for (const bool attached : {false, true}) {
+        SCOPED_TRACE(attached ? "with a chart" : "without a chart");
+        AppHarness h;
+        h.WriteSettings(AppSettings().Auto(1).SearchAuto(1));
+        h.OnModal(kIdSearch, h.ConnectFirstFound());
+        MonitorLog log(h.loop, [] { return std::int64_t{0}; }, {});
+        int opened = 0;
+        if (attached) {
+            h.BeforeStart([&](CMain& window) { window.AttachChart(&log, [&] { ++opened; }); });
+        }
+        h.Run([&](FakeForm& main, CMain& window) {
+            ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagUploadDone) != 0; }));
+            h.Advance(1000);
+            FakeForm* page = h.Form(kTemplateDrivePage);
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(page->IsVisible(CPageDrv::IDC_CHART), attached);
+            const auto& menu = main.SystemMenu();
+            const bool listed = std::any_of(menu.begin(), menu.end(), [](const ui::MenuItem& m) {
+                return m.command == CMain::kMenuChart && m.text == "Chart(&C)...";
+            });
+            EXPECT_EQ(listed, attached);
+            if (attached) {
+                EXPECT_EQ(page->Text(CPageDrv::IDC_CHART), "Chart...");
+                window.DrivePage()->OnClicked(CPageDrv::IDC_CHART);
+                EXPECT_EQ(opened, 1);
+                EXPECT_TRUE(main.ChooseSystemCommand(CMain::kMenuChart));
+                EXPECT_EQ(opened, 2);
+                // A poll every 100 ms since the connection, whichever tab is shown.
+                EXPECT_GE(log.Ring().Size(), 10U);
+                EXPECT_EQ(log.Ring().Newest().controllerId, 1);
+            } else {
+                EXPECT_EQ(log.Ring().Size(), 0U);
+            }
+            EXPECT_TRUE(h.CloseMainWindow(main));
+        });
+    }
 }
 
 // --- the enable matrix ---
