@@ -19,6 +19,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -522,8 +523,11 @@ class Tour {
     }
 
     bool SimCommand(const char* line) const {
-        QFile control(simControl_);
-        return control.open(QIODevice::WriteOnly | QIODevice::Append) && control.write(line) > 0;
+        // A FIFO cannot seek, so QFile's append mode would complain; a stream does not.
+        std::ofstream control(simControl_.toStdString(), std::ios::app);
+        control << line;
+        control.flush();
+        return static_cast<bool>(control);
     }
 
     // The repeatability window is modal: it is opened from its own timer.

@@ -26,7 +26,7 @@ trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR=$runtime
 export QT_QPA_PLATFORM=offscreen
 
-for run in en ja en-pulse ja-pulse; do
+for run in ${RUNS:-en ja en-pulse ja-pulse}; do
     lang=${run%%-*}
     type=1
     [ "$run" != "$lang" ] && type=2

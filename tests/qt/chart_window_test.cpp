@@ -3,9 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QChartView>
+#include <QGraphicsSimpleTextItem>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QValueAxis>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -57,6 +63,33 @@ class ChartWindowTest : public ::testing::Test {
             }
         }
         return nullptr;
+    }
+
+    // The values' chart view: the first of the two.
+    QChartView* ValuesView() const {
+        const auto views = window.findChildren<QChartView*>();
+        return views.empty() ? nullptr : views.front();
+    }
+    static QValueAxis* TimeAxis(QChart* chart) {
+        for (QAbstractAxis* a : chart->axes(Qt::Horizontal)) {
+            if (a->titleText() == QStringLiteral("Time (s)")) {
+                return qobject_cast<QValueAxis*>(a);
+            }
+        }
+        return nullptr;
+    }
+    static QString Readout(QChart* chart) {
+        for (QGraphicsItem* item : chart->scene()->items()) {
+            if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item)) {
+                return text->isVisible() ? text->text() : QString();
+            }
+        }
+        return {};
+    }
+    static void Mouse(QWidget* at, QEvent::Type type, QPointF where, Qt::MouseButton button,
+                      Qt::MouseButtons held) {
+        QMouseEvent e(type, where, at->mapToGlobal(where), button, held, Qt::NoModifier);
+        QApplication::sendEvent(at, &e);
     }
 
     TempDir dir;
@@ -122,6 +155,65 @@ TEST_F(ChartWindowTest, BlackBoxRecordIsListedAndOpensWithItsAlarm) {
     EXPECT_EQ(window.Redraws(), before + 1);
     window.ShowLive();
     EXPECT_EQ(window.Redraws(), before + 2);
+}
+
+// The wheel zooms around the pointer, a band zooms to itself, "Show all" goes back to the live
+// window, and the cursor reads the sample under the mouse.
+TEST_F(ChartWindowTest, WheelBandAndCursorWorkOnTheTimeAxis) {
+    window.resize(1000, 700);
+    window.show();
+    Feed(100);
+    QTest::qWait(3 * qt::ChartWindow::kRedrawMs);
+    QChartView* view = ValuesView();
+    ASSERT_NE(view, nullptr);
+    QChart* chart = view->chart();
+    QValueAxis* time = TimeAxis(chart);
+    ASSERT_NE(time, nullptr);
+    auto* series = qobject_cast<QLineSeries*>(chart->series().front());
+    ASSERT_NE(series, nullptr);
+    QPushButton* showAll = Button("Show all");
+    ASSERT_NE(showAll, nullptr);
+    EXPECT_FALSE(showAll->isEnabled());
+    const double liveWidth = time->max() - time->min();
+    EXPECT_NEAR(liveWidth, 10.0, 1e-9);
+
+    // Cursor: the pointer just before 5 s reads the sample taken at 5 s (position 5 mm).
+    const QPointF at = chart->mapToPosition(QPointF(4.95, 0.0), series);
+    Mouse(view->viewport(), QEvent::MouseMove, view->mapFromScene(at), Qt::NoButton, Qt::NoButton);
+    const QString readout = Readout(chart);
+    EXPECT_TRUE(readout.startsWith(QStringLiteral("5.0 s"))) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QStringLiteral("Position (mm) 5.000"))) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QStringLiteral("SVON"))) << readout.toStdString();
+
+    // Wheel in at 5 s: the window narrows to 0.8 of its width and keeps 5 s where it was.
+    const double before = (5.0 - time->min()) / liveWidth;
+    const QPointF five = view->mapFromScene(chart->mapToPosition(QPointF(5.0, 0.0), series));
+    QWheelEvent wheel(five, view->viewport()->mapToGlobal(five), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    EXPECT_NEAR(time->max() - time->min(), 0.8 * liveWidth, 0.05);
+    EXPECT_NEAR((5.0 - time->min()) / (time->max() - time->min()), before, 0.02);
+    EXPECT_TRUE(showAll->isEnabled());
+    // A zoomed chart stays where it is while samples come.
+    const double zoomedMin = time->min();
+    Feed(20);
+    QTest::qWait(3 * qt::ChartWindow::kRedrawMs);
+    EXPECT_DOUBLE_EQ(time->min(), zoomedMin);
+
+    showAll->click();
+    QTest::qWait(2 * qt::ChartWindow::kRedrawMs);
+    EXPECT_NEAR(time->max() - time->min(), liveWidth, 1e-9);
+    EXPECT_FALSE(showAll->isEnabled());
+
+    // A band dragged from 4 s to 6 s shows about those two seconds.
+    const QPointF from = view->mapFromScene(chart->mapToPosition(QPointF(4.0, 0.0), series));
+    const QPointF to = view->mapFromScene(chart->mapToPosition(QPointF(6.0, 0.0), series));
+    Mouse(view->viewport(), QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    Mouse(view->viewport(), QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    Mouse(view->viewport(), QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    EXPECT_NEAR(time->min(), 4.0, 0.1);
+    EXPECT_NEAR(time->max(), 6.0, 0.1);
+    EXPECT_TRUE(showAll->isEnabled());
 }
 
 }  // namespace

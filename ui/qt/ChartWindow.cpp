@@ -220,19 +220,27 @@ ChartWindow::ChartWindow(MonitorLog& log, Text text, ui::FileChooser& chooser, Q
     valuesView_->setMinimumHeight(280);
     lanesView_->setMinimumHeight(260);
 
-    // The lanes share the values' time axis: their plot area follows the values' across.
+    // The lanes share the values' time axis: their plot area follows the values' across. The
+    // margins move it, not a fixed plot area: Qt Charts lays the axes of a fixed area out late
+    // or not at all, and they then stand apart from the series. Queued, so that each chart has
+    // finished its layout when the other follows it.
     const auto align = [this] {
-        const QRectF area = values_->plotArea();
-        constexpr double kTop = 8.0;
-        constexpr double kBottom = 12.0;
-        const QRectF wanted(area.left(), kTop, area.width(),
-                            std::max(10.0, lanes_->size().height() - kTop - kBottom));
-        if (area.width() > 0 && lanes_->plotArea() != wanted) {
-            lanes_->setPlotArea(wanted);
+        const QRectF want = values_->plotArea();
+        const QRectF have = lanes_->plotArea();
+        if (want.width() <= 0 || have.width() <= 0) {
+            return;
+        }
+        QMargins m = lanes_->margins();
+        const int left = m.left() + static_cast<int>(std::lround(want.left() - have.left()));
+        const int right = m.right() + static_cast<int>(std::lround(have.right() - want.right()));
+        if (left != m.left() || right != m.right()) {
+            m.setLeft(std::max(0, left));
+            m.setRight(std::max(0, right));
+            lanes_->setMargins(m);
         }
     };
-    connect(values_, &QChart::plotAreaChanged, this, align);
-    connect(lanes_, &QGraphicsWidget::geometryChanged, this, align);
+    connect(values_, &QChart::plotAreaChanged, this, align, Qt::QueuedConnection);
+    connect(lanes_, &QChart::plotAreaChanged, this, align, Qt::QueuedConnection);
     cursor_ = MakeQtOwned<QGraphicsLineItem>();
     laneCursor_ = MakeQtOwned<QGraphicsLineItem>();
     readout_ = MakeQtOwned<QGraphicsSimpleTextItem>();
