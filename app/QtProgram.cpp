@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QMessageBox>
 #include <clocale>
 
 #include "link/SettingsDir.h"
@@ -57,10 +56,7 @@ QtProgram::QtProgram(std::string settingsDir, Language language, std::string ala
                 if (at != std::string::npos) {
                     text.replace(at, 2, samples_.BlackBox()->Folder());
                 }
-                QMessageBox::warning(
-                    MessageBoxParent(),
-                    QString::fromStdString(std::string(strings_.Text(ids::IDS_CHART_TITLE))),
-                    QString::fromStdString(text));
+                prompter_.Warn(ids::IDS_CHART_SAVE_FAILED, text);
             }
         });
     }
@@ -113,7 +109,8 @@ void QtProgram::Run(const std::function<void(CMain&)>& beforeRun) {
 qt::ChartWindow& QtProgram::OpenChart() {
     if (!chart_) {
         chart_ = std::make_unique<qt::ChartWindow>(
-            samples_, [this](int id) { return std::string(strings_.Text(id)); }, chooser_);
+            samples_, [this](int id) { return std::string(strings_.Text(id)); }, chooser_,
+            prompter_);
     }
     chart_->show();
     chart_->raise();

@@ -17,9 +17,11 @@
 #include <optional>
 #include <string>
 
+#include "link/StringIds.h"
 #include "link/VirtualLoop.h"
 #include "monitor/MonitorLog.h"
 #include "monitor/SampleCsv.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 #include "ui/StringTable.h"
 #include "ui/qt/ChartWindow.h"
@@ -31,16 +33,14 @@ constexpr std::uint16_t kIdle = 0x0890;
 
 class OneFileChooser : public ui::FileChooser {
   public:
-    explicit OneFileChooser(std::string path) : path_(std::move(path)) {}
+    explicit OneFileChooser(std::string path) : path(std::move(path)) {}
     std::optional<std::string> ChooseSave(const ui::FileRequest& request) override {
         lastFilter = request.filter;
-        return path_;
+        return path;
     }
-    std::optional<std::string> ChooseOpen(const ui::FileRequest&) override { return path_; }
+    std::optional<std::string> ChooseOpen(const ui::FileRequest&) override { return path; }
+    std::string path;
     std::string lastFilter;
-
-  private:
-    std::string path_;
 };
 
 class ChartWindowTest : public ::testing::Test {
@@ -97,7 +97,9 @@ class ChartWindowTest : public ::testing::Test {
     MonitorLog log{loop, [this] { return 1796900000000 + loop.NowMs(); }, dir.File("alarms")};
     StringTable strings{Language::kEnglish};
     OneFileChooser chooser{dir.File("run.csv")};
-    qt::ChartWindow window{log, [this](int id) { return std::string(strings.Text(id)); }, chooser};
+    ScriptedPrompter prompter;
+    qt::ChartWindow window{log, [this](int id) { return std::string(strings.Text(id)); }, chooser,
+                           prompter};
 };
 
 TEST_F(ChartWindowTest, RedrawsPerTickNotPerSampleAndNotWhenNothingCame) {
@@ -155,6 +157,30 @@ TEST_F(ChartWindowTest, BlackBoxRecordIsListedAndOpensWithItsAlarm) {
     EXPECT_EQ(window.Redraws(), before + 1);
     window.ShowLive();
     EXPECT_EQ(window.Redraws(), before + 2);
+}
+
+// A file that is no record, and a recording that cannot be written, are said through the
+// program's message boxes, naming the file; the window stays as it was.
+TEST_F(ChartWindowTest, FilesThatFailAreSaidWithTheirNames) {
+    window.show();
+    const std::string notARecord = dir.File("notes.csv");
+    std::ofstream(notARecord) << "a,b,c\n1,2,3\n";
+    EXPECT_FALSE(window.OpenRecord(notARecord));
+    ASSERT_EQ(prompter.ShownIds(), std::vector<int>{ids::IDS_CHART_NOT_A_RECORD});
+    EXPECT_NE(prompter.Last()->text.find(notARecord), std::string::npos) << prompter.Last()->text;
+    EXPECT_EQ(prompter.Last()->icon, ui::Icon::kExclamation);
+    EXPECT_EQ(Button("Live")->isEnabled(), false);
+
+    prompter.Clear();
+    chooser.path = dir.File("no such folder/run.csv");
+    QPushButton* record = Button("Record...");
+    ASSERT_NE(record, nullptr);
+    record->click();
+    EXPECT_FALSE(log.Recorder().Recording());
+    ASSERT_EQ(prompter.ShownIds(), std::vector<int>{ids::IDS_CHART_WRITE_FAILED});
+    EXPECT_NE(prompter.Last()->text.find("no such folder/run.csv.part"), std::string::npos)
+        << prompter.Last()->text;
+    EXPECT_EQ(record->text(), QStringLiteral("Record..."));
 }
 
 // The wheel zooms around the pointer, a band zooms to itself, "Show all" goes back to the live

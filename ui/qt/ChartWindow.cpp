@@ -11,7 +11,6 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -80,13 +79,17 @@ double TickStep(double width) {
     return 10.0 * power;
 }
 
-QString Arg(const std::string& format, const std::string& value) {
-    std::string out = format;
-    const std::size_t at = out.find("%s");
+// The format's %s filled with the value.
+std::string WithValue(std::string format, const std::string& value) {
+    const std::size_t at = format.find("%s");
     if (at != std::string::npos) {
-        out.replace(at, 2, value);
+        format.replace(at, 2, value);
     }
-    return QString::fromStdString(out);
+    return format;
+}
+
+QString Arg(const std::string& format, const std::string& value) {
+    return QString::fromStdString(WithValue(format, value));
 }
 
 }  // namespace
@@ -117,8 +120,13 @@ QString ChartWindow::Q(int id) const {
     return QString::fromStdString(text_(id));
 }
 
-ChartWindow::ChartWindow(MonitorLog& log, Text text, ui::FileChooser& chooser, QWidget* parent)
-    : QWidget(parent, Qt::Window), log_(log), text_(std::move(text)), chooser_(chooser) {
+ChartWindow::ChartWindow(MonitorLog& log, Text text, ui::FileChooser& chooser,
+                         ui::Prompter& prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      log_(log),
+      text_(std::move(text)),
+      chooser_(chooser),
+      prompter_(prompter) {
     setWindowTitle(Q(ids::IDS_CHART_TITLE));
     setObjectName(QStringLiteral("chartWindow"));
 
@@ -403,8 +411,8 @@ bool ChartWindow::OpenRecord(const std::string& path) {
     }
     auto record = SampleCsv::Parse(text);
     if (!record) {
-        QMessageBox::warning(this, Q(ids::IDS_CHART_TITLE),
-                             Arg(T(ids::IDS_CHART_NOT_A_RECORD), path));
+        prompter_.Warn(ids::IDS_CHART_NOT_A_RECORD,
+                       WithValue(T(ids::IDS_CHART_NOT_A_RECORD), path));
         return false;
     }
     record_ = std::move(record);
@@ -443,8 +451,8 @@ void ChartWindow::Tick() {
         if (!record_) {
             state_->clear();
         }
-        QMessageBox::warning(this, Q(ids::IDS_CHART_TITLE),
-                             Arg(T(ids::IDS_CHART_WRITE_FAILED), rec.PartPath()));
+        prompter_.Warn(ids::IDS_CHART_WRITE_FAILED,
+                       WithValue(T(ids::IDS_CHART_WRITE_FAILED), rec.PartPath()));
     }
     const SampleRing& ring = log_.Ring();
     if (record_ || paused_ || ring.Pushed() == drawn_ || ring.Size() == 0) {
@@ -682,8 +690,8 @@ void ChartWindow::ToggleRecording() {
         }
         if (!ok) {
             reportedFailure_ = true;
-            QMessageBox::warning(this, Q(ids::IDS_CHART_TITLE),
-                                 Arg(T(ids::IDS_CHART_WRITE_FAILED), rec.PartPath()));
+            prompter_.Warn(ids::IDS_CHART_WRITE_FAILED,
+                           WithValue(T(ids::IDS_CHART_WRITE_FAILED), rec.PartPath()));
         }
         return;
     }
@@ -697,8 +705,8 @@ void ChartWindow::ToggleRecording() {
     reportedFailure_ = false;
     if (!rec.Start(*path)) {
         reportedFailure_ = true;
-        QMessageBox::warning(this, Q(ids::IDS_CHART_TITLE),
-                             Arg(T(ids::IDS_CHART_WRITE_FAILED), rec.PartPath()));
+        prompter_.Warn(ids::IDS_CHART_WRITE_FAILED,
+                       WithValue(T(ids::IDS_CHART_WRITE_FAILED), rec.PartPath()));
         return;
     }
     recordButton_->setText(Q(ids::IDS_CHART_STOP));

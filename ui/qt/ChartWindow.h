@@ -13,6 +13,7 @@
 #include "monitor/MonitorLog.h"
 #include "monitor/SampleCsv.h"
 #include "ui/FileChooser.h"
+#include "ui/Prompter.h"
 
 class QChart;
 class QChartView;
@@ -41,7 +42,8 @@ class ChartWindow : public QWidget {
     // At most ten redraws a second (the 10 s window); longer windows fewer.
     static constexpr int kRedrawMs = 100;
 
-    ChartWindow(MonitorLog& log, Text text, ui::FileChooser& chooser, QWidget* parent = nullptr);
+    ChartWindow(MonitorLog& log, Text text, ui::FileChooser& chooser, ui::Prompter& prompter,
+                QWidget* parent = nullptr);
     ~ChartWindow() override;
 
     // 0: 10 s, 1: 1 min, 2: 10 min.
@@ -67,6 +69,7 @@ class ChartWindow : public QWidget {
     MonitorLog& log_;
     Text text_;
     ui::FileChooser& chooser_;
+    ui::Prompter& prompter_;
     QTimer timer_;
     std::uint64_t drawn_ = 0;  // samples pushed when last drawn
     int redraws_ = 0;
