@@ -159,6 +159,29 @@ TEST_F(ChartWindowTest, BlackBoxRecordIsListedAndOpensWithItsAlarm) {
     EXPECT_EQ(window.Redraws(), before + 2);
 }
 
+// The lanes' plot area follows the values' across, at any width, and then stays: a half
+// pixel corrected back and forth would lay the charts out for ever.
+TEST_F(ChartWindowTest, LanesLineUpWithTheValuesAndSettle) {
+    window.show();
+    Feed(100);
+    const auto views = window.findChildren<QChartView*>();
+    ASSERT_EQ(views.size(), 2);
+    QChart* values = views[0]->chart();
+    QChart* lanes = views[1]->chart();
+    int changes = 0;
+    QObject::connect(lanes, &QChart::plotAreaChanged, [&changes] { ++changes; });
+    for (const int width : {900, 937, 958, 1001, 1143}) {
+        SCOPED_TRACE(width);
+        window.resize(width, 700);
+        QTest::qWait(3 * qt::ChartWindow::kRedrawMs);
+        EXPECT_NEAR(lanes->plotArea().left(), values->plotArea().left(), 1.0);
+        EXPECT_NEAR(lanes->plotArea().right(), values->plotArea().right(), 1.0);
+        changes = 0;
+        QTest::qWait(3 * qt::ChartWindow::kRedrawMs);
+        EXPECT_EQ(changes, 0);
+    }
+}
+
 // A file that is no record, and a recording that cannot be written, are said through the
 // program's message boxes, naming the file; the window stays as it was.
 TEST_F(ChartWindowTest, FilesThatFailAreSaidWithTheirNames) {

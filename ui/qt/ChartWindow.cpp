@@ -238,9 +238,14 @@ ChartWindow::ChartWindow(MonitorLog& log, Text text, ui::FileChooser& chooser,
         if (want.width() <= 0 || have.width() <= 0) {
             return;
         }
+        // Margins are whole pixels: a difference under one is left, or a half pixel would be
+        // corrected back and forth for ever.
+        const auto shift = [](double d) {
+            return std::abs(d) < 1.0 ? 0 : static_cast<int>(std::lround(d));
+        };
         QMargins m = lanes_->margins();
-        const int left = m.left() + static_cast<int>(std::lround(want.left() - have.left()));
-        const int right = m.right() + static_cast<int>(std::lround(have.right() - want.right()));
+        const int left = m.left() + shift(want.left() - have.left());
+        const int right = m.right() + shift(have.right() - want.right());
         if (left != m.left() || right != m.right()) {
             m.setLeft(std::max(0, left));
             m.setRight(std::max(0, right));
