@@ -97,7 +97,7 @@ class Reader {
             if (!Value(member, depth + 1)) {
                 return false;
             }
-            v.members.emplace_back(std::move(key), std::move(member));
+            v.members.push_back({std::move(key), std::move(member)});
             SkipSpace();
             if (Peek() == ',') {
                 ++pos_;

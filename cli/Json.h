@@ -12,6 +12,8 @@
 // that survives any input, and the few writing helpers the commands share.
 namespace tavro::cli {
 
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
     Kind kind = Kind::kNull;
@@ -19,12 +21,18 @@ struct JsonValue {
     double number = 0.0;
     std::string text;  // a string, escapes decoded to UTF-8
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    // Not a std::pair: a pair of a type still incomplete here does not build with clang.
+    std::vector<JsonMember> members;
 
     // The first member with this key, or nullptr (also for a value that is not an object).
     const JsonValue* Find(std::string_view key) const;
     bool IsNumber() const { return kind == Kind::kNumber; }
     bool IsString() const { return kind == Kind::kString; }
+};
+
+struct JsonMember {
+    std::string key;
+    JsonValue value;
 };
 
 struct JsonParse {

@@ -52,10 +52,12 @@ void Fail(OpenError& error, OpenFailure kind, int err) {
 // without it refuses, and the port works as before.
 void AskForLowLatency(int fd) {
     serial_struct ss{};
-    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0 || (ss.flags & ASYNC_LOW_LATENCY) != 0) {
+    // The kernel's flags are an int, its flag values unsigned.
+    constexpr int kLowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
+    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0 || (ss.flags & kLowLatency) != 0) {
         return;
     }
-    ss.flags |= ASYNC_LOW_LATENCY;
+    ss.flags |= kLowLatency;
     (void)::ioctl(fd, TIOCSSERIAL, &ss);
 }
 
