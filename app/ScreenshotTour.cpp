@@ -28,6 +28,7 @@
 #include "dialogs/connect/CDlgComSetup.h"
 #include "link/CIniRw.h"
 #include "link/CTrxData.h"
+#include "link/OperationParams.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "monitor/AlarmBlackBox.h"
@@ -79,9 +80,9 @@ constexpr int kStepUpload = 1621;
 constexpr int kStepCompare = 3310;
 constexpr int kCompareList = 3301;
 constexpr int kCompareClose = 3305;
-constexpr int kJogAway = 17 << 24;
-constexpr int kJogBack = 16 << 24;
-constexpr int kSvonDrive = 0x10100;
+// Jogs away from the origin and back at speed 10.
+constexpr int kJogAway = tavro::PackMotion({17, true, true, 10});
+constexpr int kJogBack = tavro::PackMotion({16, true, true, 10});
 
 // What the file to compare changes in what the controller holds: steps 1 to 3.
 struct CompareChange {
@@ -450,7 +451,7 @@ class Tour {
     // the simulator raises.
     void StartChartMove() {
         program_.OpenChart().SetSpan(0);
-        tavro::CTrxData(program_.Context()).Run(tavro::OP_JOG, kJogAway | kSvonDrive | 10, 0);
+        tavro::CTrxData(program_.Context()).Run(tavro::OP_JOG, kJogAway, 0);
         ++motion_;
         settle_ = 0;
     }
@@ -475,8 +476,7 @@ class Tour {
                 if (++settle_ < 8 || s.linkState != tavro::kLinkOnline) {
                     return false;
                 }
-                tavro::CTrxData(program_.Context())
-                    .Run(tavro::OP_JOG, kJogBack | kSvonDrive | 10, 0);
+                tavro::CTrxData(program_.Context()).Run(tavro::OP_JOG, kJogBack, 0);
                 ++motion_;
                 settle_ = 0;
                 return false;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link/DrivePageClient.h"
 #include "link/LinkContext.h"
 #include "link/LinkHost.h"
 #include "ui/StringTable.h"
@@ -21,7 +22,7 @@ void WriteMessage(std::ostream& err, int stringId, std::string_view text);
 // The link's window side in a terminal: every message box becomes a numbered message on
 // stderr, and what the operations report (messages, found IDs, alarms, monitor lamps and
 // values, the exit request) is kept for the command that started them.
-class CliHost : public LinkHost {
+class CliHost : public LinkHost, public DrivePageClient {
   public:
     // Controls 1730..1734 of the Monitor/Test page, in the order the monitor shows them.
     static constexpr std::size_t kMonitorValues = 5;
@@ -39,6 +40,7 @@ class CliHost : public LinkHost {
     // Nobody is there to answer: the question is shown and answered No, the window's default.
     bool AskYesNo(int stringId, MessageIcon icon, bool topmost) override;
     void ShowStatusLamps(std::uint16_t word, bool monitorPage) override;
+    // --- DrivePageClient ---
     void ShowMonitorValue(int controlId, const std::string& text) override;
     void ShowAlarms(const std::vector<int>& codes) override { alarms_ = codes; }
     // The step a repeatability run started has ended.

@@ -84,6 +84,7 @@ CliSession::CliSession(CliPlatform& platform, const CliOptions& options)
       engine_(ctx_),
       monitor_(ctx_) {
     ctx_.host = &host_;
+    ctx_.drivePage = &host_;
     ctx_.readOnly = options.passive;
     ctx_.lineLog = trace_.Log();
     host_.OnMessage(platform.onMessage);

@@ -22,6 +22,7 @@
 #include "link/CComPort.h"
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 #include "link/Operations.h"
 #include "link/StringIds.h"
 #include "monitor/ContinuousTable.h"
@@ -255,9 +256,8 @@ int Search(CliPlatform& p, const CliOptions& o) {
     }
     LinkContext& ctx = session.Context();
     ctx.status.frontPhase = kFrontIdSearch;
-    constexpr int kShift = 256;
     const int mode = o.quick ? kSearchQuick : 0;
-    if (const int r = session.Run(OP_SEARCH, (o.from * kShift + o.to) | mode); r != kExitOk) {
+    if (const int r = session.Run(OP_SEARCH, PackIdRange({o.from, o.to}) | mode); r != kExitOk) {
         return r;
     }
     if (o.json) {

@@ -19,7 +19,7 @@ namespace {
 using namespace tavro;
 
 // Records what the decoders show.
-class ShownHost : public LinkHost {
+class ShownHost : public LinkHost, public DrivePageClient {
   public:
     explicit ShownHost(StatusBlock& status) : status_(status) {}
     void SetLinkState(int state) override { status_.linkState = state; }
@@ -89,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LinkContext ctx(loop, "/nonexistent");
     ShownHost host(ctx.status);
     ctx.host = &host;
+    ctx.drivePage = &host;
     constexpr int kSeries[] = {0, 1, 2, 3, 7};
     const int series = kSeries[in.Below(5)];
     ctx.status.series[0] = series;

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 #include "link/ProfileFile.h"
 #include "link/SettingsDir.h"
 
@@ -147,7 +148,7 @@ int CIniRw::GetSlvRange() const {
     ProfileFile f(SettingsPath());
     const int first = f.GetInt(kSection, kKeySlvStart, 0);
     const int last = f.GetInt(kSection, kKeySlvEnd, 0);
-    return (first & 0xFF) * 256 + (last & 0xFF);
+    return PackIdRange({first, last});
 }
 
 int CIniRw::GetSlvQuick() const {
@@ -183,8 +184,9 @@ void CIniRw::SetSlvAuto(int value) {
 
 void CIniRw::SetSlvRange(int packed) {
     ProfileFile f(SettingsPath());
-    f.WriteInt(kSection, kKeySlvStart, (packed >> 8) & 0xFF);
-    f.WriteInt(kSection, kKeySlvEnd, packed & 0xFF);
+    const IdRange range = UnpackIdRange(packed);
+    f.WriteInt(kSection, kKeySlvStart, range.first);
+    f.WriteInt(kSection, kKeySlvEnd, range.last);
 }
 
 bool CIniRw::ParsePidText(std::string_view text, PidDefaults& out) {

@@ -727,7 +727,7 @@ void CTrxData::OnReplyTimeout() {
     if (t.currentOp == OP_SET_MODE) {
         CStatusFlg status(ctx_);
         status.SetTestMode(status.GetTestMode() == 0 ? 1 : 0);
-        Host().SetModeSwitch(status.GetTestMode());
+        DrivePage().SetModeSwitch(status.GetTestMode());
     }
     NoResponse();
 }
@@ -804,7 +804,7 @@ void CTrxData::StopWaits() {
     t.stepWait = false;
     t.waitingOp = OP_IDLE;
     t.waitOwner = 0;
-    Host().SetSendingBusy(0);
+    DrivePage().SetSendingBusy(0);
 }
 
 void CTrxData::AbortAll() {
@@ -843,7 +843,7 @@ void CTrxData::RestoreAfterFailure(int offlineState) {
                 ctx_.monitorClient->FormatMonitorValues();
             }
             SetLinkState(offlineState);
-            Host().ShowOperationResult(0, 0, 0, 0, 0, 0);
+            DrivePage().ShowOperationResult(OperationResult{});
             Host().EnableMainWindow(true);
             break;
     }
@@ -924,7 +924,7 @@ void CTrxData::PostLinkEvent(int status) {
 
 void CTrxData::PostNextStep() {
     LinkContext* ctx = &ctx_;
-    ctx_.loop.Post([ctx] { ctx->Host().NextContinuousStep(); });
+    ctx_.loop.Post([ctx] { ctx->DrivePage().NextContinuousStep(); });
 }
 
 CommandTable CTrxData::TableFor(const Block& block) const {

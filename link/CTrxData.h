@@ -93,6 +93,7 @@ class CTrxData {
     using Handler = int (CTrxData::*)(int step, int param, int status);
 
     LinkHost& Host() { return ctx_.Host(); }
+    DrivePageClient& DrivePage() { return ctx_.DrivePage(); }
     // Runs the current operation's step function until it waits.
     void Continue(int param, int status);
     void StepLoop(int status);

@@ -6,6 +6,7 @@
 #include "link/CStatusFlg.h"
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 #include "link/StringIds.h"
 
 namespace tavro {
@@ -180,10 +181,10 @@ int CTrxData::OpSearch(int step, int param, int /*status*/) {
         return OpQuickSearch(step, param);
     }
     SearchState& s = State().search;
-    constexpr int kByte = 0xFF;
     if (step == 0) {
-        s.first = (param >> 8) & kByte;
-        s.last = param & kByte;
+        const IdRange range = UnpackIdRange(param);
+        s.first = range.first;
+        s.last = range.last;
         s.count = 0;
         s.probed = s.first;
         s.quick = false;
@@ -230,11 +231,11 @@ void CTrxData::SendQuickProbe(int id) {
 int CTrxData::OpQuickSearch(int step, int param) {
     using Mark = SearchState::Mark;
     SearchState& s = State().search;
-    constexpr int kByte = 0xFF;
     const auto mark = [&s](int id) -> Mark& { return s.marks[static_cast<std::size_t>(id)]; };
     if (step == 0) {
-        s.first = (param >> 8) & kByte;
-        s.last = param & kByte;
+        const IdRange range = UnpackIdRange(param);
+        s.first = range.first;
+        s.last = range.last;
         s.count = 0;
         s.quick = true;
         s.pass = 1;
@@ -321,7 +322,7 @@ int CTrxData::OpConnect(int step, int /*param*/, int /*status*/) {
         Host().NotifyFrontDialog(WM_OP_COMPLETE, kTargetFrontDialog);
         return kWait;
     }
-    Host().SetModeSwitch(1);
+    DrivePage().SetModeSwitch(1);
     SetLinkState(kLinkOnline);
     End();
     return kWait;
@@ -346,9 +347,9 @@ int CTrxData::OpUploadAll(int step, int /*param*/, int /*status*/) {
     host.SetRedraw(false);
     StoreReplies(table, 1, Rows(table));
     host.RedisplayViews(kViewsAll, 0);
-    host.SetInchingLimits();
+    DrivePage().SetInchingLimits();
     CStatusFlg(ctx_).SetFlag(kFlagUploadDone);
-    host.SetModeSwitch(1);
+    DrivePage().SetModeSwitch(1);
     SetLinkState(kLinkOnline);
     End();
     host.SetRedraw(true);
@@ -415,10 +416,9 @@ int CTrxData::OpStepUpload(int step, int param, int /*status*/) {
     if (step == 0) {
         SetLinkState(kLinkBusy);
         ShowProgress(kStepTableRows);
-        constexpr unsigned kHalf = 16;
-        constexpr unsigned kLow = 0xFFFF;
-        v.browseHigh = static_cast<int>((static_cast<unsigned>(param) >> kHalf) & kLow);
-        v.browseLow = static_cast<int>(static_cast<unsigned>(param) & kLow);
+        const BrowseTarget target = UnpackBrowseTarget(param);
+        v.browseHigh = target.combo;
+        v.browseLow = target.item;
     }
     Host().SetProgressPosition(step, total);
     if (ReadTable(step, repeats, kStepTableRows, kStepDataTable) == kWait) {
@@ -470,7 +470,7 @@ int CTrxData::OpBasicDownload(int step, int param, int status) {
     if (r != kBlocksDone) {
         return r;
     }
-    Host().SetInchingLimits();
+    DrivePage().SetInchingLimits();
     if (v.skipStepArea == 0) {
         Host().RedisplayViews(kViewsIoPage, 0);
     }
@@ -500,7 +500,7 @@ int CTrxData::OpIoUpload(int step, int /*param*/, int /*status*/) {
     host.SetRedraw(false);
     CStatusFlg(ctx_).SetFlag(kFlagDetailRead);
     host.RedisplayViews(kViewsIoPage, 0);
-    host.ShowOperationResult(1, 0, 0, 0, 0, 0);
+    DrivePage().ShowOperationResult({.continuousEnabled = true});
     SetLinkState(kLinkOnline);
     End();
     host.SetRedraw(true);
@@ -540,7 +540,7 @@ int CTrxData::OpDetailDownload(int step, int param, int /*status*/) {
     if (r != kBlocksDone) {
         return r;
     }
-    Host().SetInchingLimits();
+    DrivePage().SetInchingLimits();
     Host().ShowMessage(ids::IDS_UPDATE_COMPLETE, MessageIcon::kInformation, false);
     return kWait;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/DrivePageClient.h"
 #include "link/EventLoop.h"
 #include "link/FrameAssembler.h"
 #include "link/LineLog.h"
@@ -80,6 +81,10 @@ struct LinkContext {
     QuietHost quietHost{status};
     LinkHost* host = &quietHost;
     LinkHost& Host() { return host != nullptr ? *host : quietHost; }
+    // The Monitor/Test page while it exists; it registers itself. Not owned.
+    DrivePageClient* drivePage = nullptr;
+    DrivePageClient& DrivePage() { return drivePage != nullptr ? *drivePage : quietDrivePage; }
+    DrivePageClient quietDrivePage;
     // The monitor decoder; without one, monitor and alarm replies are only consumed.
     MonitorClient* monitorClient = nullptr;
     // Only read commands go on the line: connecting and the initial upload leave the

@@ -14,7 +14,8 @@ enum class MessageIcon { kExclamation, kInformation };
 // One argument of a formatted message box.
 using MessageArg = std::variant<int, double, std::string>;
 
-// Everything the link calls outward: the main window, its dialogs and the pages. The main
+// Everything the link calls outward but the Monitor/Test page's own controls (those are
+// DrivePageClient's): the main window, its dialogs and the lamps of the pages. The main
 // window implements it; a program without some of these windows keeps the do-nothing
 // defaults. All calls arrive on the event loop's thread.
 class LinkHost {
@@ -56,25 +57,11 @@ class LinkHost {
         return false;
     }
 
-    // Monitor/Test page.
-    virtual void ShowOperationResult(int /*contEnable*/, int /*servoOn*/, int /*originCaption*/,
-                                     int /*keepButtons*/, int /*contRunning*/, int /*resetTable*/) {
-    }
-    virtual void SetModeSwitch(int /*testMode*/) {}
-    virtual void SetInchingLimits() {}
-    virtual void SetSendingBusy(int /*busy*/) {}
-    virtual void ReleaseDeferredJog() {}
     // The status word on the I/O Setup page's lamps and, when `monitorPage`, on the
     // Monitor/Test page's lamps.
     virtual void ShowStatusLamps(std::uint16_t /*word*/, bool /*monitorPage*/) {}
     // The controller's state is not known (it has not answered for a while): every lamp off.
     virtual void ShowStatusUnknown() {}
-    // One of the five value texts (controls 1730..1734).
-    virtual void ShowMonitorValue(int /*controlId*/, const std::string& /*text*/) {}
-    virtual void ShowAlarms(const std::vector<int>& /*codes*/) {}
-    virtual void SetAlarmResetEnable(bool /*enable*/) {}
-    // A posted WM_NEXT_STEP has arrived: the continuous operation runs its next row.
-    virtual void NextContinuousStep() {}
 
     // Step browser, opened after an upload that the Monitor/Test page asked for.
     virtual void ShowStepBrowser(int /*comboId*/, int /*item*/) {}

@@ -6,24 +6,11 @@
 #include "link/CTimer.h"
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 
 namespace tavro {
 
 namespace {
-
-// Fields of the packed parameter: step << 24 | SVON << 16 | DRIVE << 8 | speed.
-int StepOf(int param) {
-    return static_cast<int>((static_cast<unsigned>(param) >> 24) & 0xFFU);
-}
-int SvonOf(int param) {
-    return static_cast<int>((static_cast<unsigned>(param) >> 16) & 0xFFU);
-}
-int DriveOf(int param) {
-    return static_cast<int>((static_cast<unsigned>(param) >> 8) & 0xFFU);
-}
-int SpeedOf(int param) {
-    return static_cast<int>(static_cast<unsigned>(param) & 0xFFU);
-}
 
 std::string Inputs(int step, int svon, int drive) {
     return Format(cmd::kOperationInputs.data(), step, svon, drive);
@@ -80,7 +67,7 @@ int CTrxData::OpAlarm(int step, int param, int /*status*/) {
     CStatusFlg status(ctx_);
     LinkHost& host = Host();
     if (status.GetTestMode() == 1) {
-        host.ShowOperationResult(1, 0, 0, 0, 0, 0);
+        DrivePage().ShowOperationResult({.continuousEnabled = true});
         SetLinkState(kLinkOnline);
         End();
         host.EnableTabStrip(true);
@@ -90,7 +77,7 @@ int CTrxData::OpAlarm(int step, int param, int /*status*/) {
     if (ctx_.monitorClient != nullptr) {
         ctx_.monitorClient->DecodeAlarmReply(State().lastReply.data);
     }
-    host.SetModeSwitch(status.GetTestMode());
+    DrivePage().SetModeSwitch(status.GetTestMode());
     return kWait;
 }
 
@@ -115,10 +102,9 @@ int CTrxData::OpExit(int step, int /*param*/, int /*status*/) {
 
 int CTrxData::OpManualOutput(int step, int param, int /*status*/) {
     if (step == 0) {
-        const int output = DriveOf(param);  // output index << 8 | state
-        const int state = SpeedOf(param);
+        const ManualOutput out = UnpackManualOutput(param);
         SetLinkState(kLinkBusy);
-        SendCommand(Format(cmd::kManualOutput.data(), output, state));
+        SendCommand(Format(cmd::kManualOutput.data(), out.output, out.state));
         return kWait;
     }
     SetLinkState(kLinkOnline);
@@ -160,17 +146,18 @@ int CTrxData::OpSetMode(int step, int param, int /*status*/) {
 int CTrxData::OpDrive(int step, int param, int /*status*/) {
     OperationValues& v = State().op;
     if (step == 0) {
-        v.driveSvon = SvonOf(param);
-        v.driveDrive = DriveOf(param);
-        SendCommand(Inputs(StepOf(param), v.driveSvon, v.driveDrive));
+        const MotionFields m = UnpackMotion(param);
+        v.driveSvon = m.svon;
+        v.driveDrive = m.drive;
+        SendCommand(Inputs(m.step, v.driveSvon, v.driveDrive));
         return kWait;
     }
-    LinkHost& host = Host();
+    DrivePageClient& page = DrivePage();
     if (v.driveSvon == 0) {
-        host.ShowOperationResult(1, 0, 0, 0, 0, 0);
+        page.ShowOperationResult({.continuousEnabled = true});
         SetLinkState(kLinkOnline);
     } else {
-        host.ShowOperationResult(1, 1, 0, 1, 0, 0);
+        page.ShowOperationResult({.continuousEnabled = true, .servoOn = true, .keepButtons = true});
         // A started motion keeps the link busy until the page's next operation.
         if (v.driveDrive == 0) {
             SetLinkState(kLinkOnline);
@@ -212,7 +199,8 @@ int CTrxData::OpReturnOrigin(int step, int /*param*/, int /*status*/) {
         default:
             break;
     }
-    Host().ShowOperationResult(1, 1, 1, 0, 0, 0);
+    DrivePage().ShowOperationResult(
+        {.continuousEnabled = true, .servoOn = true, .originDone = true});
     SetLinkState(kLinkOnline);
     End();
     return kWait;
@@ -221,38 +209,40 @@ int CTrxData::OpReturnOrigin(int step, int /*param*/, int /*status*/) {
 int CTrxData::OpJog(int step, int param, int /*status*/) {
     OperationValues& v = State().op;
     switch (step) {
-        case 0:
+        case 0: {
             v.jogParam = param;
-            Host().SetSendingBusy(1);
-            SendCommand(WriteValue(StepOf(param) + kGroupOfStep, kSpeedParameter, SpeedOf(param)));
+            DrivePage().SetSendingBusy(1);
+            const MotionFields m = UnpackMotion(param);
+            SendCommand(WriteValue(m.step + kGroupOfStep, kSpeedParameter, m.speed));
             return kWait;
+        }
         case 1:
-            SendCommand(Inputs(StepOf(v.jogParam), 1, 1));
+            SendCommand(Inputs(UnpackMotion(v.jogParam).step, 1, 1));
             return kWait;
         default:
             break;
     }
     SetLinkState(kLinkOnline);
     End();
-    Host().ReleaseDeferredJog();
+    DrivePage().ReleaseDeferredJog();
     return kWait;
 }
 
 int CTrxData::OpInching(int step, int param, int status) {
     OperationValues& v = State().op;
-    const int s = StepOf(v.inchParam);
+    const int s = UnpackMotion(v.inchParam).step;
     const int group = s + kGroupOfStep;
     switch (step) {
         case 0:
             v.inchParam = param;
             v.inchDistance = status;  // the signed distance comes as the status argument
-            SendCommand(Inputs(StepOf(param), 1, 0));
+            SendCommand(Inputs(UnpackMotion(param).step, 1, 0));
             return kWait;
         case 1:
             SendCommand(WriteValue(group, kTargetParameter, v.inchDistance));
             return kWait;
         case 2:
-            SendCommand(WriteValue(group, kSpeedParameter, SpeedOf(v.inchParam)));
+            SendCommand(WriteValue(group, kSpeedParameter, UnpackMotion(v.inchParam).speed));
             return kWait;
         case 3:
             SendCommand(Inputs(s, 1, 1));
@@ -271,7 +261,7 @@ int CTrxData::OpInching(int step, int param, int status) {
             }
             // A speed of 0 moves nothing: the move ends after the shortest travel time
             // instead of dividing by zero.
-            const int speed = SpeedOf(v.inchParam);
+            const int speed = UnpackMotion(v.inchParam).speed;
             std::int64_t ms = speed > 0 ? std::llabs(distance) / speed : 0;
             if (ms < kMinTravelMs) {
                 ms = kMinTravelMs;
@@ -283,7 +273,7 @@ int CTrxData::OpInching(int step, int param, int status) {
         default:
             break;
     }
-    Host().ShowOperationResult(1, 1, 0, 0, 0, 0);
+    DrivePage().ShowOperationResult({.continuousEnabled = true, .servoOn = true});
     SetLinkState(kLinkOnline);
     End();
     return kWait;
@@ -295,7 +285,7 @@ int CTrxData::OpStepRun(int step, int param, int status) {
     CTimer timer(ctx_);
     if (step == 0) {
         // A step given up half-way (no answer, a stop) leaves no phase behind.
-        v.runStep = StepOf(param);
+        v.runStep = UnpackMotion(param).step;
         v.runTimeMs = status;  // the operating time comes as the status argument
         v.releaseDue = false;
         v.runTimeOver = false;
@@ -424,7 +414,7 @@ int CTrxData::OpStop(int step, int /*param*/, int status) {
         return kWait;
     }
     v.stopPhase = 0;
-    Host().ShowOperationResult(0, 0, 0, 0, 0, 1);
+    DrivePage().ShowOperationResult({.resetTable = true});
     SetLinkState(kLinkOnline);
     End();
     return kWait;

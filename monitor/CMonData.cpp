@@ -102,9 +102,9 @@ void CMonData::Parse(std::string_view data) {
             if ((word & kBitAlarmClear) == 0) {
                 // An alarm appeared: read the record, and lock the reset until it is read.
                 CTrxData(ctx_).Run(OP_ALARM, 0, 0);
-                host.SetAlarmResetEnable(false);
+                ctx_.DrivePage().SetAlarmResetEnable(false);
             } else {
-                host.SetAlarmResetEnable(true);
+                ctx_.DrivePage().SetAlarmResetEnable(true);
             }
         }
         m.lastStatusWord = word;
@@ -175,7 +175,7 @@ void CMonData::ParseAlarm(std::string_view data) {
         codes.push_back(static_cast<int>(Hex(data.substr(i, kCodeChars))));
     }
     ctx_.monitor.alarmCodes = codes;
-    ctx_.Host().ShowAlarms(codes);
+    ctx_.DrivePage().ShowAlarms(codes);
 }
 
 void CMonData::FormatValues() {
@@ -206,7 +206,7 @@ void CMonData::FormatValues() {
                 status.SetCurrentPosition(q);
             }
         }
-        ctx_.Host().ShowMonitorValue(f.controlId, text);
+        ctx_.DrivePage().ShowMonitorValue(f.controlId, text);
     }
 }
 

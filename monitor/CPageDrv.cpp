@@ -8,6 +8,7 @@
 
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "link/StringIds.h"
@@ -114,14 +115,9 @@ constexpr int kMicronsPerMm = 1000;
 constexpr int kSpinMax = 0xFFFF;
 
 // Parameters of the operations the page starts.
-constexpr int kStepShift = 24;
-constexpr int kServoOn = 0x10000;
-constexpr int kServoOnDrive = 0x10100;
-constexpr int kSpeedMask = 0xFF;
 constexpr int kInchConnector = 18;
 constexpr int kInchOpposite = 19;
 constexpr int kMaxRepeats = 100;
-constexpr unsigned kComboShift = 16;
 
 // Operation kinds whose buttons stay usable while they run.
 constexpr int kKindOrigin = 0;
@@ -167,9 +163,13 @@ CPageDrv::CPageDrv(LinkContext& ctx, const ui::DialogServices& services,
     : ctx_(ctx), services_(services), form_(std::move(form)), alarmCodes_(kAlarmCodeCount, 0) {
     form_->SetListener(this);
     OnInitDialog();
+    ctx_.drivePage = this;
 }
 
 CPageDrv::~CPageDrv() {
+    if (ctx_.drivePage == this) {
+        ctx_.drivePage = nullptr;
+    }
     form_->SetListener(nullptr);
 }
 
@@ -295,15 +295,14 @@ void CPageDrv::ShowMonitorValue(int controlId, const std::string& text) {
     form_->SetText(controlId, text);
 }
 
-void CPageDrv::ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
-                                   int contRunning, int resetTable) {
-    SetOriginCaption(originCaption);
-    if (!(servoOn == 1 && keepButtons == 1)) {
+void CPageDrv::ShowOperationResult(const OperationResult& result) {
+    SetOriginCaption(result.originDone ? 1 : 0);
+    if (!(result.servoOn && result.keepButtons)) {
         ResetOperationButtons();
     }
-    SetServoDisplay(servoOn);
-    SetContinuousButtons(contEnable != 0, contRunning != 0);
-    if (resetTable != 0) {
+    SetServoDisplay(result.servoOn ? 1 : 0);
+    SetContinuousButtons(result.continuousEnabled, result.continuousRunning);
+    if (result.resetTable) {
         ShowFirstRow();
     }
 }
@@ -647,7 +646,7 @@ void CPageDrv::ServoClicked() {
         return;  // the link is switching everything off already
     }
     SetLinkState(kLinkBusy);
-    Run(OP_DRIVE, on != 0 ? kServoOn : 0, 0);
+    Run(OP_DRIVE, on != 0 ? PackMotion({.svon = true}) : 0, 0);
 }
 
 void CPageDrv::OriginClicked() {
@@ -680,7 +679,7 @@ bool CPageDrv::JogPress(ui::ControlId id) {
             const int direction = id == IDC_JOG_CONNECTOR ? kJogConnector : kJogOpposite;
             jogDirection_ = direction;
             deferredRelease_ = false;
-            Run(OP_JOG, (direction << kStepShift) | kServoOnDrive | (speed & kSpeedMask), 0);
+            Run(OP_JOG, PackMotion({direction, true, true, speed}), 0);
         } else {
             form_->SetFocus(IDC_ORIGIN);
             form_->SetChecked(id, true);
@@ -707,7 +706,7 @@ void CPageDrv::JogRelease(ui::ControlId id) {
     // While the link runs an operation (the alarm read an alarm started, a stop) that one has
     // switched the inputs off; a release would replace it.
     if (ctx_.status.linkState == kLinkOnline && ctx_.trx.currentOp == OP_IDLE) {
-        Run(OP_DRIVE, (direction << kStepShift) | kServoOn, 0);
+        Run(OP_DRIVE, PackMotion({.step = direction, .svon = true}), 0);
     }
 }
 
@@ -724,7 +723,7 @@ void CPageDrv::InchingClicked(ui::ControlId id) {
     const int distance = Microns(form_->Text(IDC_INCHING_DISTANCE)) * sign;
     const int step = id == IDC_INCH_CONNECTOR ? kInchConnector : kInchOpposite;
     EnableOperationKind(kKindInching);
-    Run(OP_INCHING, (step << kStepShift) | kServoOnDrive | (speed & kSpeedMask), distance);
+    Run(OP_INCHING, PackMotion({step, true, true, speed}), distance);
 }
 
 void CPageDrv::NormaliseJogSpeed() {
@@ -834,7 +833,7 @@ void CPageDrv::StepStartClicked() {
         ResetOperationButtons();
     } else {
         EnableOperationKind(kKindSingleStep);
-        Run(OP_DRIVE, (choice << kStepShift) + kServoOnDrive, 0);
+        Run(OP_DRIVE, PackMotion({.step = choice, .svon = true, .drive = true}), 0);
     }
 }
 
@@ -842,7 +841,7 @@ void CPageDrv::StepStopClicked() {
     if (form_->IsChecked(IDC_STEP_STOP)) {
         ResetOperationButtons();
         if (!CTrxData(ctx_).Stopping()) {
-            Run(OP_DRIVE, kServoOn, 0);
+            Run(OP_DRIVE, PackMotion({.svon = true}), 0);
         }
     } else {
         form_->SetChecked(IDC_STEP_START, false);
@@ -861,10 +860,7 @@ void CPageDrv::BrowseClicked(ui::ControlId button) {
     const ui::Message question{ids::IDS_NO_REFERENCE, services_.Text(ids::IDS_NO_REFERENCE),
                                ui::Icon::kInformation, ui::Buttons::kYesNo};
     if (services_.prompter.Show(question) == ui::Answer::kYes) {
-        Run(OP_STEP_UPLOAD_REF,
-            static_cast<int>((static_cast<unsigned>(combo) << kComboShift) |
-                             static_cast<unsigned>(item)),
-            0);
+        Run(OP_STEP_UPLOAD_REF, PackBrowseTarget({static_cast<int>(combo), item}), 0);
     }
 }
 

@@ -21,7 +21,10 @@ namespace tavro {
 // switch, single-step and continuous operation and the alarm box. A repeatability run drives
 // the actuator through its continuous machinery, so that End, Servo Off, leaving the page and
 // an alarm stop the run as they stop a sequence.
-class CPageDrv : public DrivePageView, public ui::FormEvents, public RepeatDriver {
+class CPageDrv : public DrivePageView,
+                 public DrivePageClient,
+                 public ui::FormEvents,
+                 public RepeatDriver {
   public:
     static constexpr int kTemplate = kTemplateDrivePage;
     static constexpr ui::ControlId IDC_MODE_SWITCH = 1033;
@@ -86,20 +89,21 @@ class CPageDrv : public DrivePageView, public ui::FormEvents, public RepeatDrive
     bool MotionRunning() const override;
     void ShowStatusLamps(std::uint16_t word) override;
     void ShowStatusUnknown() override;
+    bool AlarmResetLocked() override { return resetLock_; }
+    void SetMonitorModeFlag(bool on) override { monitorMode_ = on; }
+    void SetStepPositioningTime(int step, float time) override;
+    void SelectBrowsedStep(int comboId, int item) override;
+
+    // --- DrivePageClient: the link's calls ---
     void ShowMonitorValue(int controlId, const std::string& text) override;
-    void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
-                             int contRunning, int resetTable) override;
+    void ShowOperationResult(const OperationResult& result) override;
     void SetModeSwitch(int testMode) override;
     void SetInchingLimits() override;
     void SetSendingBusy(int busy) override { sendingBusy_ = busy != 0; }
     void ReleaseDeferredJog() override;
     void ShowAlarms(const std::vector<int>& codes) override;
     void SetAlarmResetEnable(bool enable) override;
-    bool AlarmResetLocked() override { return resetLock_; }
-    void SetMonitorModeFlag(bool on) override { monitorMode_ = on; }
     void NextContinuousStep() override { RunContinuous(false); }
-    void SetStepPositioningTime(int step, float time) override;
-    void SelectBrowsedStep(int comboId, int item) override;
 
     int ServoDisplay() const { return servoDisplay_; }
     int OriginCaptionState() const { return originCaption_; }

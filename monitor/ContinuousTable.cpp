@@ -4,13 +4,12 @@
 #include <cctype>
 
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 
 namespace tavro {
 
 namespace {
 
-constexpr int kSvonDrive = 0x10100;
-constexpr int kStepShift = 24;
 constexpr int kMsPerHundredth = 10;
 constexpr double kHundredths = 100.0;
 
@@ -99,7 +98,7 @@ int ContinuousTable::RunParameter(int r) const {
 }
 
 int ContinuousTable::StepRunParameter(int step) {
-    return (step << kStepShift) | kSvonDrive;
+    return PackMotion({.step = step, .svon = true, .drive = true});
 }
 
 int ContinuousTable::RunTimeMs(int r) const {

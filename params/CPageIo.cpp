@@ -7,6 +7,7 @@
 #include "link/CEepData.h"
 #include "link/CTrxData.h"
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "link/StringIds.h"
@@ -110,7 +111,6 @@ constexpr int kStepCountPulse = 4;
 constexpr std::array<int, 5> kCommonStepCells = {9, 11, 12, 13, 14};
 
 // The manual output of a button: index x 256 + state.
-constexpr int kManualOutputShift = 256;
 
 int RoundHalfUp(double v) {
     return TruncToInt(std::floor(v + 0.5));
@@ -356,7 +356,7 @@ void CPageIo::ManualOutput(ui::ControlId button) {
         }
     }
     RedrawLamps();
-    CTrxData(ctx_).Run(OP_MANUAL_OUTPUT, index * kManualOutputShift + (on ? 1 : 0), 0);
+    CTrxData(ctx_).Run(OP_MANUAL_OUTPUT, PackManualOutput(index, on ? 1 : 0), 0);
 }
 
 void CPageIo::GetPosition(ui::ControlId button) {

@@ -9,6 +9,7 @@
 #include "link/CIniRw.h"
 #include "link/CRxdThread.h"
 #include "link/CTrxData.h"
+#include "link/OperationParams.h"
 #include "link/Operations.h"
 #include "link/PortMessages.h"
 #include "link/StatusBlock.h"
@@ -36,7 +37,6 @@ constexpr std::array<PageRow, CMain::kPageCount> kPageTable = {{
 }};
 
 // Leaving the I/O Setup page gives every output back to its function ("SW 4 1").
-constexpr int kAllOutputsToFunctions = 4 * 256 + 1;
 constexpr ui::ControlId IDC_ALARM_RESET = 1721;
 
 // The titles show the port's name where the tables have "COM%d".
@@ -548,38 +548,6 @@ bool CMain::AskYesNo(int stringId, MessageIcon icon, bool topmost) {
                                     topmost}) == ui::Answer::kYes;
 }
 
-void CMain::ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
-                                int contRunning, int resetTable) {
-    if (drive_) {
-        drive_->ShowOperationResult(contEnable, servoOn, originCaption, keepButtons, contRunning,
-                                    resetTable);
-    }
-}
-
-void CMain::SetModeSwitch(int testMode) {
-    if (drive_) {
-        drive_->SetModeSwitch(testMode);
-    }
-}
-
-void CMain::SetInchingLimits() {
-    if (drive_) {
-        drive_->SetInchingLimits();
-    }
-}
-
-void CMain::SetSendingBusy(int busy) {
-    if (drive_) {
-        drive_->SetSendingBusy(busy);
-    }
-}
-
-void CMain::ReleaseDeferredJog() {
-    if (drive_) {
-        drive_->ReleaseDeferredJog();
-    }
-}
-
 void CMain::ShowStatusLamps(std::uint16_t word, bool monitorPage) {
     if (io_) {
         io_->ShowIoWord(word);
@@ -595,30 +563,6 @@ void CMain::ShowStatusUnknown() {
     }
     if (drive_) {
         drive_->ShowStatusUnknown();
-    }
-}
-
-void CMain::ShowMonitorValue(int controlId, const std::string& text) {
-    if (drive_) {
-        drive_->ShowMonitorValue(controlId, text);
-    }
-}
-
-void CMain::ShowAlarms(const std::vector<int>& codes) {
-    if (drive_) {
-        drive_->ShowAlarms(codes);
-    }
-}
-
-void CMain::SetAlarmResetEnable(bool enable) {
-    if (drive_) {
-        drive_->SetAlarmResetEnable(enable);
-    }
-}
-
-void CMain::NextContinuousStep() {
-    if (drive_) {
-        drive_->NextContinuousStep();
     }
 }
 

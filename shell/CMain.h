@@ -118,18 +118,8 @@ class CMain : public LinkHost,
     void ShowFormattedMessage(int stringId, MessageIcon icon, bool topmost,
                               const std::vector<MessageArg>& args) override;
     bool AskYesNo(int stringId, MessageIcon icon, bool topmost) override;
-    void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
-                             int contRunning, int resetTable) override;
-    void SetModeSwitch(int testMode) override;
-    void SetInchingLimits() override;
-    void SetSendingBusy(int busy) override;
-    void ReleaseDeferredJog() override;
     void ShowStatusLamps(std::uint16_t word, bool monitorPage) override;
     void ShowStatusUnknown() override;
-    void ShowMonitorValue(int controlId, const std::string& text) override;
-    void ShowAlarms(const std::vector<int>& codes) override;
-    void SetAlarmResetEnable(bool enable) override;
-    void NextContinuousStep() override;
     void ShowStepBrowser(int comboId, int item) override;
 
     // --- BindingHost ---

@@ -82,20 +82,9 @@ class DrivePageView : public PageView {
     virtual void ShowStatusLamps(std::uint16_t /*word*/) {}
     // Every lamp off, the alarm box as it was: the controller's state is not known.
     virtual void ShowStatusUnknown() {}
-    virtual void ShowMonitorValue(int /*controlId*/, const std::string& /*text*/) {}
-    virtual void ShowOperationResult(int /*contEnable*/, int /*servoOn*/, int /*originCaption*/,
-                                     int /*keepButtons*/, int /*contRunning*/, int /*resetTable*/) {
-    }
-    virtual void SetModeSwitch(int /*testMode*/) {}
-    virtual void SetInchingLimits() {}
-    virtual void SetSendingBusy(int /*busy*/) {}
-    virtual void ReleaseDeferredJog() {}
-    virtual void ShowAlarms(const std::vector<int>& /*codes*/) {}
-    virtual void SetAlarmResetEnable(bool /*enable*/) {}
     // While set, "Alarm reset" stays disabled whatever the enable table says.
     virtual bool AlarmResetLocked() { return false; }
     virtual void SetMonitorModeFlag(bool /*on*/) {}
-    virtual void NextContinuousStep() {}
     virtual void SetStepPositioningTime(int /*step*/, float /*time*/) {}
     // The browser reports the entry chosen for one of the page's step choices.
     virtual void SelectBrowsedStep(int /*comboId*/, int /*item*/) {}

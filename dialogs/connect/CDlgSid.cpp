@@ -8,6 +8,7 @@
 #include "link/CTrxData.h"
 #include "link/LinkHost.h"
 #include "link/Numbers.h"
+#include "link/OperationParams.h"
 #include "link/Operations.h"
 #include "link/StringIds.h"
 #include "ui/CCtrlBatch.h"
@@ -16,9 +17,6 @@
 namespace tavro {
 
 namespace {
-
-constexpr int kByte = 0xFF;
-constexpr int kRangeShift = 8;
 
 // Which controls each dialog state enables.
 struct StateRow {
@@ -70,10 +68,10 @@ void CDlgSid::OnInitDialog() {
         }
     }
     lastRange_ = ini.GetSlvRange();
-    form_->SetCurrentItem(IDC_FIRST_ID,
-                          form_->FindItem(IDC_FIRST_ID, Format("%d", lastRange_ >> kRangeShift)));
-    form_->SetCurrentItem(IDC_LAST_ID,
-                          form_->FindItem(IDC_LAST_ID, Format("%d", lastRange_ & kByte)));
+    form_->SetCurrentItem(
+        IDC_FIRST_ID, form_->FindItem(IDC_FIRST_ID, Format("%d", UnpackIdRange(lastRange_).first)));
+    form_->SetCurrentItem(
+        IDC_LAST_ID, form_->FindItem(IDC_LAST_ID, Format("%d", UnpackIdRange(lastRange_).last)));
     form_->ClearItems(IDC_FOUND);
     form_->AddItem(IDC_FOUND, services_.strings.Text(ids::IDS_SEARCH_FIRST));
     form_->SetCurrentItem(IDC_FOUND, 0);
@@ -200,8 +198,7 @@ void CDlgSid::StartSearch() {
         form_->SetText(IDC_FIRST_ID, form_->Text(IDC_LAST_ID));
         form_->SetText(IDC_LAST_ID, firstText);
     }
-    lastRange_ = ((Atoi(form_->Text(IDC_FIRST_ID)) & kByte) << kRangeShift) +
-                 (Atoi(form_->Text(IDC_LAST_ID)) & kByte);
+    lastRange_ = PackIdRange({Atoi(form_->Text(IDC_FIRST_ID)), Atoi(form_->Text(IDC_LAST_ID))});
     const int mode = form_->IsChecked(IDC_QUICK_SEARCH) ? kSearchQuick : 0;
     CTrxData(ctx_).Run(OP_SEARCH, lastRange_ | mode, 0);
 }

@@ -81,26 +81,11 @@ class QtDrivePage : public StandInMain {
         }
         page->SetMonitorModeFlag(state == kLinkMonitorMode);
     }
-    void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
-                             int contRunning, int resetTable) override {
-        page->ShowOperationResult(contEnable, servoOn, originCaption, keepButtons, contRunning,
-                                  resetTable);
-    }
-    void SetModeSwitch(int testMode) override { page->SetModeSwitch(testMode); }
-    void SetInchingLimits() override { page->SetInchingLimits(); }
-    void SetSendingBusy(int busy) override { page->SetSendingBusy(busy); }
-    void ReleaseDeferredJog() override { page->ReleaseDeferredJog(); }
     void ShowStatusLamps(std::uint16_t word, bool monitorPage) override {
         if (monitorPage) {
             page->ShowStatusLamps(word);
         }
     }
-    void ShowMonitorValue(int controlId, const std::string& text) override {
-        page->ShowMonitorValue(controlId, text);
-    }
-    void ShowAlarms(const std::vector<int>& codes) override { page->ShowAlarms(codes); }
-    void SetAlarmResetEnable(bool enable) override { page->SetAlarmResetEnable(enable); }
-    void NextContinuousStep() override { page->NextContinuousStep(); }
 
     MonitorHook monitor{sim.ctx};
     qt::QtFormFactory factory;

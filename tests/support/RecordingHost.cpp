@@ -29,7 +29,15 @@ const char* IconName(MessageIcon icon) {
 
 }  // namespace
 
-RecordingHost::RecordingHost(LinkContext& ctx) : ctx_(ctx) {}
+RecordingHost::RecordingHost(LinkContext& ctx) : ctx_(ctx) {
+    ctx_.drivePage = this;
+}
+
+RecordingHost::~RecordingHost() {
+    if (ctx_.drivePage == this) {
+        ctx_.drivePage = nullptr;
+    }
+}
 
 void RecordingHost::Record(std::string text) {
     calls.push_back(Call{ctx_.loop.NowMs(), std::move(text)});
@@ -177,10 +185,12 @@ bool RecordingHost::AskYesNo(int stringId, MessageIcon icon, bool topmost) {
     return answer;
 }
 
-void RecordingHost::ShowOperationResult(int contEnable, int servoOn, int originCaption,
-                                        int keepButtons, int contRunning, int resetTable) {
+void RecordingHost::ShowOperationResult(const OperationResult& r) {
+    const auto bit = [](bool b) { return b ? 1 : 0; };
     Record("ShowOperationResult(" +
-           Join({contEnable, servoOn, originCaption, keepButtons, contRunning, resetTable}) + ")");
+           Join({bit(r.continuousEnabled), bit(r.servoOn), bit(r.originDone), bit(r.keepButtons),
+                 bit(r.continuousRunning), bit(r.resetTable)}) +
+           ")");
 }
 
 void RecordingHost::SetModeSwitch(int testMode) {

@@ -13,7 +13,8 @@ namespace tavro::test {
 
 // A LinkHost that keeps every call with its virtual time, stores the link state like the
 // main window does, and answers Yes/No questions from a script (No when the script is empty).
-class RecordingHost : public LinkHost {
+// It stands in for the Monitor/Test page too, and records the page's calls among the others.
+class RecordingHost : public LinkHost, public DrivePageClient {
   public:
     struct Call {
         std::int64_t atMs;
@@ -21,6 +22,9 @@ class RecordingHost : public LinkHost {
     };
 
     explicit RecordingHost(LinkContext& ctx);
+    ~RecordingHost() override;
+    RecordingHost(const RecordingHost&) = delete;
+    RecordingHost& operator=(const RecordingHost&) = delete;
 
     // Every call in order.
     std::vector<Call> calls;
@@ -67,18 +71,19 @@ class RecordingHost : public LinkHost {
     void ShowFormattedMessage(int stringId, MessageIcon icon, bool topmost,
                               const std::vector<MessageArg>& args) override;
     bool AskYesNo(int stringId, MessageIcon icon, bool topmost) override;
-    void ShowOperationResult(int contEnable, int servoOn, int originCaption, int keepButtons,
-                             int contRunning, int resetTable) override;
+    void ShowStatusLamps(std::uint16_t word, bool monitorPage) override;
+    void ShowStepBrowser(int comboId, int item) override;
+
+    // --- DrivePageClient ---
+    void ShowOperationResult(const OperationResult& result) override;
     void SetModeSwitch(int testMode) override;
     void SetInchingLimits() override;
     void SetSendingBusy(int busy) override;
     void ReleaseDeferredJog() override;
-    void ShowStatusLamps(std::uint16_t word, bool monitorPage) override;
     void ShowMonitorValue(int controlId, const std::string& text) override;
     void ShowAlarms(const std::vector<int>& codes) override;
     void SetAlarmResetEnable(bool enable) override;
     void NextContinuousStep() override;
-    void ShowStepBrowser(int comboId, int item) override;
 
   private:
     void Record(std::string text);
