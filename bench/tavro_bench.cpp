@@ -264,7 +264,7 @@ bool SimulatorAlone(int baud, int exchanges) {
 
 struct Operation {
     const char* name;
-    int op;
+    Op op;
     int param;
 };
 

@@ -15,7 +15,7 @@ void WriteMessage(std::ostream& err, int stringId, std::string_view text) {
 CliHost::CliHost(LinkContext& ctx, std::ostream& err, Language language)
     : ctx_(ctx), err_(err), strings_(language) {}
 
-void CliHost::SetLinkState(int state) {
+void CliHost::SetLinkState(LinkState state) {
     ctx_.status.linkState = state;
     Sample();
 }

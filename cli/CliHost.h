@@ -30,7 +30,7 @@ class CliHost : public LinkHost, public DrivePageClient {
 
     CliHost(LinkContext& ctx, std::ostream& err, Language language);
 
-    void SetLinkState(int state) override;
+    void SetLinkState(LinkState state) override;
     void RequestExit() override { exitRequested_ = true; }
     void NotifyFrontDialog(int message, int target) override;
     void ShowFoundIds(const std::vector<int>& ids) override { foundIds_ = ids; }

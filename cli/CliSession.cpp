@@ -235,7 +235,7 @@ int CliSession::Connect() {
     return Run(OP_UPLOAD_ALL);
 }
 
-int CliSession::Run(int op, int param, int status) {
+int CliSession::Run(Op op, int param, int status) {
     WaitIdle();
     if (ctx_.status.linkState == kLinkNoPort) {
         return kExitPort;  // the port went away; its message has been shown already
@@ -330,7 +330,7 @@ void CliSession::Close() {
         return;
     }
     closed_ = true;
-    const int state = ctx_.status.linkState;
+    const LinkState state = ctx_.status.linkState;
     // Connecting puts the controller in test mode, which disables its own I/O; it goes back
     // to monitor mode whenever a connection was tried and the controller still answers,
     // even when the command failed half-way. A passive command never left monitor mode.

@@ -36,7 +36,7 @@ class CliSession {
     // OP_CONNECT, then OP_UPLOAD_ALL, as the window does after start-up.
     int Connect();
     // Starts an operation and waits until it has ended; how it ended, as an exit status.
-    int Run(int op, int param = 0, int status = 0);
+    int Run(Op op, int param = 0, int status = 0);
     // Keeps the link running (monitor polls) for `ms`, until interrupted or until the
     // controller stops answering.
     int Watch(std::int64_t ms);

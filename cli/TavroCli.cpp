@@ -191,7 +191,7 @@ StepFileMode FileMode(const CliOptions& o) {
     return o.detail ? StepFileMode::kDetail : StepFileMode::kPage;
 }
 
-int UploadOperation(const CliOptions& o) {
+Op UploadOperation(const CliOptions& o) {
     return o.detail ? OP_DETAIL_UPLOAD : OP_STEP_UPLOAD;
 }
 

@@ -54,8 +54,9 @@ const DetailControlRow* ControlRow(ui::ControlId id) {
     return nullptr;
 }
 
-bool AllowedBy(ui::ControlId id, int state, bool pulse) {
+bool AllowedBy(ui::ControlId id, LinkState linkState, bool pulse) {
     const DetailControlRow* row = ControlRow(id);
+    const int state = LinkIndex(linkState);
     if (row == nullptr || state < 0 || state >= static_cast<int>(row->states.size())) {
         return false;
     }
@@ -253,7 +254,7 @@ void CDlgDtl::ShowState(int source) {
     suspend_ = false;
 }
 
-void CDlgDtl::ApplyLinkState(int state) {
+void CDlgDtl::ApplyLinkState(LinkState state) {
     const bool pulse = Pulse();
     for (const DetailControlRow& row : kDetailControls) {
         form_.SetEnabled(row.control, AllowedBy(row.control, state, pulse));

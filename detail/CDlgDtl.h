@@ -44,7 +44,7 @@ class CDlgDtl : public ui::FormEvents {
     void Prepare(int pidAccessLevel);
     // source 0: controller copies, 1: edit copies.
     void ShowState(int source);
-    void ApplyLinkState(int state);
+    void ApplyLinkState(LinkState state);
     // The three lists from one copy of the image; true when any cell shown there differs.
     bool RebuildLists(int copy);
     // The close box: false keeps the dialog open.

@@ -46,7 +46,7 @@ namespace {
 
 using namespace tavro;
 
-constexpr int kOperations[] = {OP_UPLOAD_ALL, OP_DETAIL_UPLOAD, OP_STEP_UPLOAD, OP_IO_UPLOAD};
+constexpr Op kOperations[] = {OP_UPLOAD_ALL, OP_DETAIL_UPLOAD, OP_STEP_UPLOAD, OP_IO_UPLOAD};
 constexpr int kSpeeds[] = {9600, 19200, 57600};
 // Far beyond the worst case of the longest upload (307 commands, each four transmissions
 // with their time-outs and a hold).
@@ -65,7 +65,7 @@ constexpr std::string_view kOtherCodes[] = {"VE", "OE", "MD", "SW", "EE", "RE", 
 class OutcomeHost : public LinkHost {
   public:
     explicit OutcomeHost(StatusBlock& status) : status_(status) {}
-    void SetLinkState(int state) override { status_.linkState = state; }
+    void SetLinkState(LinkState state) override { status_.linkState = state; }
     void ShowMessage(int stringId, MessageIcon, bool) override {
         if (stringId == ids::IDS_NO_RESPONSE) {
             ++noResponse;
@@ -265,7 +265,7 @@ float AsRead(float value) {
     return static_cast<float>(Atof(Format("%f", static_cast<double>(value))));
 }
 
-std::uint8_t SuccessFlag(int op) {
+std::uint8_t SuccessFlag(Op op) {
     switch (op) {
         case OP_UPLOAD_ALL:
             return kFlagUploadDone;
@@ -295,7 +295,7 @@ std::vector<sim::PresetParameter> DistinctValues() {
 }
 
 struct Setup {
-    int op = OP_UPLOAD_ALL;
+    Op op = OP_UPLOAD_ALL;
     int baud = 19200;
     bool byteTiming = false;
     int controlType = sim::kTypeStepData;
@@ -410,7 +410,7 @@ RunResult RunUpload(const Setup& s, fuzz::ByteReader& in) {
 
 // How many cells an upload reads when nothing goes wrong.
 std::size_t CellsRead(const Setup& s) {
-    static std::map<std::tuple<int, int>, std::size_t> counts;
+    static std::map<std::tuple<Op, int>, std::size_t> counts;
     const auto key = std::make_tuple(s.op, s.controlType);
     auto it = counts.find(key);
     if (it == counts.end()) {

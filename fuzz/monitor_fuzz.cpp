@@ -22,7 +22,7 @@ using namespace tavro;
 class ShownHost : public LinkHost, public DrivePageClient {
   public:
     explicit ShownHost(StatusBlock& status) : status_(status) {}
-    void SetLinkState(int state) override { status_.linkState = state; }
+    void SetLinkState(LinkState state) override { status_.linkState = state; }
     void ShowMonitorValue(int controlId, const std::string& text) override {
         values.emplace_back(controlId, text);
     }
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ctx.status.series[0] = series;
     ctx.status.seriesScale[0] = series == 1 ? 125 : series == 2 ? 3000 : series == 3 ? 500 : 0;
     ctx.status.frontPhase = in.Flag() ? kFrontMain : kFrontProgress;
-    ctx.status.linkState = in.Below(5);
+    ctx.status.linkState = static_cast<LinkState>(in.Below(5));
     ctx.status.controlType = in.Below(3);
     ctx.status.flags = in.Flag() ? kFlagOriginDone : 0;
     ctx.status.alarmHistoryCount = static_cast<std::int8_t>(in.Flag() ? 20 : 4);

@@ -26,8 +26,8 @@ class CStatusFlg {
     void SetControllerVersion(float v) { s_.controllerVersion = v; }
     float GetCurrentPosition() const { return s_.currentPosition; }
     void SetCurrentPosition(float v) { s_.currentPosition = v; }
-    int GetLinkState() const { return s_.linkState; }
-    void SetLinkStateValue(int v) { s_.linkState = v; }
+    LinkState GetLinkState() const { return s_.linkState; }
+    void SetLinkStateValue(LinkState v) { s_.linkState = v; }
     int GetStroke(int i) const { return s_.stroke[Idx(i)]; }
     int GetSeries(int i) const { return s_.series[Idx(i)]; }
     int GetSeriesScale(int i) const { return s_.seriesScale[Idx(i)]; }

@@ -48,7 +48,7 @@ bool AnswersVersion(const ReplyRecord& reply) {
 
 }  // namespace
 
-CTrxData::Handler CTrxData::HandlerFor(int op) {
+CTrxData::Handler CTrxData::HandlerFor(Op op) {
     static constexpr std::array<Handler, kOperationCount> kOperationTable = {
         &CTrxData::OpIdle,            // OP_IDLE
         &CTrxData::OpInitialize,      // OP_INITIALIZE
@@ -78,13 +78,14 @@ CTrxData::Handler CTrxData::HandlerFor(int op) {
         &CTrxData::OpCommSetup,       // OP_COMM_SETUP
         &CTrxData::OpIdle,            // the spare code
     };
-    if (op < 0 || op >= kOperationCount) {
+    const int i = OpIndex(op);
+    if (i < 0 || i >= kOperationCount) {
         return &CTrxData::OpIdle;
     }
-    return kOperationTable[static_cast<std::size_t>(op)];
+    return kOperationTable[static_cast<std::size_t>(i)];
 }
 
-void CTrxData::Run(int op, int param, int status) {
+void CTrxData::Run(Op op, int param, int status) {
     TrxState& t = State();
     if (status == kStatusMonitorBit) {
         // The monitor's continuation of a wait, never a start.
@@ -104,7 +105,7 @@ void CTrxData::Run(int op, int param, int status) {
     t.currentOp = op;
     ++t.generation;
     // A new generation is a new operation even when the code is the same.
-    t.lastOp = -1;
+    t.lastOp.reset();
     if (op == OP_DRIVE || op == OP_STOP) {
         // Nothing that waited for the motion this replaces may start it again.
         StopWaits();
@@ -125,7 +126,8 @@ void CTrxData::StepLoop(int status) {
     int r = kWait;
     do {
         t.lastRequest.controllerId = ctx_.status.controllerId;
-        if (t.currentOp != t.lastOp && t.currentOp >= 0 && t.currentOp < kOperationCount) {
+        if (t.currentOp != t.lastOp && OpIndex(t.currentOp) >= 0 &&
+            OpIndex(t.currentOp) < kOperationCount) {
             if (t.currentOp != OP_IDLE) {
                 // What is on the line stays there until its reply or time-out; it answers
                 // nothing of the new operation.
@@ -644,7 +646,7 @@ void CTrxData::OnLinkEvent(int status) {
 
 void CTrxData::OnWaitedBit(int param) {
     TrxState& t = State();
-    const int op = t.waitingOp;
+    const Op op = t.waitingOp;
     const std::uint64_t owner = t.waitOwner;
     t.originWait = false;
     t.stepWait = false;
@@ -824,7 +826,7 @@ void CTrxData::NoResponse() {
     RestoreAfterFailure();
 }
 
-void CTrxData::RestoreAfterFailure(int offlineState) {
+void CTrxData::RestoreAfterFailure(LinkState offlineState) {
     switch (ctx_.status.frontPhase) {
         case kFrontComSelect:
             break;

@@ -25,7 +25,7 @@ class CTrxData {
     // for the operation it replaces (a reply, a timer event, a monitor edge) no longer
     // reaches anything. A stop already under way is not started again, and nothing replaces
     // the goodbye of OP_EXIT. With status 0xFFFF it is the monitor's continuation of a wait.
-    void Run(int op, int param, int status);
+    void Run(Op op, int param, int status);
     // Frames the command for an ID and writes it with the 1000 ms reply timer, or queues it
     // while the line is taken.
     void Send(std::string_view commandText, int controllerId);
@@ -62,7 +62,7 @@ class CTrxData {
     void AbortAll();
     void NoResponse();
     // Gives the views back after a failure; the link is left offline in `offlineState`.
-    void RestoreAfterFailure(int offlineState = kLinkNoController);
+    void RestoreAfterFailure(LinkState offlineState = kLinkNoController);
     // The open port has gone away (adapter unplugged, terminal closed): the running
     // operation ends at once without resends, the port is closed and the link goes offline
     // with the disconnection message.
@@ -131,7 +131,7 @@ class CTrxData {
     // A poll tick: after a second without an answer the display shows the state as unknown,
     // after four the link gives up as for any command. True when it gave up.
     bool PollSilenceEnds();
-    void SetLinkState(int state) { Host().SetLinkState(state); }
+    void SetLinkState(LinkState state) { Host().SetLinkState(state); }
     // Sends to the ID of the last request record, where Run puts controllerId.
     void SendCommand(std::string_view commandText);
     void StartPoll();
@@ -146,7 +146,7 @@ class CTrxData {
     void ExpectReplyFromNewId();
     // Starts the poll and the origin (or step) watchdog and marks the wait for `op`,
     // a millisecond after the command that started the motion was answered.
-    void WaitForMonitorBit(bool origin, int op);
+    void WaitForMonitorBit(bool origin, Op op);
 
     // Late replies (see link/README.md).
     void CountTransmission();
@@ -188,7 +188,7 @@ class CTrxData {
     int OpDetailDownload(int step, int param, int status);
     int OpCommSetup(int step, int param, int status);
 
-    static Handler HandlerFor(int op);
+    static Handler HandlerFor(Op op);
 
     LinkContext& ctx_;
 };

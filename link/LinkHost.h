@@ -24,7 +24,7 @@ class LinkHost {
 
     // Main window. SetLinkState stores the state in the status block and applies it to
     // the controls; it has no default because something must store it.
-    virtual void SetLinkState(int state) = 0;
+    virtual void SetLinkState(LinkState state) = 0;
     virtual void EnableMainWindow(bool /*enable*/) {}
     virtual void RequestExit() {}
     virtual void NotifyFrontDialog(int /*message*/, int /*target*/) {}
@@ -71,7 +71,7 @@ class LinkHost {
 class QuietHost : public LinkHost {
   public:
     explicit QuietHost(StatusBlock& status) : status_(status) {}
-    void SetLinkState(int state) override { status_.linkState = state; }
+    void SetLinkState(LinkState state) override { status_.linkState = state; }
 
   private:
     StatusBlock& status_;

@@ -167,7 +167,7 @@ int CTrxData::OpDrive(int step, int param, int /*status*/) {
     return kWait;
 }
 
-void CTrxData::WaitForMonitorBit(bool origin, int op) {
+void CTrxData::WaitForMonitorBit(bool origin, Op op) {
     Pause(kSettleMs, [origin, op](CTrxData& engine) {
         TrxState& t = engine.State();
         CTimer timer(engine.ctx_);

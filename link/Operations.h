@@ -4,35 +4,44 @@
 // the link.
 namespace tavro {
 
-// Codes of the operation table; the order is the table's.
-inline constexpr int OP_IDLE = 0;
-inline constexpr int OP_INITIALIZE = 1;
-inline constexpr int OP_CONNECT = 2;
-inline constexpr int OP_SEARCH = 3;
-inline constexpr int OP_SET_CONTROL_TYPE = 4;
-inline constexpr int OP_UPLOAD_ALL = 5;
-inline constexpr int OP_ALARM = 6;
-inline constexpr int OP_EXIT = 7;
-inline constexpr int OP_MANUAL_OUTPUT = 8;
-inline constexpr int OP_IO_DOWNLOAD = 9;
-inline constexpr int OP_IO_UPLOAD = 10;
-inline constexpr int OP_PID_DEFAULT = 11;
-inline constexpr int OP_BASIC_DOWNLOAD = 12;
-inline constexpr int OP_STEP_UPLOAD = 13;
-inline constexpr int OP_STEP_UPLOAD_REF = 14;
-inline constexpr int OP_STEP_DOWNLOAD = 15;
-inline constexpr int OP_SET_MODE = 16;
-inline constexpr int OP_DRIVE = 17;
-inline constexpr int OP_RETURN_ORIGIN = 18;
-inline constexpr int OP_JOG = 19;
-inline constexpr int OP_INCHING = 20;
-inline constexpr int OP_STEP_RUN = 21;
-inline constexpr int OP_STOP = 22;
-inline constexpr int OP_DETAIL_UPLOAD = 23;
-inline constexpr int OP_DETAIL_DOWNLOAD = 24;
-inline constexpr int OP_COMM_SETUP = 25;
-inline constexpr int OP_SPARE = 26;
+// Codes of the operation table; the order is the table's. The codes are visible by their
+// own names (OP_CONNECT), and they convert to nothing else by themselves.
+enum class Op : int {
+    OP_IDLE = 0,
+    OP_INITIALIZE = 1,
+    OP_CONNECT = 2,
+    OP_SEARCH = 3,
+    OP_SET_CONTROL_TYPE = 4,
+    OP_UPLOAD_ALL = 5,
+    OP_ALARM = 6,
+    OP_EXIT = 7,
+    OP_MANUAL_OUTPUT = 8,
+    OP_IO_DOWNLOAD = 9,
+    OP_IO_UPLOAD = 10,
+    OP_PID_DEFAULT = 11,
+    OP_BASIC_DOWNLOAD = 12,
+    OP_STEP_UPLOAD = 13,
+    OP_STEP_UPLOAD_REF = 14,
+    OP_STEP_DOWNLOAD = 15,
+    OP_SET_MODE = 16,
+    OP_DRIVE = 17,
+    OP_RETURN_ORIGIN = 18,
+    OP_JOG = 19,
+    OP_INCHING = 20,
+    OP_STEP_RUN = 21,
+    OP_STOP = 22,
+    OP_DETAIL_UPLOAD = 23,
+    OP_DETAIL_DOWNLOAD = 24,
+    OP_COMM_SETUP = 25,
+    OP_SPARE = 26,
+};
+using enum Op;
 inline constexpr int kOperationCount = 27;
+
+// The code's place in the operation table.
+inline constexpr int OpIndex(Op op) {
+    return static_cast<int>(op);
+}
 
 // OP_SEARCH's parameter is first ID x 256 + last ID; with this bit set every ID is asked once
 // with a short time-out (a quick search) instead of four times a second apart.

@@ -5,14 +5,20 @@
 
 namespace tavro {
 
-// Link states: what every page control's enabling follows.
-enum LinkState : int {
+// Link states: what every page control's enabling follows. The tables of the controls'
+// enabling (ui/) are indexed by LinkIndex(state).
+enum class LinkState : int {
     kLinkOnline = 0,        // online, idle
     kLinkNoController = 1,  // offline: search cancelled or communication given up
     kLinkNoPort = 2,        // offline: the port could not be opened
     kLinkBusy = 3,          // an operation runs
     kLinkMonitorMode = 4,   // the controller follows its own I/O
 };
+using enum LinkState;
+
+inline constexpr int LinkIndex(LinkState state) {
+    return static_cast<int>(state);
+}
 
 // Bits of StatusBlock::flags.
 inline constexpr std::uint8_t kFlagIdentityRead = 0x01;
@@ -47,7 +53,7 @@ struct StatusBlock {
     float thrustLimit[2] = {1.0F, 1.0F};
     float controllerVersion = 0.0F;
     float currentPosition = 0.0F;
-    int linkState = kLinkOnline;
+    LinkState linkState = kLinkOnline;
     int stroke[2] = {0, 0};
     int series[2] = {0, 0};
     int seriesScale[2] = {0, 0};

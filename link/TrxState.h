@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,9 +140,11 @@ struct LineCounters {
 struct TrxState {
     static constexpr std::size_t kQueueLimit = 4;
 
-    int currentOp = OP_IDLE;
+    Op currentOp = OP_IDLE;
     int currentParam = 0;
-    int lastOp = OP_IDLE;
+    // The code whose step 0 has run; empty after a start, so that a code that starts again
+    // begins at step 0.
+    std::optional<Op> lastOp = OP_IDLE;
     int step = 0;
     int retryCount = 0;
     bool stepTimeOver = false;
@@ -165,7 +168,7 @@ struct TrxState {
 
     bool originWait = false;
     bool stepWait = false;
-    int waitingOp = OP_IDLE;
+    Op waitingOp = OP_IDLE;
     std::uint64_t waitOwner = 0;  // generation that armed the wait
     // Generation that armed each timer slot; an expiry reaches only that operation.
     std::array<std::uint64_t, 7> slotOwner{};

@@ -181,7 +181,7 @@ void CMonData::ParseAlarm(std::string_view data) {
 void CMonData::FormatValues() {
     CStatusFlg status(ctx_);
     const MonitorState& m = ctx_.monitor;
-    const int link = status.GetLinkState();
+    const LinkState link = status.GetLinkState();
     const bool shown =
         status.IsOriginDone() && link != kLinkNoController && link != kLinkNoPort && !m.stale;
     const bool busy = (m.statusWord & kBitBusy) != 0;

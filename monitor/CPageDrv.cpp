@@ -228,11 +228,11 @@ bool CPageDrv::OriginDone() const {
     return (ctx_.status.flags & kFlagOriginDone) != 0;
 }
 
-void CPageDrv::SetLinkState(int state) {
+void CPageDrv::SetLinkState(LinkState state) {
     ctx_.Host().SetLinkState(state);
 }
 
-void CPageDrv::Run(int op, int param, int status) {
+void CPageDrv::Run(Op op, int param, int status) {
     CTrxData(ctx_).Run(op, param, status);
 }
 
@@ -332,7 +332,7 @@ void CPageDrv::ResetOperationButtons() {
     if (repeat_ != nullptr) {
         // Whatever reset the buttons (End, Servo Off, an alarm, leaving, a controller that
         // stopped answering) has stopped the run.
-        const int link = ctx_.status.linkState;
+        const LinkState link = ctx_.status.linkState;
         repeat_->Interrupt(link == kLinkNoController || link == kLinkNoPort ? RepeatEnd::kLinkLost
                                                                             : RepeatEnd::kStopped);
     }

@@ -153,8 +153,8 @@ class CPageDrv : public DrivePageView,
     void OnInitDialog();
     bool ModelSelected() const;
     bool OriginDone() const;
-    void SetLinkState(int state);
-    void Run(int op, int param, int status);
+    void SetLinkState(LinkState state);
+    void Run(Op op, int param, int status);
     void SetServoDisplay(int on);
     void SetOriginCaption(int state);
     void ResetOperationButtons();

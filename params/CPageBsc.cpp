@@ -66,11 +66,11 @@ constexpr ui::Colours kNoteColours{8, 2};
 constexpr ui::Colours kUnselectedColours{11, 14};
 constexpr ui::Colours kSelectedColours{16, 2};
 
-bool EnabledByTable(ui::ControlId control, int linkState, int controlType) {
+bool EnabledByTable(ui::ControlId control, LinkState linkState, int controlType) {
     bool enabled = true;
     for (const ui::CaptionRow& row : ui::CCtrlBatch::PageRows()) {
         if (row.dialog == kTemplateBasicPage && row.control == control) {
-            enabled = ui::CCtrlBatch::IsEnabledIn(row, linkState, controlType);
+            enabled = ui::CCtrlBatch::IsEnabledIn(row, LinkIndex(linkState), controlType);
         }
     }
     return enabled;

@@ -253,13 +253,13 @@ void CPageIo::Refresh() {
 }
 
 void CPageIo::ApplyLocks() {
-    const int state = ctx_.status.linkState;
+    const LinkState state = ctx_.status.linkState;
     const int type = ctx_.status.controlType;
     const auto enable = [&](ui::ControlId id, bool editable) {
         bool byTable = true;
         for (const ui::CaptionRow& row : ui::CCtrlBatch::PageRows()) {
             if (row.dialog == kTemplateIoPage && row.control == id) {
-                byTable = ui::CCtrlBatch::IsEnabledIn(row, state, type);
+                byTable = ui::CCtrlBatch::IsEnabledIn(row, LinkIndex(state), type);
             }
         }
         form_->SetEnabled(id, byTable && editable);

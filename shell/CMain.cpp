@@ -355,7 +355,7 @@ void CMain::ShowPage(int page) {
 
 // --- link state and the window's enabling ---
 
-void CMain::SetLinkState(int state) {
+void CMain::SetLinkState(LinkState state) {
     if (closing_) {
         return;
     }
@@ -365,10 +365,10 @@ void CMain::SetLinkState(int state) {
         if (ui::Form* form = PageForm(page)) {
             ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(),
                                          kPageTable[static_cast<std::size_t>(page)].templateId,
-                                         *form, state, s.controlType);
+                                         *form, LinkIndex(state), s.controlType);
             ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::AddedPageRows(),
                                          kPageTable[static_cast<std::size_t>(page)].templateId,
-                                         *form, state, s.controlType);
+                                         *form, LinkIndex(state), s.controlType);
         }
     }
     detail_.ApplyLinkState(state);
@@ -663,7 +663,7 @@ PageView* CMain::Page(int page) const {
 }
 
 bool CMain::Online() const {
-    const int state = ctx_.status.linkState;
+    const LinkState state = ctx_.status.linkState;
     return state != kLinkNoController && state != kLinkNoPort;
 }
 

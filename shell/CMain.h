@@ -97,7 +97,7 @@ class CMain : public LinkHost,
     void PostClose();
 
     // --- LinkHost ---
-    void SetLinkState(int state) override;
+    void SetLinkState(LinkState state) override;
     void EnableMainWindow(bool enable) override;
     void RequestExit() override;
     void NotifyFrontDialog(int message, int target) override;

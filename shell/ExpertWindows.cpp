@@ -72,7 +72,7 @@ void CommSetupWindow::Prepare() {
     }
 }
 
-void CommSetupWindow::ApplyLinkState(int state) {
+void CommSetupWindow::ApplyLinkState(LinkState state) {
     if (presenter_) {
         presenter_->ApplyLinkState(state);
     }
@@ -134,7 +134,7 @@ void DetailWindow::ShowState(int source) {
     }
 }
 
-void DetailWindow::ApplyLinkState(int state) {
+void DetailWindow::ApplyLinkState(LinkState state) {
     if (!dialog_) {
         return;
     }

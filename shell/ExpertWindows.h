@@ -33,7 +33,7 @@ class ExpertWindow : public ui::FormEvents {
     // As if the close box were used.
     void RequestClose();
 
-    virtual void ApplyLinkState(int /*state*/) {}
+    virtual void ApplyLinkState(LinkState /*state*/) {}
 
     bool OnCloseRequest() override;
 
@@ -61,7 +61,7 @@ class CommSetupWindow : public ExpertWindow {
 
     // Before it is shown: the check box cleared and the controls locked.
     void Prepare();
-    void ApplyLinkState(int state) override;
+    void ApplyLinkState(LinkState state) override;
     // nullptr until the window is created.
     CDlgComSetup* Presenter() const { return presenter_.get(); }
 
@@ -95,7 +95,7 @@ class DetailWindow : public ExpertWindow, public DetailHost {
     void ShowState(int source);
     // Enables by the state; while the dialog is open, a state other than busy shows the
     // controller's values again.
-    void ApplyLinkState(int state) override;
+    void ApplyLinkState(LinkState state) override;
     // The dialog's lists from a copy of the image; true when any cell shown there differs.
     bool RebuildLists(int copy);
     CDlgDtl* Dialog() const { return dialog_.get(); }

@@ -598,7 +598,7 @@ void CPageStp::Compare() {
     if (!contents) {
         return;
     }
-    const int state = ctx_.status.linkState;
+    const LinkState state = ctx_.status.linkState;
     if (state == kLinkNoController || state == kLinkNoPort) {
         std::string second;
         const auto other = file.Read(StepFileMode::kPage, ids::IDS_SECOND_FILE_TITLE, second);

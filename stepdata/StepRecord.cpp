@@ -290,7 +290,7 @@ int InputMethodIndex(const StatusBlock& status) {
     return method < 0 || method >= 3 ? kInputCycleTime : method;
 }
 
-bool IsFieldEnabled(StepField field, int inputMethodIndex, bool pushing, int linkState) {
+bool IsFieldEnabled(StepField field, int inputMethodIndex, bool pushing, LinkState linkState) {
     if (linkState == kLinkBusy) {
         return false;
     }

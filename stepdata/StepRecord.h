@@ -144,7 +144,7 @@ HelpText HelpTextFor(StepField field, bool pushing, int movementMode, const Step
 // Which fields a step uses. Only the Step page's fields are enabled by this rule; the
 // Detail dialog's own fields are not on the page.
 int InputMethodIndex(const StatusBlock& status);
-bool IsFieldEnabled(StepField field, int inputMethodIndex, bool pushing, int linkState);
+bool IsFieldEnabled(StepField field, int inputMethodIndex, bool pushing, LinkState linkState);
 
 // Operation word.
 inline constexpr int kPushingBit = 0x8000;

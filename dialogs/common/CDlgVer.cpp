@@ -29,7 +29,7 @@ constexpr std::array kFontColours = {
 
 constexpr Colours kDialogBackground{1, 0};
 
-bool Offline(int linkState) {
+bool Offline(LinkState linkState) {
     return linkState == kLinkNoController || linkState == kLinkNoPort;
 }
 
@@ -55,7 +55,7 @@ int CDlgVer::DoModal(Form* parent) {
 
 void CDlgVer::OnInitDialog() {
     front_.Register();
-    const int linkState = ctx_.status.linkState;
+    const LinkState linkState = ctx_.status.linkState;
     const Language language = services_.strings.language();
     for (const FontColourRow& row : kFontColours) {
         form_->SetFont(row.control, FontIndexFor(language, row.fontJapanese, row.fontOther));

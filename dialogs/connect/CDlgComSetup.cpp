@@ -80,7 +80,7 @@ void CDlgComSetup::Prepare() {
     ApplyLinkState(ctx_.status.linkState);
 }
 
-void CDlgComSetup::ApplyLinkState(int state) {
+void CDlgComSetup::ApplyLinkState(LinkState state) {
     if (state != kLinkOnline) {
         ApplyColumn(kColumnBusy);
     } else {

@@ -32,7 +32,7 @@ class CDlgComSetup : public ui::FormEvents {
     void Start();
     // Before the window is shown: flags and the check box cleared, the controls locked.
     void Prepare();
-    void ApplyLinkState(int state);
+    void ApplyLinkState(LinkState state);
 
     bool RangeError() const { return rangeError_; }
     bool Closed() const { return closed_; }

@@ -18,13 +18,13 @@ using Bodies = std::vector<std::string>;
 class OperationsTest : public SimLinkFixture {
   protected:
     // Runs an operation to its end and returns the commands it put on the line.
-    Bodies RunOp(int op, int param = 0, int status = 0) {
+    Bodies RunOp(Op op, int param = 0, int status = 0) {
         bus.ClearLog();
         trx().Run(op, param, status);
         loop.Advance(30000);
         return Commands();
     }
-    void Upload(int op) { RunOp(op); }
+    void Upload(Op op) { RunOp(op); }
     CEepData eep{ctx};
     CStatusFlg flags{ctx};
 };

@@ -66,7 +66,7 @@ class LossLink {
 struct LossCase {
     const char* name;
     int baud;
-    int op;
+    Op op;
     int param;
     int errorCode;        // what the line reports: 0 for a hang-up
     std::int64_t lateMs;  // every parameter reply this late; 0: on time

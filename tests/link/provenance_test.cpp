@@ -154,7 +154,7 @@ TEST(ImageOriginTest, DiscardAllPutsEveryEditBack) {
 // Operations against the simulator whose servo constants the tool has no defaults for.
 class KnownWritesTest : public SimLinkFixture {
   protected:
-    Bodies RunOp(int op, int param = 0, int status = 0) {
+    Bodies RunOp(Op op, int param = 0, int status = 0) {
         bus.ClearLog();
         trx().Run(op, param, status);
         loop.Advance(30000);

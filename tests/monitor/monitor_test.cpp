@@ -133,7 +133,7 @@ TEST_F(MonitorTest, BeforeTheFirstReturnToOriginEveryValueIsADash) {
     EXPECT_FLOAT_EQ(ctx.status.currentPosition, 0.0F);
 }
 
-class OfflineTest : public MonitorTest, public ::testing::WithParamInterface<int> {};
+class OfflineTest : public MonitorTest, public ::testing::WithParamInterface<LinkState> {};
 
 TEST_P(OfflineTest, ShowsDashesAndNoPosition) {
     mon.Parse(Mo(kOriginBusy, kZero - 500));
@@ -184,7 +184,7 @@ TEST_F(MonitorTest, SpeedForceAndStepAreShownWithTheirDecimals) {
 struct TargetCase {
     const char* name;
     int controlType;
-    int linkState;
+    LinkState linkState;
     std::uint16_t word;
     const char* target;
     const char* step;

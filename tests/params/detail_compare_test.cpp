@@ -145,10 +145,11 @@ TEST_F(DetailCompare, OfflineComparesTwoFiles) {
 
 TEST_F(DetailCompare, TheButtonFollowsTheLinkStateAsOpenDoes) {
     h.OpenOnline(1);
-    for (const int state :
+    for (const LinkState state :
          {kLinkOnline, kLinkNoController, kLinkNoPort, kLinkBusy, kLinkMonitorMode}) {
         h.dialog->ApplyLinkState(state);
-        EXPECT_EQ(h.form.IsEnabled(IDC_DTL_COMPARE), h.form.IsEnabled(IDC_DTL_OPEN)) << state;
+        EXPECT_EQ(h.form.IsEnabled(IDC_DTL_COMPARE), h.form.IsEnabled(IDC_DTL_OPEN))
+            << LinkIndex(state);
     }
 }
 

@@ -79,7 +79,7 @@ class DetailHarness : public StandInMain, public DetailHost {
     bool RebuildDetailLists(int copy) override { return dialog && dialog->RebuildLists(copy); }
 
     // --- LinkHost ---
-    void SetLinkState(int state) override {
+    void SetLinkState(LinkState state) override {
         ctx.status.linkState = state;
         linkStates.push_back(state);
         if (dialog) {
@@ -97,7 +97,7 @@ class DetailHarness : public StandInMain, public DetailHost {
     FakeForm& form;
     std::unique_ptr<CDlgDtl> dialog;
 
-    std::vector<int> linkStates;
+    std::vector<LinkState> linkStates;
     bool mainEnabled = false;
 };
 

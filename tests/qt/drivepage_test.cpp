@@ -66,13 +66,13 @@ class QtDrivePage : public StandInMain {
     }
 
     ui::Form* View(int /*view*/) override { return nullptr; }  // the page binds no cells
-    void SetLinkState(int state) override {
+    void SetLinkState(LinkState state) override {
         ctx.status.linkState = state;
         if (!built) {
             return;
         }
-        ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateDrivePage, *form, state,
-                                     ctx.status.controlType);
+        ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateDrivePage, *form,
+                                     LinkIndex(state), ctx.status.controlType);
         if (state != kLinkBusy) {
             page->Refresh();
             if (page->AlarmResetLocked()) {

@@ -62,13 +62,13 @@ class QtStepPage : public StandInMain, public StepPageHost, public BrowserHost {
     void CopyStepListToBrowser(const StepListTexts& texts) override {
         browser->SetListTexts(texts);
     }
-    void SetLinkState(int state) override {
+    void SetLinkState(LinkState state) override {
         ctx.status.linkState = state;
         if (!built) {
             return;
         }
         ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateStepPage, *pageForm,
-                                     state, ctx.status.controlType);
+                                     LinkIndex(state), ctx.status.controlType);
         if (state != kLinkBusy) {
             page->Refresh();
         }

@@ -179,13 +179,19 @@ TEST(MainWindowChartTest, ButtonAndMenuOpenTheChartAndTheSamplesReachItsLog) {
 struct MatrixCase {
     const char* name;
     int controlType;
-    int linkState;
+    LinkState linkState;
 };
 
 constexpr MatrixCase kMatrixCases[] = {
-    {"StepOnline", 1, 0},        {"StepNoController", 1, 1}, {"StepNoPort", 1, 2},
-    {"StepBusy", 1, 3},          {"StepMonitorMode", 1, 4},  {"PulseOnline", 2, 0},
-    {"PulseNoController", 2, 1}, {"PulseBusy", 2, 3},        {"PulseMonitorMode", 2, 4},
+    {"StepOnline", 1, kLinkOnline},
+    {"StepNoController", 1, kLinkNoController},
+    {"StepNoPort", 1, kLinkNoPort},
+    {"StepBusy", 1, kLinkBusy},
+    {"StepMonitorMode", 1, kLinkMonitorMode},
+    {"PulseOnline", 2, kLinkOnline},
+    {"PulseNoController", 2, kLinkNoController},
+    {"PulseBusy", 2, kLinkBusy},
+    {"PulseMonitorMode", 2, kLinkMonitorMode},
 };
 
 class EnableMatrixTest : public ::testing::TestWithParam<MatrixCase> {
@@ -219,7 +225,7 @@ TEST_P(EnableMatrixTest, EveryPageRowFollowsStateAndTypeAndTheLaterRowWins) {
         std::map<std::pair<int, ui::ControlId>, bool> expected;
         for (const ui::CaptionRow& row : ui::CCtrlBatch::PageRows()) {
             expected[{row.dialog, row.control}] =
-                ui::CCtrlBatch::IsEnabledIn(row, c.linkState, c.controlType);
+                ui::CCtrlBatch::IsEnabledIn(row, LinkIndex(c.linkState), c.controlType);
         }
         // The page itself decides these after the table: "Sensor Origin" by series.
         expected.erase({kTemplateBasicPage, 1523});
@@ -242,8 +248,8 @@ TEST_P(EnableMatrixTest, EveryPageRowFollowsStateAndTypeAndTheLaterRowWins) {
             }
         }
         EXPECT_EQ(main.IsSystemMenuItemEnabled(CMain::kMenuPassword),
-                  c.linkState != 3 && c.linkState != 4);
-        EXPECT_EQ(main.IsSystemMenuItemEnabled(CMain::kMenuCommSetup), c.linkState == 0);
+                  c.linkState != kLinkBusy && c.linkState != kLinkMonitorMode);
+        EXPECT_EQ(main.IsSystemMenuItemEnabled(CMain::kMenuCommSetup), c.linkState == kLinkOnline);
         EXPECT_EQ(h.ctx.status.linkState, c.linkState);
     });
 }

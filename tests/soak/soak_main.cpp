@@ -48,7 +48,7 @@ constexpr std::pair<const char*, const char*> kFaults[] = {
     {"lost-reply", "lost replies"}, {"checksum", "bad checksums"}, {"wrong-id", "wrong IDs"},
     {"noise", "noise bytes"},       {"delay", "300 ms delays"},
 };
-constexpr int kOperations[] = {OP_UPLOAD_ALL, OP_DETAIL_UPLOAD, OP_STEP_UPLOAD, OP_IO_UPLOAD};
+constexpr Op kOperations[] = {OP_UPLOAD_ALL, OP_DETAIL_UPLOAD, OP_STEP_UPLOAD, OP_IO_UPLOAD};
 // Alarms raised and cleared before the run, most recent last, so that the alarm history the
 // initial upload reads holds something to check.
 constexpr int kAlarms[] = {3, 9, 4};
@@ -177,7 +177,7 @@ class SimChild {
 class SoakHost : public LinkHost {
   public:
     explicit SoakHost(StatusBlock& status) : status_(status) {}
-    void SetLinkState(int state) override { status_.linkState = state; }
+    void SetLinkState(LinkState state) override { status_.linkState = state; }
     void ShowMessage(int stringId, MessageIcon, bool) override {
         if (stringId == ids::IDS_NO_RESPONSE) {
             ++noResponse;
@@ -331,7 +331,7 @@ class SoakLink {
     bool Idle() const { return !running_ && loop_.NowMs() >= restUntilMs_; }
 
     void StartNext() {
-        const int op = kOperations[next_ % std::size(kOperations)];
+        const Op op = kOperations[next_ % std::size(kOperations)];
         ++next_;
         ctx_.image.ForgetController();
         ctx_.status.flags = static_cast<std::uint8_t>(ctx_.status.flags & ~SuccessFlag(op));
@@ -450,7 +450,7 @@ class SoakLink {
     }
 
   private:
-    static std::uint8_t SuccessFlag(int op) {
+    static std::uint8_t SuccessFlag(Op op) {
         switch (op) {
             case OP_UPLOAD_ALL:
                 return kFlagUploadDone;
@@ -491,7 +491,7 @@ class SoakLink {
     std::unique_ptr<MonitorHook> hook_;
     std::map<std::pair<int, int>, float> memory_;
     std::size_t next_ = 0;
-    int op_ = OP_IDLE;
+    Op op_ = OP_IDLE;
     bool running_ = false;
     std::int64_t startedMs_ = 0;
     std::int64_t restUntilMs_ = 0;

@@ -104,13 +104,13 @@ class StepPageHarness : public StandInMain, public StepPageHost, public BrowserH
     }
 
     // --- LinkHost ---
-    void SetLinkState(int state) override {
+    void SetLinkState(LinkState state) override {
         ctx.status.linkState = state;
         linkStates.push_back(state);
-        ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateStepPage, pageForm, state,
-                                     ctx.status.controlType);
+        ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::PageRows(), kTemplateStepPage, pageForm,
+                                     LinkIndex(state), ctx.status.controlType);
         ui::CCtrlBatch::ApplyEnables(ui::CCtrlBatch::AddedPageRows(), kTemplateStepPage, pageForm,
-                                     state, ctx.status.controlType);
+                                     LinkIndex(state), ctx.status.controlType);
         // The pages are built after the connection.
         if (state != kLinkBusy && built) {
             page->Refresh();
@@ -137,7 +137,7 @@ class StepPageHarness : public StandInMain, public StepPageHost, public BrowserH
     std::unique_ptr<CDlgRef> browser;
 
     bool built = false;
-    std::vector<int> linkStates;
+    std::vector<LinkState> linkStates;
     int fileShows = 0;
     bool mainEnabled = true;
     std::vector<std::pair<int, int>> browsed;

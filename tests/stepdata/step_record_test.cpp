@@ -235,7 +235,7 @@ struct EnableCase {
     const char* name;
     int index;
     bool pushing;
-    int linkState;
+    LinkState linkState;
     // operation, movement, target, time, speed, accel, decel, thrust, load mass
     bool enabled[9];
 };

@@ -88,10 +88,10 @@ void RecordingHost::Clear() {
     alarms.clear();
 }
 
-void RecordingHost::SetLinkState(int state) {
+void RecordingHost::SetLinkState(LinkState state) {
     ctx_.status.linkState = state;
     linkStates.push_back(state);
-    Record("SetLinkState(" + std::to_string(state) + ")");
+    Record("SetLinkState(" + std::to_string(LinkIndex(state)) + ")");
 }
 
 void RecordingHost::EnableMainWindow(bool enable) {

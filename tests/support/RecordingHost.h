@@ -30,7 +30,7 @@ class RecordingHost : public LinkHost, public DrivePageClient {
     std::vector<Call> calls;
     // String IDs of every message box and question, in order.
     std::vector<int> messages;
-    std::vector<int> linkStates;
+    std::vector<LinkState> linkStates;
     std::vector<std::vector<int>> foundIds;
     std::vector<std::vector<int>> alarms;
     std::deque<bool> answers;
@@ -51,7 +51,7 @@ class RecordingHost : public LinkHost, public DrivePageClient {
     std::size_t MessageCount(int stringId) const;
     void Clear();
 
-    void SetLinkState(int state) override;
+    void SetLinkState(LinkState state) override;
     void EnableMainWindow(bool enable) override;
     void RequestExit() override;
     void NotifyFrontDialog(int message, int target) override;

@@ -42,7 +42,7 @@ class StandInMain : public BindingHost, public LinkHost {
     }
 
     // Runs an operation until the link is idle again.
-    void Run(int op, int param = 0) {
+    void Run(Op op, int param = 0) {
         CTrxData(ctx).Run(op, param, 0);
         Settle();
     }
