@@ -709,14 +709,9 @@ void CDlgDtl::OnListRightClick(ui::ControlId id, int row, int column, ui::Screen
         return;
     }
     OnListClick(id, row, column);
-    const std::vector<ui::MenuItem> menu{
-        {ID_DTL_POPUP_CUT, Text(kStrCut), true},
-        {ID_DTL_POPUP_COPY, Text(kStrCopy), true},
-        {ID_DTL_POPUP_PASTE, Text(kStrPaste), true},
-        {0, "", true},
-        {ID_DTL_POPUP_GET_POSITION, Text(kStrGetPosition), form_.IsEnabled(IDC_DTL_GET_POSITION)},
-    };
-    StepCommand(form_.PopupMenu(menu, at));
+    ShowStepRowMenu(
+        form_, at, IDC_DTL_GET_POSITION, [this](int stringId) { return Text(stringId); },
+        {[this] { Cut(); }, [this] { Copy(); }, [this] { Paste(); }, [this] { GetPosition(); }});
 }
 
 bool CDlgDtl::OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers /*mods*/) {

@@ -11,6 +11,7 @@
 #include "params/CBinding.h"
 #include "stepdata/CListStp.h"
 #include "stepdata/StepCompare.h"
+#include "stepdata/StepRowMenu.h"
 #include "ui/DialogSupport.h"
 #include "ui/FileChooser.h"
 #include "ui/FormEvents.h"
@@ -133,7 +134,6 @@ class CDlgDtl : public ui::FormEvents {
     void SetSeriesDefaults(int code);
     void ColourStepList();
     void FocusField(ui::ControlId id);
-    void StepCommand(int command);
     void Cut();
     void Copy();
     void Paste();

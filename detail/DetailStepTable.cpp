@@ -194,27 +194,6 @@ void CDlgDtl::FocusField(ui::ControlId id) {
     ShowHelp(id);
 }
 
-void CDlgDtl::StepCommand(int command) {
-    switch (command) {
-        case ID_DTL_POPUP_CUT:
-            Cut();
-            break;
-        case ID_DTL_POPUP_COPY:
-            Copy();
-            break;
-        case ID_DTL_POPUP_PASTE:
-            Paste();
-            break;
-        case ID_DTL_POPUP_GET_POSITION:
-            if (form_.IsEnabled(IDC_DTL_GET_POSITION)) {
-                GetPosition();
-            }
-            break;
-        default:
-            break;
-    }
-}
-
 void CDlgDtl::Cut() {
     const CListStp steps = Steps();
     steps.CopyEditRow(clipboard_);

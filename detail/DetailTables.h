@@ -98,12 +98,6 @@ inline constexpr ui::ControlId IDC_DTL_KP = 1898;
 inline constexpr ui::ControlId IDC_DTL_TI = 1899;
 inline constexpr ui::ControlId IDC_DTL_TD = 1900;
 
-// Commands of the step list's popup menu.
-inline constexpr int ID_DTL_POPUP_COPY = 32771;
-inline constexpr int ID_DTL_POPUP_PASTE = 32772;
-inline constexpr int ID_DTL_POPUP_CUT = 32773;
-inline constexpr int ID_DTL_POPUP_GET_POSITION = 32774;
-
 // One control of the dialog: its caption and whether it is shown and may be enabled in each
 // control-signal type, and in which link states it may be enabled.
 struct DetailControlRow {

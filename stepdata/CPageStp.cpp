@@ -428,35 +428,9 @@ void CPageStp::OnListRightClick(ui::ControlId id, int row, int column, ui::Scree
         return;
     }
     OnListClick(id, row, column);
-    const std::vector<ui::MenuItem> menu{
-        {ID_POPUP_CUT, Text(kStrCut), true},
-        {ID_POPUP_COPY, Text(kStrCopy), true},
-        {ID_POPUP_PASTE, Text(kStrPaste), true},
-        {0, "", true},
-        {ID_POPUP_GET_POSITION, Text(kStrGetPosition), form_.IsEnabled(IDC_GET_POSITION)},
-    };
-    Command(form_.PopupMenu(menu, at));
-}
-
-void CPageStp::Command(int command) {
-    switch (command) {
-        case ID_POPUP_CUT:
-            Cut();
-            break;
-        case ID_POPUP_COPY:
-            Copy();
-            break;
-        case ID_POPUP_PASTE:
-            Paste();
-            break;
-        case ID_POPUP_GET_POSITION:
-            if (form_.IsEnabled(IDC_GET_POSITION)) {
-                GetPosition();
-            }
-            break;
-        default:
-            break;
-    }
+    ShowStepRowMenu(
+        form_, at, IDC_GET_POSITION, [this](int stringId) { return Text(stringId); },
+        {[this] { Cut(); }, [this] { Copy(); }, [this] { Paste(); }, [this] { GetPosition(); }});
 }
 
 bool CPageStp::OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers /*mods*/) {

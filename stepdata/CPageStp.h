@@ -10,6 +10,7 @@
 #include "params/CBinding.h"
 #include "stepdata/CListStp.h"
 #include "stepdata/StepCompare.h"
+#include "stepdata/StepRowMenu.h"
 #include "ui/DialogSupport.h"
 #include "ui/FileChooser.h"
 #include "ui/FormEvents.h"
@@ -34,12 +35,6 @@ inline constexpr ui::ControlId IDC_BUTTON_DESCRIPTION = 1681;
 inline constexpr ui::ControlId IDC_ILLUSTRATION = 1691;
 inline constexpr ui::ControlId IDC_PULSE_FILLER = 1129;
 inline constexpr ui::ControlId IDC_COMPARE = 3310;
-
-// Commands of the list's popup menu.
-inline constexpr int ID_POPUP_COPY = 32771;
-inline constexpr int ID_POPUP_PASTE = 32772;
-inline constexpr int ID_POPUP_CUT = 32773;
-inline constexpr int ID_POPUP_GET_POSITION = 32774;
 
 inline constexpr int kMsgNoOrigin = 309;
 inline constexpr int kMsgDataChanged = 342;
@@ -136,7 +131,6 @@ class CPageStp : public StepPageView, public ui::FormEvents {
     void ShowHelp(ui::ControlId id);
     void Describe(ui::ControlId id);
     bool CheckEditRow();
-    void Command(int command);
 
     void Cut();
     void Copy();

@@ -380,14 +380,14 @@ TEST_F(OnlineDetailTest, StrokeAndOrientationResetThePidSetsAtOnce) {
 TEST_F(OnlineDetailTest, ContextMenuCopiesOneStepOntoAnother) {
     ASSERT_TRUE(form.TypeText(IDC_DTL_TARGET, "2.500"));
     ASSERT_TRUE(form.ClickCell(IDC_DTL_STEP_LIST, 1, 3));
-    form.AnswerPopup(ID_DTL_POPUP_COPY);
+    form.AnswerPopup(ID_POPUP_COPY);
     ASSERT_TRUE(form.RightClickCell(IDC_DTL_STEP_LIST, 0, 3));
     ASSERT_EQ(form.Popups().size(), 1U);
     const auto& items = form.Popups()[0].items;
     ASSERT_EQ(items.size(), 5U);
-    EXPECT_EQ(items[4].command, ID_DTL_POPUP_GET_POSITION);
+    EXPECT_EQ(items[4].command, ID_POPUP_GET_POSITION);
     EXPECT_TRUE(items[4].enabled);
-    form.AnswerPopup(ID_DTL_POPUP_PASTE);
+    form.AnswerPopup(ID_POPUP_PASTE);
     ASSERT_TRUE(form.RightClickCell(IDC_DTL_STEP_LIST, 6, 3));
     EXPECT_EQ(form.Text(IDC_DTL_STEP_NUMBER), "7");
     EXPECT_EQ(form.Text(IDC_DTL_TARGET), "2.500");
