@@ -51,20 +51,99 @@ struct ValueList {
 
 // Which image cell a control shows and how its state becomes a number and back.
 struct BindingDescriptor {
-    ui::ControlId control;      // the control, or the first radio of a group
-    ui::ControlId lastControl;  // the last radio of a group, else 0
-    int kind;
-    int conversion;
-    ui::ControlId listControl;
-    int listColumn;
-    int groupStep;  // the cell while the control type is not pulse; base group for list rows
-    int parameterStep;
-    const ValueList* listStep;
-    int groupPulse;
-    int parameterPulse;
-    const ValueList* listPulse;
-    int scale;  // image value = shown value * 10^scale
-    int decimals;
+    ui::ControlId control = 0;      // the control, or the first radio of a group
+    ui::ControlId lastControl = 0;  // the last radio of a group, else 0
+    int kind = kBindEdit;
+    int conversion = kConvNone;
+    ui::ControlId listControl = kNoList;
+    int listColumn = 0;
+    int groupStep = 0;  // the cell while the control type is not pulse; base group for list rows
+    int parameterStep = 0;
+    const ValueList* listStep = nullptr;
+    int groupPulse = 0;
+    int parameterPulse = 0;
+    const ValueList* listPulse = nullptr;
+    int scale = 0;  // image value = shown value * 10^scale
+    int decimals = 0;
 };
+
+// Builders of binding rows: a cell first, as the controller holds it, then the control that
+// shows it. A cell that two views show is written once and bound to each view's control.
+namespace bind {
+
+// A number edit: image value = shown value * 10^scale, shown with `decimals`.
+constexpr BindingDescriptor Edit(int group, int parameter, int scale = 0, int decimals = 0,
+                                 int conversion = kConvNone) {
+    return {.kind = kBindEdit,
+            .conversion = conversion,
+            .groupStep = group,
+            .parameterStep = parameter,
+            .groupPulse = group,
+            .parameterPulse = parameter,
+            .scale = scale,
+            .decimals = decimals};
+}
+
+// A list whose selected index is the value, or, with `step` (and `pulse`), is found in a value
+// list.
+constexpr BindingDescriptor List(int group, int parameter, int conversion = kConvNone) {
+    return {.kind = kBindList,
+            .conversion = conversion,
+            .groupStep = group,
+            .parameterStep = parameter,
+            .groupPulse = group,
+            .parameterPulse = parameter};
+}
+constexpr BindingDescriptor Values(int group, int parameter, const ValueList& step,
+                                   const ValueList& pulse) {
+    return {.kind = kBindList,
+            .conversion = kConvValueList,
+            .groupStep = group,
+            .parameterStep = parameter,
+            .listStep = &step,
+            .groupPulse = group,
+            .parameterPulse = parameter,
+            .listPulse = &pulse};
+}
+
+// A radio group: the value is the checked radio's offset from the first.
+constexpr BindingDescriptor Radio(int group, int parameter, int conversion = kConvNone) {
+    return {.kind = kBindRadio,
+            .conversion = conversion,
+            .groupStep = group,
+            .parameterStep = parameter,
+            .groupPulse = group,
+            .parameterPulse = parameter};
+}
+
+// The cell is another one while the control type is pulse.
+constexpr BindingDescriptor ForPulse(BindingDescriptor d, int group, int parameter,
+                                     const ValueList* list) {
+    d.groupPulse = group;
+    d.parameterPulse = parameter;
+    d.listPulse = list;
+    return d;
+}
+
+// The cell shown by a control, or by the radios first..last.
+constexpr BindingDescriptor To(ui::ControlId control, BindingDescriptor d) {
+    d.control = control;
+    return d;
+}
+constexpr BindingDescriptor To(ui::ControlId first, ui::ControlId last, BindingDescriptor d) {
+    d.control = first;
+    d.lastControl = last;
+    return d;
+}
+
+// The control edits column `column` of the row selected in list-view `list`; the cell's group
+// is then the group of the list's first row.
+constexpr BindingDescriptor InList(ui::ControlId list, int column, BindingDescriptor d) {
+    d.listControl = list;
+    d.listColumn = column;
+    return d;
+}
+
+}  // namespace bind
 
 }  // namespace tavro

@@ -59,95 +59,119 @@ constexpr ValueList kOutputStep{kOutputStepPairs};
 constexpr ValueList kOutputPulse{kOutputPulsePairs};
 
 // --- binding tables ---
-// control, last radio, kind, conversion, list-view, column,
-// step-data type cell and list, pulse type cell and list, scale exponent, decimals.
 
-// clang-format off
+using bind::Edit;
+using bind::ForPulse;
+using bind::InList;
+using bind::List;
+using bind::Radio;
+using bind::To;
+using bind::Values;
+
+// Cells that more than one view shows.
+constexpr BindingDescriptor kBusyOutput = List(0, 6);
+constexpr BindingDescriptor kAlarmOutput = List(0, 7);
+constexpr BindingDescriptor kMotorCurrent = Edit(0, 19, 0, 1);
+constexpr BindingDescriptor kMotorTemperature = Edit(0, 20);
+constexpr BindingDescriptor kSeriesCell = Values(0, 1, kSeries, kSeries);
+constexpr BindingDescriptor kStrokeCell = Values(0, 0, kStroke, kStroke);
+constexpr BindingDescriptor kOriginMethod = Radio(1, 0);
+constexpr BindingDescriptor kInputMethod =
+    ForPulse(Radio(0, 2, kConvValueList), 0, 13, &kPulseMode);
+constexpr BindingDescriptor kOrientationCell = Values(0, 10, kOrientation, kOrientation);
+constexpr BindingDescriptor kControllerId = List(0, 3, kConvIndexPlusOne);
+
+// The cells of a step, in the group of step 1; the list rows add the step.
+constexpr BindingDescriptor kStepOperation = Radio(3, 5, kConvOperation);
+constexpr BindingDescriptor kStepMovement = Radio(3, 8);
+constexpr BindingDescriptor kStepTarget = Edit(3, 0, 3, 3);
+constexpr BindingDescriptor kStepTime = Edit(3, 1, 0, 2);
+constexpr BindingDescriptor kStepSpeed = Edit(3, 2);
+constexpr BindingDescriptor kStepAccel = Edit(3, 3);
+constexpr BindingDescriptor kStepDecel = Edit(3, 4);
+constexpr BindingDescriptor kStepThrust = Edit(3, 6, 0, 1);
+constexpr BindingDescriptor kStepLoadMass = Values(3, 7, kLoadMass, kLoadMass);
+// In-force threshold and the two areas: every step holds them; the I/O page shows step 1's.
+constexpr BindingDescriptor kStepInForce = Edit(3, 9, 0, 1);
+constexpr BindingDescriptor kStepArea[] = {Edit(3, 11, 3, 3), Edit(3, 12, 3, 3), Edit(3, 13, 3, 3),
+                                           Edit(3, 14, 3, 3)};
+
 constexpr BindingDescriptor kIoView[] = {
-    {1444, 0, kBindEdit, kConvNone, kNoList, 0, 3, 9,  nullptr, 3, 9,  nullptr, 0, 1},  // INF threshold
-    {1440, 0, kBindEdit, kConvNone, kNoList, 0, 3, 11, nullptr, 3, 11, nullptr, 3, 3},  // AREA A 1
-    {1441, 0, kBindEdit, kConvNone, kNoList, 0, 3, 12, nullptr, 3, 12, nullptr, 3, 3},  // AREA A 2
-    {1442, 0, kBindEdit, kConvNone, kNoList, 0, 3, 13, nullptr, 3, 13, nullptr, 3, 3},  // AREA B 1
-    {1443, 0, kBindEdit, kConvNone, kNoList, 0, 3, 14, nullptr, 3, 14, nullptr, 3, 3},  // AREA B 2
-    {1450, 0, kBindList, kConvNone, kNoList, 0, 0, 6,  nullptr, 0, 6,  nullptr, 0, 0},  // BUSY
-    {1451, 0, kBindList, kConvNone, kNoList, 0, 0, 7,  nullptr, 0, 7,  nullptr, 0, 0},  // ALARM
-    {1452, 0, kBindList, kConvNone, kNoList, 0, 0, 8,  nullptr, 0, 8,  nullptr, 0, 0},  // OUT0
-    {1453, 0, kBindList, kConvNone, kNoList, 0, 0, 9,  nullptr, 0, 9,  nullptr, 0, 0},  // OUT1
-    {1445, 0, kBindEdit, kConvNone, kNoList, 0, 0, 19, nullptr, 0, 19, nullptr, 0, 1},  // OVC
-    {1446, 0, kBindEdit, kConvNone, kNoList, 0, 0, 20, nullptr, 0, 20, nullptr, 0, 0},  // OVT
+    To(1444, kStepInForce),  To(1440, kStepArea[0]),                             // AREA A 1
+    To(1441, kStepArea[1]),                                                      // AREA A 2
+    To(1442, kStepArea[2]),                                                      // AREA B 1
+    To(1443, kStepArea[3]),                                                      // AREA B 2
+    To(1450, kBusyOutput),   To(1451, kAlarmOutput),      To(1452, List(0, 8)),  // OUT0
+    To(1453, List(0, 9)),                                                        // OUT1
+    To(1445, kMotorCurrent), To(1446, kMotorTemperature),
 };
 
 constexpr BindingDescriptor kBasicView[] = {
-    {1511, 0,    kBindList,  kConvValueList, kNoList, 0, 0, 1,  &kSeries,      0, 1,  &kSeries,      0, 0},
-    {1514, 0,    kBindList,  kConvValueList, kNoList, 0, 0, 0,  &kStroke,      0, 0,  &kStroke,      0, 0},
-    {1521, 1523, kBindRadio, kConvNone,      kNoList, 0, 1, 0,  nullptr,       1, 0,  nullptr,       0, 0},
-    {1531, 1533, kBindRadio, kConvValueList, kNoList, 0, 0, 2,  nullptr,       0, 13, &kPulseMode,   0, 0},
-    {1541, 0,    kBindList,  kConvValueList, kNoList, 0, 0, 10, &kOrientation, 0, 10, &kOrientation, 0, 0},
+    To(1511, kSeriesCell),        To(1514, kStrokeCell),      To(1521, 1523, kOriginMethod),
+    To(1531, 1533, kInputMethod), To(1541, kOrientationCell),
 };
 
 constexpr BindingDescriptor kStepView[] = {
-    {1660, 1661, kBindRadio, kConvOperation, kListStepPage, 1, 3, 5, nullptr,   3, 5, nullptr,   0, 0},
-    {1662, 1663, kBindRadio, kConvNone,      kListStepPage, 2, 3, 8, nullptr,   3, 8, nullptr,   0, 0},
-    {1664, 0,    kBindEdit,  kConvNone,      kListStepPage, 3, 3, 0, nullptr,   3, 0, nullptr,   3, 3},
-    {1665, 0,    kBindEdit,  kConvNone,      kListStepPage, 4, 3, 1, nullptr,   3, 1, nullptr,   0, 2},
-    {1666, 0,    kBindEdit,  kConvNone,      kListStepPage, 5, 3, 2, nullptr,   3, 2, nullptr,   0, 0},
-    {1667, 0,    kBindEdit,  kConvNone,      kListStepPage, 6, 3, 3, nullptr,   3, 3, nullptr,   0, 0},
-    {1668, 0,    kBindEdit,  kConvNone,      kListStepPage, 7, 3, 4, nullptr,   3, 4, nullptr,   0, 0},
-    {1669, 0,    kBindEdit,  kConvNone,      kListStepPage, 8, 3, 6, nullptr,   3, 6, nullptr,   0, 1},
-    {1670, 0,    kBindList,  kConvValueList, kListStepPage, 9, 3, 7, &kLoadMass, 3, 7, &kLoadMass, 0, 0},
+    InList(kListStepPage, 1, To(1660, 1661, kStepOperation)),
+    InList(kListStepPage, 2, To(1662, 1663, kStepMovement)),
+    InList(kListStepPage, 3, To(1664, kStepTarget)),
+    InList(kListStepPage, 4, To(1665, kStepTime)),
+    InList(kListStepPage, 5, To(1666, kStepSpeed)),
+    InList(kListStepPage, 6, To(1667, kStepAccel)),
+    InList(kListStepPage, 7, To(1668, kStepDecel)),
+    InList(kListStepPage, 8, To(1669, kStepThrust)),
+    InList(kListStepPage, 9, To(1670, kStepLoadMass)),
 };
 
 // The operation radio precedes the pushing speed and the logic radio the direction radio:
 // the first of each pair leaves its value in a latch for the second.
 constexpr BindingDescriptor kDetailView[] = {
-    {1006, 0,    kBindList,  kConvNone,          kNoList, 0, 0, 6,  nullptr,       0, 6,  nullptr,       0, 0},  // BUSY
-    {1007, 0,    kBindList,  kConvNone,          kNoList, 0, 0, 7,  nullptr,       0, 7,  nullptr,       0, 0},  // ALARM
-    {1014, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 8,  &kOutputStep,  0, 8,  &kOutputPulse, 0, 0},  // OUT0
-    {1009, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 9,  &kOutputStep,  0, 9,  &kOutputPulse, 0, 0},  // OUT1
-    {1883, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 1,  &kSeries,      0, 1,  &kSeries,      0, 0},  // series
-    {1908, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 0,  &kStroke,      0, 0,  &kStroke,      0, 0},  // stroke
-    {1885, 1887, kBindRadio, kConvNone,          kNoList, 0, 1, 0,  nullptr,       1, 0,  nullptr,       0, 0},  // origin method
-    {1888, 1890, kBindRadio, kConvValueList,     kNoList, 0, 0, 2,  nullptr,       0, 13, &kPulseMode,   0, 0},  // input method
-    {1891, 0,    kBindList,  kConvValueList,     kNoList, 0, 0, 10, &kOrientation, 0, 10, &kOrientation, 0, 0},  // orientation
-    {1906, 0,    kBindList,  kConvIndexPlusOne,  kNoList, 0, 0, 3,  nullptr,       0, 3,  nullptr,       0, 0},  // controller ID
-    {1877, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 11, nullptr,       0, 11, nullptr,       3, 3},  // origin offset
-    {1878, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 19, nullptr,       0, 19, nullptr,       0, 1},  // current
-    {1879, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 20, nullptr,       0, 20, nullptr,       0, 0},  // temperature
-    {1880, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 21, nullptr,       0, 21, nullptr,       0, 0},  // deviation
-    {1892, 1893, kBindRadio, kConvLogicLatch,    kNoList, 0, 0, 14, nullptr,       0, 14, nullptr,       0, 0},  // pulse logic
-    {1894, 1895, kBindRadio, kConvDirectionWord, kNoList, 0, 0, 14, nullptr,       0, 14, nullptr,       0, 0},  // direction
-    {1881, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 16, nullptr,       0, 16, nullptr,       0, 0},  // gear denominator
-    {1882, 0,    kBindEdit,  kConvNone,          kNoList, 0, 0, 15, nullptr,       0, 15, nullptr,       0, 0},  // gear numerator
-    {1902, 1903, kBindRadio, kConvNone,          kNoList, 0, 0, 17, nullptr,       0, 17, nullptr,       0, 0},  // CLR behaviour
-    {1904, 1905, kBindRadio, kConvNone,          kNoList, 0, 0, 18, nullptr,       0, 18, nullptr,       0, 0},  // SVON behaviour
-    {1850, 1851, kBindRadio, kConvOperation,    kListDetailSteps, 1,  3, 5,  nullptr,   3, 5,  nullptr,   0, 0},
-    {1852, 1853, kBindRadio, kConvNone,         kListDetailSteps, 2,  3, 8,  nullptr,   3, 8,  nullptr,   0, 0},
-    {1854, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 3,  3, 0,  nullptr,   3, 0,  nullptr,   3, 3},
-    {1855, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 4,  3, 1,  nullptr,   3, 1,  nullptr,   0, 2},
-    {1856, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 5,  3, 2,  nullptr,   3, 2,  nullptr,   0, 0},
-    {1857, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 6,  3, 3,  nullptr,   3, 3,  nullptr,   0, 0},
-    {1858, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 7,  3, 4,  nullptr,   3, 4,  nullptr,   0, 0},
-    {1859, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 8,  3, 6,  nullptr,   3, 6,  nullptr,   0, 1},
-    {1860, 0,    kBindEdit,  kConvPushingSpeed, kListDetailSteps, 9,  3, 5,  nullptr,   3, 5,  nullptr,   0, 0},
-    {1861, 0,    kBindList,  kConvValueList,    kListDetailSteps, 10, 3, 7,  &kLoadMass, 3, 7, &kLoadMass, 0, 0},
-    {1862, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 11, 3, 10, nullptr,   3, 10, nullptr,   3, 3},
-    {1863, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 12, 3, 9,  nullptr,   3, 9,  nullptr,   0, 1},
-    {1864, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 13, 3, 11, nullptr,   3, 11, nullptr,   3, 3},
-    {1865, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 14, 3, 12, nullptr,   3, 12, nullptr,   3, 3},
-    {1866, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 15, 3, 13, nullptr,   3, 13, nullptr,   3, 3},
-    {1867, 0,    kBindEdit,  kConvNone,         kListDetailSteps, 16, 3, 14, nullptr,   3, 14, nullptr,   3, 3},
-    {1898, 0,    kBindEdit,  kConvNone,         kListPid,         1,  1, 13, nullptr,   1, 13, nullptr,   0, 1},  // Kp
-    {1899, 0,    kBindEdit,  kConvNone,         kListPid,         2,  1, 14, nullptr,   1, 14, nullptr,   0, 3},  // Ti
-    {1900, 0,    kBindEdit,  kConvNone,         kListPid,         3,  1, 15, nullptr,   1, 15, nullptr,   0, 4},  // Td
-    {1901, 0,    kBindList,  kConvNone,         kListPidSets,     1,  1, 17, nullptr,   1, 17, nullptr,   0, 0},  // PID set used
+    To(1006, kBusyOutput),
+    To(1007, kAlarmOutput),
+    To(1014, Values(0, 8, kOutputStep, kOutputPulse)),  // OUT0
+    To(1009, Values(0, 9, kOutputStep, kOutputPulse)),  // OUT1
+    To(1883, kSeriesCell),
+    To(1908, kStrokeCell),
+    To(1885, 1887, kOriginMethod),
+    To(1888, 1890, kInputMethod),
+    To(1891, kOrientationCell),
+    To(1906, kControllerId),
+    To(1877, Edit(0, 11, 3, 3)),  // origin offset
+    To(1878, kMotorCurrent),
+    To(1879, kMotorTemperature),
+    To(1880, Edit(0, 21)),                             // deviation
+    To(1892, 1893, Radio(0, 14, kConvLogicLatch)),     // pulse logic
+    To(1894, 1895, Radio(0, 14, kConvDirectionWord)),  // direction
+    To(1881, Edit(0, 16)),                             // gear denominator
+    To(1882, Edit(0, 15)),                             // gear numerator
+    To(1902, 1903, Radio(0, 17)),                      // CLR behaviour
+    To(1904, 1905, Radio(0, 18)),                      // SVON behaviour
+    InList(kListDetailSteps, 1, To(1850, 1851, kStepOperation)),
+    InList(kListDetailSteps, 2, To(1852, 1853, kStepMovement)),
+    InList(kListDetailSteps, 3, To(1854, kStepTarget)),
+    InList(kListDetailSteps, 4, To(1855, kStepTime)),
+    InList(kListDetailSteps, 5, To(1856, kStepSpeed)),
+    InList(kListDetailSteps, 6, To(1857, kStepAccel)),
+    InList(kListDetailSteps, 7, To(1858, kStepDecel)),
+    InList(kListDetailSteps, 8, To(1859, kStepThrust)),
+    InList(kListDetailSteps, 9, To(1860, Edit(3, 5, 0, 0, kConvPushingSpeed))),
+    InList(kListDetailSteps, 10, To(1861, kStepLoadMass)),
+    InList(kListDetailSteps, 11, To(1862, Edit(3, 10, 3, 3))),  // in-position width
+    InList(kListDetailSteps, 12, To(1863, kStepInForce)),
+    InList(kListDetailSteps, 13, To(1864, kStepArea[0])),
+    InList(kListDetailSteps, 14, To(1865, kStepArea[1])),
+    InList(kListDetailSteps, 15, To(1866, kStepArea[2])),
+    InList(kListDetailSteps, 16, To(1867, kStepArea[3])),
+    InList(kListPid, 1, To(1898, Edit(1, 13, 0, 1))),  // Kp
+    InList(kListPid, 2, To(1899, Edit(1, 14, 0, 3))),  // Ti
+    InList(kListPid, 3, To(1900, Edit(1, 15, 0, 4))),  // Td
+    InList(kListPidSets, 1, To(1901, List(1, 17))),    // PID set used
 };
 
 constexpr BindingDescriptor kCommSetupView[] = {
-    {1019, 0, kBindList, kConvIndexPlusOne, kNoList, 0, 0, 3,  nullptr, 0, 3,  nullptr, 0, 0},  // controller ID
-    {1020, 0, kBindList, kConvIndexPlusOne, kNoList, 0, 0, 22, nullptr, 0, 22, nullptr, 0, 0},  // speed
-    {1018, 0, kBindEdit, kConvNone,         kNoList, 0, 0, 24, nullptr, 0, 24, nullptr, 0, 1},  // delay
+    To(1019, kControllerId), To(1020, List(0, 22, kConvIndexPlusOne)),  // speed
+    To(1018, Edit(0, 24, 0, 1)),                                        // delay
 };
-// clang-format on
 
 static_assert(std::size(kIoView) == 11);
 static_assert(std::size(kBasicView) == 5);
