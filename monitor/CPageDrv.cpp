@@ -100,9 +100,6 @@ constexpr std::array kHelpRows = {
     HelpRow{1772, 752},
 };
 
-constexpr int kLastAlarmCode = 12;
-constexpr int kAlarmCodeCount = 20;
-
 constexpr int kLastFunctionCode = 11;
 
 // Jog speed and inching distance.
@@ -126,11 +123,6 @@ constexpr int kKindSingleStep = 2;
 constexpr int kKindContinuous = 3;
 
 constexpr double kHundredths = 100.0;
-
-int AlarmTextId(int code) {
-    return code >= 0 && code <= kLastAlarmCode ? ids::IDS_ALARM_FIRST + code
-                                               : ids::IDS_ALARM_UNDEFINED;
-}
 
 int InchingMinimum(int series) {
     const product::SeriesFacts* f = product::FindSeries(series);
@@ -160,7 +152,10 @@ std::unique_ptr<CPageDrv> CPageDrv::Create(LinkContext& ctx, const ui::DialogSer
 
 CPageDrv::CPageDrv(LinkContext& ctx, const ui::DialogServices& services,
                    std::unique_ptr<ui::Form> form)
-    : ctx_(ctx), services_(services), form_(std::move(form)), alarmCodes_(kAlarmCodeCount, 0) {
+    : ctx_(ctx),
+      services_(services),
+      form_(std::move(form)),
+      alarms_(*form_, services_.strings, ctx_.status) {
     form_->SetListener(this);
     OnInitDialog();
     ctx_.drivePage = this;
@@ -198,11 +193,9 @@ void CPageDrv::OnInitDialog() {
     form_->SetChecked(IDC_INP_SIGNAL, true);
     form_->SetChecked(IDC_TIME_TRANSITION, false);
     form_->SetChecked(IDC_STEP_STOP, true);
-    form_->SetChecked(IDC_ALARM_CURRENT, true);
-    form_->SetChecked(IDC_ALARM_HISTORY, false);
     SetContinuousButtons(false, false);
     RedrawLamps();
-    DisplayAlarms();
+    alarms_.Reset();
 }
 
 void CPageDrv::FinishCaptions() {
@@ -267,10 +260,7 @@ void CPageDrv::PaintModeSwitch() {
 void CPageDrv::ShowStatusLamps(std::uint16_t word) {
     statusBits_ = static_cast<std::uint16_t>(word & ((1U << kStatusBits) - 1U));
     RedrawLamps();
-    if (AlarmActive() != lastLampAlarm_) {
-        DisplayAlarms();
-    }
-    lastLampAlarm_ = AlarmActive();
+    alarms_.SetAlarmActive(AlarmActive());
 }
 
 void CPageDrv::ShowStatusUnknown() {
@@ -394,42 +384,11 @@ void CPageDrv::SelectBrowsedStep(int comboId, int item) {
 // --- alarms ---
 
 void CPageDrv::ShowAlarms(const std::vector<int>& codes) {
-    alarmCodes_ = codes;
-    DisplayAlarms();
-}
-
-void CPageDrv::DisplayAlarms() {
-    if (AlarmActive()) {
-        if (!alarmWasActive_) {
-            historyView_ = false;
-            form_->SetChecked(IDC_ALARM_CURRENT, true);
-            form_->SetChecked(IDC_ALARM_HISTORY, false);
-        }
-        alarmWasActive_ = true;
-    } else {
-        alarmWasActive_ = false;
-    }
-    std::string text;
-    if (historyView_) {
-        const int count =
-            std::min<int>(ctx_.status.alarmHistoryCount, static_cast<int>(alarmCodes_.size()));
-        for (int i = 1; i <= count; ++i) {
-            const int code = alarmCodes_[static_cast<std::size_t>(i - 1)];
-            text += FormatPrintf(i < count ? "%d: %s\r\n" : "%d: %s", i,
-                                 services_.strings.Text(AlarmTextId(code)));
-        }
-    } else if (AlarmActive()) {
-        text = services_.Text(AlarmTextId(alarmCodes_.empty() ? 0 : alarmCodes_.front()));
-    } else {
-        text = services_.Text(ids::IDS_NO_ALARM);
-    }
-    form_->SetText(IDC_ALARM_BOX, text);
+    alarms_.ShowCodes(codes);
 }
 
 void CPageDrv::SetAlarmResetEnable(bool enable) {
-    form_->SetEnabled(IDC_ALARM_RESET,
-                      enable && !monitorMode_ && ctx_.status.linkState == kLinkOnline);
-    resetLock_ = !enable;
+    alarms_.SetResetEnable(enable, !monitorMode_ && ctx_.status.linkState == kLinkOnline);
 }
 
 // --- events ---
@@ -442,16 +401,9 @@ void CPageDrv::OnClicked(ui::ControlId id) {
             }
             break;
         case IDC_ALARM_CURRENT:
-        case IDC_ALARM_HISTORY: {
-            const bool history = id == IDC_ALARM_HISTORY;
-            if (historyView_ != history) {
-                historyView_ = history;
-                DisplayAlarms();
-            }
-            form_->SetChecked(IDC_ALARM_CURRENT, !history);
-            form_->SetChecked(IDC_ALARM_HISTORY, history);
+        case IDC_ALARM_HISTORY:
+            alarms_.ChooseView(id);
             break;
-        }
         case IDC_ALARM_RESET:
             // Never over an operation that runs: the reset would replace it.
             if (ctx_.status.linkState == kLinkOnline && ctx_.trx.currentOp == OP_IDLE) {

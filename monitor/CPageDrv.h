@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/LinkContext.h"
+#include "monitor/AlarmBox.h"
 #include "monitor/ContinuousTable.h"
 #include "monitor/RepeatReport.h"
 #include "monitor/RepeatRun.h"
@@ -44,10 +45,10 @@ class CPageDrv : public DrivePageView,
     static constexpr ui::ControlId IDC_INCHING_SPIN = 1760;
     static constexpr ui::ControlId IDC_HELP_MOUSE = 1766;
     static constexpr ui::ControlId IDC_HELP_CLICK = 1767;
-    static constexpr ui::ControlId IDC_ALARM_BOX = 1720;
-    static constexpr ui::ControlId IDC_ALARM_RESET = 1721;
-    static constexpr ui::ControlId IDC_ALARM_CURRENT = 1722;
-    static constexpr ui::ControlId IDC_ALARM_HISTORY = 1723;
+    static constexpr ui::ControlId IDC_ALARM_BOX = AlarmBox::IDC_ALARM_BOX;
+    static constexpr ui::ControlId IDC_ALARM_RESET = AlarmBox::IDC_ALARM_RESET;
+    static constexpr ui::ControlId IDC_ALARM_CURRENT = AlarmBox::IDC_ALARM_CURRENT;
+    static constexpr ui::ControlId IDC_ALARM_HISTORY = AlarmBox::IDC_ALARM_HISTORY;
     static constexpr ui::ControlId IDC_LAMP_ALARM = 1707;
     // Single step.
     static constexpr ui::ControlId IDC_STEP_CHOICE = 1762;
@@ -89,7 +90,7 @@ class CPageDrv : public DrivePageView,
     bool MotionRunning() const override;
     void ShowStatusLamps(std::uint16_t word) override;
     void ShowStatusUnknown() override;
-    bool AlarmResetLocked() override { return resetLock_; }
+    bool AlarmResetLocked() override { return alarms_.ResetLocked(); }
     void SetMonitorModeFlag(bool on) override { monitorMode_ = on; }
     void SetStepPositioningTime(int step, float time) override;
     void SelectBrowsedStep(int comboId, int item) override;
@@ -107,7 +108,7 @@ class CPageDrv : public DrivePageView,
 
     int ServoDisplay() const { return servoDisplay_; }
     int OriginCaptionState() const { return originCaption_; }
-    bool HistoryView() const { return historyView_; }
+    bool HistoryView() const { return alarms_.HistoryView(); }
     std::uint16_t StatusBits() const { return statusBits_; }
     int JogDirection() const { return jogDirection_; }
     int TestMode() const { return testMode_; }
@@ -160,7 +161,6 @@ class CPageDrv : public DrivePageView,
     void ResetOperationButtons();
     void EnableOperationKind(int kind);
     void RedrawLamps();
-    void DisplayAlarms();
     bool AlarmActive() const { return ((statusBits_ >> kAlarmBit) & 1U) == 0; }
 
     // Manual moves and the mode switch.
@@ -219,11 +219,7 @@ class CPageDrv : public DrivePageView,
     int inchingMinimum_ = 90;
     ui::ControlId lastHelp_ = 0;
 
-    std::vector<int> alarmCodes_;
-    bool historyView_ = false;
-    bool alarmWasActive_ = false;
-    bool lastLampAlarm_ = false;
-    bool resetLock_ = false;
+    AlarmBox alarms_;
     bool monitorMode_ = false;
 
     ContinuousTable table_;
