@@ -133,7 +133,8 @@ CDlgDtl::CDlgDtl(ui::Form& form, LinkContext& ctx, CBinding& binding, Services s
       chooser_(services.chooser),
       strings_(services.strings),
       host_(host),
-      forms_(services.forms) {
+      forms_(services.forms),
+      pid_(form_, ctx_, binding_, prompter_, strings_, *this) {
     form_.SetTitle(Text(ids::IDS_DETAIL_TITLE));
     form_.SetText(IDC_DTL_COMPARE, Text(ids::IDS_BUTTON));
     form_.SetToolTip(IDC_DTL_COMPARE, Text(ids::IDS_BUTTON));
@@ -189,7 +190,7 @@ void CDlgDtl::Prepare(int pidAccessLevel) {
     FillLists();
     otherErrors_.fill(false);
     stepErrors_.fill(false);
-    pidErrors_.fill(false);
+    pid_.ClearErrors();
     otherError_ = false;
     ApplyFieldColours();
     InitSeries();
@@ -247,10 +248,10 @@ void CDlgDtl::ShowState(int source) {
     UpdateLimits(fromStatus);
     SetUpSpins();
     ShowStepRow(0);
-    DisplayPidRow(0);
-    DisplayAssignmentRow(0);
+    pid_.DisplayGainRow(0);
+    pid_.DisplayAssignmentRow(0);
     ApplyStepRowEnables();
-    ColourPidLists();
+    pid_.ColourLists();
     suspend_ = false;
 }
 
@@ -284,21 +285,21 @@ bool CDlgDtl::RebuildLists(int copy) {
         differ = binding_.DisplayView(kViewDetail, IDC_DTL_STEP_LIST, n, source) || differ;
         CommitStepRow(n);
     }
-    LabelPidLists();
+    pid_.LabelLists();
     const int pidRows = PidRows();
     for (int r = pidRows - 1; r >= 0; --r) {
         differ = binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, r, source) || differ;
-        CommitPidRow(r);
+        pid_.CommitGainRow(r);
     }
     if (source == kController) {
         for (int a = 0; a < pidRows; ++a) {
             binding_.DiscardRow(kViewDetail, IDC_DTL_ASSIGN_LIST, a);
         }
     }
-    differ = DisplayAssignments(source) || differ;
+    differ = pid_.DisplayAssignments(source) || differ;
     ShowStepRow(0);
-    DisplayPidRow(0);
-    DisplayAssignmentRow(0);
+    pid_.DisplayGainRow(0);
+    pid_.DisplayAssignmentRow(0);
     return differ;
 }
 
@@ -508,7 +509,7 @@ void CDlgDtl::ApplyFieldColours() {
         }
     }
     for (std::size_t i = 0; i < kPidEditRow.size(); ++i) {
-        form_.SetColours(kPidEditRow[i].control, colours(kPidEditRow[i].control, pidErrors_[i]));
+        form_.SetColours(kPidEditRow[i].control, colours(kPidEditRow[i].control, pid_.Errors()[i]));
     }
 }
 
@@ -676,10 +677,10 @@ void CDlgDtl::OnListClick(ui::ControlId id, int row, int column) {
             break;
         case IDC_DTL_PID_LIST: {
             if (otherError_) {
-                form_.ListSelectRow(IDC_DTL_PID_LIST, pidShown_);
+                form_.ListSelectRow(IDC_DTL_PID_LIST, pid_.ShownGainRow());
                 return;
             }
-            if (!CheckPidRow()) {
+            if (!pid_.CheckGainRow()) {
                 return;
             }
             const ui::ControlId edit =
@@ -687,16 +688,16 @@ void CDlgDtl::OnListClick(ui::ControlId id, int row, int column) {
                     ? kPidEditRow[static_cast<std::size_t>(column - 1)].control
                     : IDC_DTL_KP;
             form_.SetFocus(edit);
-            ShowPidRow(row);
+            pid_.ShowGainRow(row);
             ShowHelp(edit);
             break;
         }
         case IDC_DTL_ASSIGN_LIST:
             if (otherError_) {
-                form_.ListSelectRow(IDC_DTL_ASSIGN_LIST, assignShown_);
+                form_.ListSelectRow(IDC_DTL_ASSIGN_LIST, pid_.ShownAssignmentRow());
                 return;
             }
-            ShowAssignmentRow(row);
+            pid_.ShowAssignmentRow(row);
             form_.SetFocus(IDC_DTL_PID_CHOICE);
             break;
         default:
@@ -719,7 +720,7 @@ bool CDlgDtl::OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers /*mods*/) {
         return StepKey(id, key);
     }
     if (FindField(kPidEditRow, id) != nullptr || id == IDC_DTL_PID_CHOICE) {
-        return PidKey(id, key);
+        return pid_.Key(id, key);
     }
     return false;
 }
@@ -782,7 +783,7 @@ void CDlgDtl::Open() {
         return;
     }
     stepErrors_.fill(false);
-    pidErrors_.fill(false);
+    pid_.ClearErrors();
     ShowState(1);
     FocusField(MainField());
 }
@@ -859,7 +860,7 @@ void CDlgDtl::WriteCompared(const std::vector<CompareRow>& chosen) {
         }
     }
     stepErrors_.fill(false);
-    pidErrors_.fill(false);
+    pid_.ClearErrors();
     ShowState(1);
     // The dialog's own download with its checks and questions; a product chosen this way
     // keeps the PID sets, so that nothing unchecked is written.
@@ -876,11 +877,11 @@ void CDlgDtl::Download(bool resetPidOnProductChange) {
             return;
         }
         CommitStepRow(stepShown_);
-        if (!CheckPidRow()) {
+        if (!pid_.CheckGainRow()) {
             return;
         }
-        CommitPidRow(pidShown_);
-        StoreAssignment();
+        pid_.CommitGainRow(pid_.ShownGainRow());
+        pid_.StoreAssignment();
     }
     if (!prompter_.Confirm(ids::IDS_CONFIRM_DOWNLOAD, Text(ids::IDS_CONFIRM_DOWNLOAD))) {
         return;
@@ -912,6 +913,35 @@ void CDlgDtl::Download(bool resetPidOnProductChange) {
         CPidParam(ctx_).ResetPidToDefaults();
     }
     CTrxData(ctx_).Run(OP_DETAIL_DOWNLOAD, resetPid, 0);
+}
+
+// --- the PID table ---
+
+void CDlgDtl::LoadPidDefaults() {
+    // Typing not yet committed is dropped, then every list starts again at row 0.
+    ShowStepRow(stepShown_);
+    pid_.DisplayGainRow(pid_.ShownGainRow());
+    pid_.DisplayAssignmentRow(pid_.ShownAssignmentRow());
+    CommitAllRows();
+    binding_.CollectView(kViewDetail, kNoList, 0);
+    CPidParam(ctx_).ResetPidToDefaults();
+    const int pidRows = PidRows();
+    for (int r = 0; r < pidRows; ++r) {
+        binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, r, kEdit);
+        pid_.CommitGainRow(r);
+    }
+    pid_.DisplayAssignments(kEdit);
+    ShowStepRow(stepShown_);
+    pid_.DisplayGainRow(0);
+    pid_.DisplayAssignmentRow(0);
+}
+
+void CDlgDtl::Initialize() {
+    if (!prompter_.Confirm(ids::IDS_DTL_PID_RESET, Text(ids::IDS_DTL_PID_RESET))) {
+        return;
+    }
+    LoadPidDefaults();
+    CTrxData(ctx_).Run(OP_PID_DEFAULT, 0, 0);
 }
 
 }  // namespace tavro

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "detail/DetailPidEditor.h"
 #include "detail/DetailTables.h"
 #include "link/LinkContext.h"
 #include "params/CBinding.h"
@@ -30,7 +31,7 @@ class DetailHost {
 
 // The Detail Parameter Setup dialog: the expert view of every controller setting with its
 // step table and PID table, its own file, upload and download commands.
-class CDlgDtl : public ui::FormEvents {
+class CDlgDtl : public ui::FormEvents, private DetailPidEditor::Owner {
   public:
     using Services = ui::EditorServices;
 
@@ -55,7 +56,7 @@ class CDlgDtl : public ui::FormEvents {
     bool SeriesSelected() const { return seriesSelected_; }
     bool StrokeSelected() const { return strokeSelected_; }
     int ShownStep() const { return stepShown_; }
-    int ShownPidRow() const { return pidShown_; }
+    int ShownPidRow() const { return pid_.ShownGainRow(); }
     const DetailLimits& Limits() const { return limits_; }
     const SpinSetup& Spins() const { return spins_; }
     bool OtherFieldsError() const { return otherError_; }
@@ -78,9 +79,13 @@ class CDlgDtl : public ui::FormEvents {
     }
     // The input method the dialog's radios show: 0 cycle time, 1 speed, 2 pulse.
     int InputIndex() const;
-    bool Pulse() const { return ctx_.status.controlType == kControlTypePulse; }
-    int PidRows() const { return Pulse() ? kPidRowsPulse : kPidRowsStep; }
-    bool Busy() const { return ctx_.status.linkState == kLinkBusy; }
+    // --- DetailPidEditor::Owner ---
+    bool Pulse() const override { return ctx_.status.controlType == kControlTypePulse; }
+    bool Busy() const override { return ctx_.status.linkState == kLinkBusy; }
+    void FocusField(ui::ControlId id) override;
+    void ApplyFieldColours() override;
+
+    int PidRows() const { return pid_.Rows(); }
     bool Offline() const {
         return ctx_.status.linkState == kLinkNoController || ctx_.status.linkState == kLinkNoPort;
     }
@@ -102,7 +107,6 @@ class CDlgDtl : public ui::FormEvents {
     void UpdateLimits(bool fromStatus);
     void UpdateControllerVersion();
     bool CheckOtherFields();
-    void ApplyFieldColours();
     void Describe(ui::ControlId id);
     void ShowHelp(ui::ControlId id);
     void ShowHelpLine(ui::ControlId line, const std::string& text);
@@ -133,7 +137,6 @@ class CDlgDtl : public ui::FormEvents {
     void SpinField(std::size_t spin, int delta);
     void SetSeriesDefaults(int code);
     void ColourStepList();
-    void FocusField(ui::ControlId id);
     void Cut();
     void Copy();
     void Paste();
@@ -141,23 +144,10 @@ class CDlgDtl : public ui::FormEvents {
     bool StepKey(ui::ControlId id, int key);
 
     // --- the PID table ---
-    void ShowPidRow(int row);
-    void DisplayPidRow(int row);
-    void DisplayAssignmentRow(int row);
-    void LabelAssignmentRows();
-    void CommitPidRow(int row);
-    bool CheckPidRow();
-    void ShowAssignmentRow(int row);
-    void StoreAssignment();
-    void FillAssignmentChoice(int row);
-    bool DisplayAssignments(int copy);
-    std::string SetName(int set) const;
-    std::string AssignmentText(int row, int value) const;
+    // Every gain set and assignment back to its default, the lists from row 0.
     void LoadPidDefaults();
+    // "Initialize": the defaults, after the question, also in the controller.
     void Initialize();
-    void LabelPidLists();
-    void ColourPidLists();
-    bool PidKey(ui::ControlId id, int key);
 
     ui::Form& form_;
     LinkContext& ctx_;
@@ -177,16 +167,14 @@ class CDlgDtl : public ui::FormEvents {
     int seriesIndex_ = 0;
     std::array<bool, kOtherFields.size()> otherErrors_{};
     std::array<bool, kDetailEditRow.size()> stepErrors_{};
-    std::array<bool, kPidEditRow.size()> pidErrors_{};
     std::array<float, kDetailClipboard.size()> clipboard_{};
 
     DetailLimits limits_;
     SpinSetup spins_;
     int stepShown_ = 0;
-    int pidShown_ = 0;
-    int assignShown_ = 0;
     ui::ControlId lastDescribed_ = ui::kNoControl;
     ui::FormFactory* forms_ = nullptr;
+    DetailPidEditor pid_;
 };
 
 }  // namespace tavro

@@ -78,8 +78,8 @@ void CDlgDtl::CommitStepRow(int row) {
 void CDlgDtl::CommitAllRows() {
     CommitStepRow(stepShown_);
     ShowStepRow(0);
-    ShowPidRow(0);
-    ShowAssignmentRow(0);
+    pid_.ShowGainRow(0);
+    pid_.ShowAssignmentRow(0);
 }
 
 bool CDlgDtl::CheckStepRow() {

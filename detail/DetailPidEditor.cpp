@@ -1,14 +1,13 @@
 // The Detail Parameter Setup dialog's PID table: the gain sets (list 1874), which set each
 // motion uses (list 1875) and their edit rows.
 
-#include "detail/CDlgDtl.h"
+#include "detail/DetailPidEditor.h"
+
 #include "link/CEepData.h"
-#include "link/CTrxData.h"
 #include "link/Numbers.h"
-#include "link/Operations.h"
 #include "link/StringIds.h"
 #include "stepdata/CListCtrlApi.h"
-#include "stepdata/CPidParam.h"
+#include "stepdata/StepRecord.h"
 #include "ui/Keys.h"
 
 namespace tavro {
@@ -34,35 +33,44 @@ CellAddress AssignmentCell(int row) {
 
 }  // namespace
 
-std::string CDlgDtl::SetName(int set) const {
+std::string PidSetName(const StringTable& strings, int set) {
     if (set <= 0) {
-        return Text(ids::IDS_PID_ORIGIN);
+        return std::string(strings.Text(ids::IDS_PID_ORIGIN));
     }
-    return strings_.Format(ids::IDS_PID_SET, 'A' + set - 1);
+    return strings.Format(ids::IDS_PID_SET, 'A' + set - 1);
 }
 
-std::string CDlgDtl::AssignmentText(int row, int value) const {
+std::string PidAssignmentText(const StringTable& strings, int row, int value) {
     if (value == 0) {
-        return Text(ids::IDS_PID_DEFAULT);
+        return std::string(strings.Text(ids::IDS_PID_DEFAULT));
     }
     if (row == 0) {
-        return value == 1 ? Text(ids::IDS_PID_ORIGIN) : std::string();
+        return value == 1 ? std::string(strings.Text(ids::IDS_PID_ORIGIN)) : std::string();
     }
     // A number no set has is shown as nothing rather than as a stray letter.
-    return value >= 1 && value <= kLastSetLetter ? SetName(value) : std::string();
+    return value >= 1 && value <= kLastSetLetter ? PidSetName(strings, value) : std::string();
 }
 
-void CDlgDtl::LabelPidLists() {
-    const int pidRows = PidRows();
+DetailPidEditor::DetailPidEditor(ui::Form& form, LinkContext& ctx, CBinding& binding,
+                                 ui::Prompter& prompter, const StringTable& strings, Owner& owner)
+    : form_(form),
+      ctx_(ctx),
+      binding_(binding),
+      prompter_(prompter),
+      strings_(strings),
+      owner_(owner) {}
+
+void DetailPidEditor::LabelLists() {
+    const int pidRows = Rows();
     for (int r = 0; r < pidRows && r < form_.ListRowCount(IDC_DTL_PID_LIST); ++r) {
-        form_.ListSetCell(IDC_DTL_PID_LIST, r, 0, SetName(r));
+        form_.ListSetCell(IDC_DTL_PID_LIST, r, 0, PidSetName(strings_, r));
     }
     LabelAssignmentRows();
 }
 
-void CDlgDtl::LabelAssignmentRows() {
+void DetailPidEditor::LabelAssignmentRows() {
     // The return to origin stands in front of the steps.
-    const int rows = PidRows();
+    const int rows = Rows();
     while (form_.ListRowCount(IDC_DTL_ASSIGN_LIST) < rows) {
         if (form_.ListInsertRow(IDC_DTL_ASSIGN_LIST, -1) < 0) {
             break;
@@ -77,8 +85,8 @@ void CDlgDtl::LabelAssignmentRows() {
     }
 }
 
-void CDlgDtl::CommitPidRow(int row) {
-    const int pidRows = PidRows();
+void DetailPidEditor::CommitGainRow(int row) {
+    const int pidRows = Rows();
     if (row < 0 || row >= pidRows || row >= form_.ListRowCount(IDC_DTL_PID_LIST)) {
         return;
     }
@@ -90,62 +98,62 @@ void CDlgDtl::CommitPidRow(int row) {
     binding_.CollectView(kViewDetail, IDC_DTL_PID_LIST, row);
 }
 
-void CDlgDtl::DisplayPidRow(int row) {
-    const int pidRows = PidRows();
+void DetailPidEditor::DisplayGainRow(int row) {
+    const int pidRows = Rows();
     if (row < 0 || row >= pidRows) {
         return;
     }
     binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, row, kEdit);
-    form_.SetText(IDC_DTL_PID_SET_NAME, SetName(row));
+    form_.SetText(IDC_DTL_PID_SET_NAME, PidSetName(strings_, row));
     form_.SetText(IDC_DTL_PID_SET_PURPOSE,
                   Text(row == 0 ? ids::IDS_DTL_PURPOSE_ORIGIN : ids::IDS_DTL_PURPOSE_STEP));
     form_.SetText(IDC_DTL_PID_ROW, std::to_string(row + 1));
-    pidShown_ = row;
+    gainShown_ = row;
     form_.ListSelectRow(IDC_DTL_PID_LIST, row);
-    ColourPidLists();
+    ColourLists();
 }
 
-void CDlgDtl::ShowPidRow(int row) {
-    CommitPidRow(pidShown_);
-    DisplayPidRow(row);
+void DetailPidEditor::ShowGainRow(int row) {
+    CommitGainRow(gainShown_);
+    DisplayGainRow(row);
 }
 
-bool CDlgDtl::CheckPidRow() {
+bool DetailPidEditor::CheckGainRow() {
     bool failed = false;
     for (std::size_t i = 0; i < kPidEditRow.size(); ++i) {
         const CheckedField& f = kPidEditRow[i];
         const RangeCheck check = IsInRange(form_.Text(f.control), {f.min, f.max, f.decimals});
         form_.SetText(f.control, check.text);
-        pidErrors_[i] = !check.inRange;
+        errors_[i] = !check.inRange;
         if (check.inRange) {
             continue;
         }
         if (!failed) {
-            form_.ListSelectRow(IDC_DTL_PID_LIST, pidShown_);
+            form_.ListSelectRow(IDC_DTL_PID_LIST, gainShown_);
             form_.SetFocus(f.control);
             failed = true;
         }
         prompter_.Warn(f.message, Text(f.message));
     }
-    ApplyFieldColours();
+    owner_.ApplyFieldColours();
     return !failed;
 }
 
-void CDlgDtl::FillAssignmentChoice(int row) {
+void DetailPidEditor::FillAssignmentChoice(int row) {
     form_.ClearItems(IDC_DTL_PID_CHOICE);
     form_.AddItem(IDC_DTL_PID_CHOICE, Text(ids::IDS_PID_DEFAULT));
     if (row == 0) {
         form_.AddItem(IDC_DTL_PID_CHOICE, Text(ids::IDS_PID_ORIGIN));
         return;
     }
-    const int sets = PidRows() - 1;
+    const int sets = Rows() - 1;
     for (int s = 1; s <= sets; ++s) {
-        form_.AddItem(IDC_DTL_PID_CHOICE, SetName(s));
+        form_.AddItem(IDC_DTL_PID_CHOICE, PidSetName(strings_, s));
     }
 }
 
-void CDlgDtl::StoreAssignment() {
-    const int rows = PidRows();
+void DetailPidEditor::StoreAssignment() {
+    const int rows = Rows();
     const int index = form_.CurrentItem(IDC_DTL_PID_CHOICE);
     if (index < 0 || assignShown_ < 0 || assignShown_ >= rows) {
         return;
@@ -154,8 +162,8 @@ void CDlgDtl::StoreAssignment() {
     binding_.CollectView(kViewDetail, IDC_DTL_ASSIGN_LIST, assignShown_);
 }
 
-void CDlgDtl::DisplayAssignmentRow(int row) {
-    const int rows = PidRows();
+void DetailPidEditor::DisplayAssignmentRow(int row) {
+    const int rows = Rows();
     if (row < 0 || row >= rows) {
         return;
     }
@@ -164,58 +172,31 @@ void CDlgDtl::DisplayAssignmentRow(int row) {
     form_.SetText(IDC_DTL_ASSIGN_ROW, form_.ListCell(IDC_DTL_ASSIGN_LIST, row, 0));
     assignShown_ = row;
     form_.ListSelectRow(IDC_DTL_ASSIGN_LIST, row);
-    ColourPidLists();
+    ColourLists();
 }
 
-void CDlgDtl::ShowAssignmentRow(int row) {
+void DetailPidEditor::ShowAssignmentRow(int row) {
     StoreAssignment();
     DisplayAssignmentRow(row);
 }
 
-bool CDlgDtl::DisplayAssignments(int copy) {
+bool DetailPidEditor::DisplayAssignments(int copy) {
     LabelAssignmentRows();
-    const int rows = PidRows();
+    const int rows = Rows();
     CEepData image(ctx_);
     bool differ = false;
     for (int a = 0; a < rows; ++a) {
         const CellAddress cell = AssignmentCell(a);
         const int value = TruncToInt(image.GetCell(cell.group, cell.parameter, copy));
-        form_.ListSetCell(IDC_DTL_ASSIGN_LIST, a, 1, AssignmentText(a, value));
+        form_.ListSetCell(IDC_DTL_ASSIGN_LIST, a, 1, PidAssignmentText(strings_, a, value));
         differ = image.IsModified(cell.group, cell.parameter) || differ;
     }
     return differ;
 }
 
-void CDlgDtl::LoadPidDefaults() {
-    // Typing not yet committed is dropped, then every list starts again at row 0.
-    ShowStepRow(stepShown_);
-    DisplayPidRow(pidShown_);
-    DisplayAssignmentRow(assignShown_);
-    CommitAllRows();
-    binding_.CollectView(kViewDetail, kNoList, 0);
-    CPidParam(ctx_).ResetPidToDefaults();
-    const int pidRows = PidRows();
-    for (int r = 0; r < pidRows; ++r) {
-        binding_.DisplayView(kViewDetail, IDC_DTL_PID_LIST, r, kEdit);
-        CommitPidRow(r);
-    }
-    DisplayAssignments(kEdit);
-    ShowStepRow(stepShown_);
-    DisplayPidRow(0);
-    DisplayAssignmentRow(0);
-}
-
-void CDlgDtl::Initialize() {
-    if (!prompter_.Confirm(ids::IDS_DTL_PID_RESET, Text(ids::IDS_DTL_PID_RESET))) {
-        return;
-    }
-    LoadPidDefaults();
-    CTrxData(ctx_).Run(OP_PID_DEFAULT, 0, 0);
-}
-
-void CDlgDtl::ColourPidLists() {
+void DetailPidEditor::ColourLists() {
     for (const ui::ControlId list : {IDC_DTL_PID_LIST, IDC_DTL_ASSIGN_LIST}) {
-        const bool enabled = !Busy() && form_.IsEnabled(list);
+        const bool enabled = !owner_.Busy() && form_.IsEnabled(list);
         const int selected = form_.ListSelectedRow(list);
         const int rows = form_.ListRowCount(list);
         const int columns = form_.ListColumnCount(list);
@@ -229,24 +210,24 @@ void CDlgDtl::ColourPidLists() {
     }
 }
 
-bool CDlgDtl::PidKey(ui::ControlId id, int key) {
+bool DetailPidEditor::Key(ui::ControlId id, int key) {
     const bool gains = id != IDC_DTL_PID_CHOICE;
     switch (key) {
         case ui::key::kReturn:
         case ui::key::kDown:
         case ui::key::kPageDown:
         case ui::key::kUp: {
-            if (Busy()) {
+            if (owner_.Busy()) {
                 return true;
             }
             if (gains) {
-                if (!CheckPidRow()) {
+                if (!CheckGainRow()) {
                     return true;
                 }
                 CListCtrlApi::MoveSelectionByKey(form_, IDC_DTL_PID_LIST, key);
                 const int row = form_.ListSelectedRow(IDC_DTL_PID_LIST);
-                ShowPidRow(row >= 0 ? row : pidShown_);
-                FocusField(key == ui::key::kReturn ? IDC_DTL_KP : id);
+                ShowGainRow(row >= 0 ? row : gainShown_);
+                owner_.FocusField(key == ui::key::kReturn ? IDC_DTL_KP : id);
             } else {
                 CListCtrlApi::MoveSelectionByKey(form_, IDC_DTL_ASSIGN_LIST, key);
                 const int row = form_.ListSelectedRow(IDC_DTL_ASSIGN_LIST);
@@ -257,7 +238,7 @@ bool CDlgDtl::PidKey(ui::ControlId id, int key) {
         }
         case ui::key::kEscape:
             if (gains) {
-                DisplayPidRow(pidShown_);
+                DisplayGainRow(gainShown_);
             } else {
                 DisplayAssignmentRow(assignShown_);
             }
