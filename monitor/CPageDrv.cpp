@@ -40,8 +40,6 @@ constexpr int kStatusBits = 13;
 constexpr ui::Colours kLampOff{12, 16};
 constexpr ui::Colours kLampOn{13, 16};
 constexpr ui::Colours kAlarmOn{14, 16};  // an alarm is active
-constexpr ui::Colours kDisabled{10, 3};
-constexpr ui::Colours kDefault{0, 0};
 
 // Controls with fixed fonts and colours.
 struct FontColourRow {
@@ -71,11 +69,6 @@ constexpr std::array<int, 2> kOriginCaptions = {760, 761};
 // The continuous operation's end button while idle and while the sequence runs.
 constexpr ui::Colours kEndIdle{10, 2};
 constexpr ui::Colours kEndRunning{14, 16};
-// Cells of the continuous table.
-constexpr ui::Colours kCellSelected{5, 6};
-constexpr ui::Colours kCellActive{16, 2};
-constexpr ui::Colours kCellInactive{10, 3};
-constexpr ui::Colours kTimeInvalid{11, 2};
 // The mode switch's channel.
 constexpr ui::Colours kChannelEnabled{15, 2};
 constexpr ui::Colours kChannelDisabled{12, 2};
@@ -122,8 +115,6 @@ constexpr int kKindInching = 1;
 constexpr int kKindSingleStep = 2;
 constexpr int kKindContinuous = 3;
 
-constexpr double kHundredths = 100.0;
-
 int InchingMinimum(int series) {
     const product::SeriesFacts* f = product::FindSeries(series);
     return f != nullptr ? f->inchingMinimumUm : 0;
@@ -155,7 +146,10 @@ CPageDrv::CPageDrv(LinkContext& ctx, const ui::DialogServices& services,
     : ctx_(ctx),
       services_(services),
       form_(std::move(form)),
-      alarms_(*form_, services_.strings, ctx_.status) {
+      alarms_(*form_, services_.strings, ctx_.status),
+      continuous_(
+          *form_, ctx_.status, services_, [this](ui::ControlId id) { SelectEditText(id); },
+          [this] { return continuousRunning_; }) {
     form_->SetListener(this);
     OnInitDialog();
     ctx_.drivePage = this;
@@ -199,16 +193,16 @@ void CPageDrv::OnInitDialog() {
 }
 
 void CPageDrv::FinishCaptions() {
-    table_.UpdateAll(ctx_.status);
+    continuous_.Table().UpdateAll(ctx_.status);
     for (int r = 0; r < ContinuousTable::kRows && r < form_->ListRowCount(IDC_TABLE); ++r) {
-        WriteRowCells(r);
+        continuous_.WriteRowCells(r);
     }
     form_->ListSetRowChecked(IDC_TABLE, 0, true);
     form_->ListSelectRow(IDC_TABLE, 0);
-    LoadRow(0);
+    continuous_.LoadRow(0);
     form_->SetCurrentItem(IDC_STEP_CHOICE, 0);
-    UpdateRepeatEnable();
-    ColourTable();
+    continuous_.UpdateRepeatEnable();
+    continuous_.ColourTable();
 }
 
 bool CPageDrv::ModelSelected() const {
@@ -245,10 +239,10 @@ void CPageDrv::Refresh() {
     }
     form_->SetText(IDC_REPEATABILITY, services_.Text(ids::IDS_REPEAT_BUTTON));
     form_->SetEnabled(IDC_REPEATABILITY, ctx_.status.controlType != kControlTypePulse);
-    RefreshTimeColumn();
-    RowChoiceChanged(false);
-    UpdateRepeatEnable();
-    ColourTable();
+    continuous_.RefreshTimeColumn();
+    continuous_.RowChoiceChanged(false);
+    continuous_.UpdateRepeatEnable();
+    continuous_.ColourTable();
     PaintModeSwitch();
 }
 
@@ -293,7 +287,7 @@ void CPageDrv::ShowOperationResult(const OperationResult& result) {
     SetServoDisplay(result.servoOn ? 1 : 0);
     SetContinuousButtons(result.continuousEnabled, result.continuousRunning);
     if (result.resetTable) {
-        ShowFirstRow();
+        continuous_.ShowFirstRow();
     }
 }
 
@@ -359,7 +353,7 @@ void CPageDrv::SetInchingLimits() {
     form_->SetStep(IDC_INCHING_SPIN, std::max(inchingIncrement_, 1));
     form_->SetText(IDC_INCHING_DISTANCE,
                    Format("%.3f", static_cast<double>(inchingMinimum_) / kMicronsPerMm));
-    RefreshTimeColumn();
+    continuous_.RefreshTimeColumn();
 }
 
 void CPageDrv::ReleaseDeferredJog() {
@@ -369,8 +363,8 @@ void CPageDrv::ReleaseDeferredJog() {
 }
 
 void CPageDrv::SetStepPositioningTime(int step, float time) {
-    table_.SetPositioningTime(step, time);
-    RefreshTimeColumn();
+    continuous_.Table().SetPositioningTime(step, time);
+    continuous_.RefreshTimeColumn();
 }
 
 void CPageDrv::SelectBrowsedStep(int comboId, int item) {
@@ -431,7 +425,7 @@ void CPageDrv::OnClicked(ui::ControlId id) {
             BrowseClicked(id);
             break;
         case IDC_CYCLE:
-            UpdateRepeatEnable();
+            continuous_.UpdateRepeatEnable();
             break;
         case IDC_CONT_START:
             StartContinuous();
@@ -450,11 +444,13 @@ void CPageDrv::OnClicked(ui::ControlId id) {
 void CPageDrv::OnSelectionChanged(ui::ControlId id) {
     switch (id) {
         case IDC_ROW_CHOICE:
-            RowChoiceChanged(true);
+            continuous_.RowChoiceChanged(true);
             break;
         case IDC_INP_SIGNAL:
         case IDC_TIME_TRANSITION:
-            TransitionChanged();
+            continuous_.TransitionChanged();
+            continuous_.UpdateRepeatEnable();
+            continuous_.ColourTable();
             break;
         default:
             break;
@@ -495,7 +491,7 @@ bool CPageDrv::OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers mods) {
                 NormaliseInchingDistance();
                 consumed = true;
             } else if (inEditor) {
-                MoveRowByKey(key);
+                continuous_.MoveRowByKey(key);
                 consumed = true;
             }
             break;
@@ -503,7 +499,7 @@ bool CPageDrv::OnKeyDown(ui::ControlId id, int key, ui::KeyModifiers mods) {
         case ui::key::kUp:
         case ui::key::kDown:
             if (inEditor) {
-                MoveRowByKey(key);
+                continuous_.MoveRowByKey(key);
                 consumed = true;
             }
             break;
@@ -818,180 +814,9 @@ void CPageDrv::BrowseClicked(ui::ControlId button) {
 
 // --- the continuous table ---
 
-int CPageDrv::EditedRow() const {
-    const int shown = Atoi(form_->Text(IDC_ROW_NUMBER)) - 1;
-    return std::clamp(shown, 0, ContinuousTable::kRows - 1);
-}
-
-bool CPageDrv::OneTime(int r) const {
-    return form_->ListIsRowChecked(IDC_TABLE, r);
-}
-
-void CPageDrv::WriteRowCells(int r) {
-    const ContinuousRow& row = table_.Row(r);
-    form_->ListSetCell(IDC_TABLE, r, 2, form_->ItemText(IDC_ROW_CHOICE, row.choice));
-    form_->ListSetCell(
-        IDC_TABLE, r, 3,
-        row.timed ? Format("%.2f", row.time / kHundredths) : services_.Text(ids::IDS_NO_VALUE));
-}
-
-void CPageDrv::LoadRow(int r) {
-    table_.Update(r, ctx_.status);
-    const ContinuousRow& row = table_.Row(r);
-    form_->SetText(IDC_ROW_NUMBER, Format("%d", r + 1));
-    form_->SetCurrentItem(IDC_ROW_CHOICE, row.choice);
-    form_->SetText(IDC_ROW_TIME, row.timed ? Format("%.2f", row.time / kHundredths)
-                                           : services_.Text(ids::IDS_NO_VALUE));
-    RowChoiceChanged(true);
-}
-
-void CPageDrv::SaveEditor() {
-    const int r = EditedRow();
-    ContinuousRow& row = table_.Row(r);
-    row.choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
-    table_.Update(r, ctx_.status);
-    int lowest = 0;
-    // Switching the condition and leaving the page save without the check: a refused time
-    // never reaches the row, which keeps its last accepted one.
-    if (const int time = EditorTime(); row.timed && table_.TimeAllowed(r, time, lowest)) {
-        row.time = time;
-    }
-    WriteRowCells(r);
-}
-
-int CPageDrv::EditorTime() const {
-    return TruncToInt(Atof(form_->Text(IDC_ROW_TIME)) * kHundredths + 0.5);
-}
-
-void CPageDrv::RowChoiceChanged(bool showStoredTime) {
-    const int choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
-    const bool timed = table_.TimedChoice(choice);
-    const ContinuousRow& row = table_.Row(EditedRow());
-    if (timed) {
-        // A refresh keeps what the user is typing.
-        if (showStoredTime || form_->Text(IDC_ROW_TIME) == services_.Text(ids::IDS_NO_VALUE)) {
-            form_->SetText(IDC_ROW_TIME, Format("%.2f", row.time / kHundredths));
-        }
-    } else {
-        form_->SetText(IDC_ROW_TIME, services_.Text(ids::IDS_NO_VALUE));
-    }
-    const bool editable = timed && ctx_.status.linkState == kLinkOnline &&
-                          ctx_.status.controlType != kControlTypePulse;
-    form_->SetEnabled(IDC_ROW_TIME, editable);
-    form_->SetColours(IDC_ROW_TIME,
-                      !editable ? kDisabled : (timeHighlight_ ? kTimeInvalid : kDefault));
-}
-
-void CPageDrv::RefreshTimeColumn() {
-    table_.UpdateAll(ctx_.status);
-    for (int r = 0; r < ContinuousTable::kRows && r < form_->ListRowCount(IDC_TABLE); ++r) {
-        WriteRowCells(r);
-    }
-}
-
-void CPageDrv::TransitionChanged() {
-    // What the editor holds belongs to its row under the condition it was typed for.
-    SaveEditor();
-    table_.SetTimeMode(form_->IsChecked(IDC_TIME_TRANSITION));
-    RefreshTimeColumn();
-    LoadRow(EditedRow());
-    UpdateRepeatEnable();
-    ColourTable();
-}
-
-bool CPageDrv::CheckOperatingTime() {
-    if (checkGuard_) {
-        return true;
-    }
-    const int r = EditedRow();
-    // Judge the row as the editor would store it, then put the stored row back.
-    const ContinuousRow stored = table_.Row(r);
-    table_.Row(r).choice = std::max(form_->CurrentItem(IDC_ROW_CHOICE), 0);
-    table_.Update(r, ctx_.status);
-    int lowest = 0;
-    bool passed = true;
-    if (table_.Row(r).timed) {
-        form_->SetText(IDC_ROW_TIME, Format("%.2f", Atof(form_->Text(IDC_ROW_TIME))));
-        passed = table_.TimeAllowed(r, EditorTime(), lowest);
-    }
-    table_.Row(r) = stored;
-    checkGuard_ = true;
-    if (passed) {
-        timeHighlight_ = false;
-        form_->SetColours(IDC_ROW_TIME, form_->IsEnabled(IDC_ROW_TIME) ? kDefault : kDisabled);
-    } else {
-        timeHighlight_ = true;
-        form_->SetColours(IDC_ROW_TIME, kTimeInvalid);
-        form_->SetFocus(IDC_ROW_TIME);
-        form_->ListSelectRow(IDC_TABLE, r);
-        services_.prompter.Warn(
-            ids::IDS_TIME_RANGE,
-            FormatPrintf(services_.strings.Text(ids::IDS_TIME_RANGE), lowest / kHundredths,
-                         ContinuousTable::kLongestTime / kHundredths));
-    }
-    checkGuard_ = false;
-    return passed;
-}
-
 void CPageDrv::OnListClick(ui::ControlId id, int row, int column) {
-    if (id != IDC_TABLE || row < 0 || row >= ContinuousTable::kRows) {
-        return;
-    }
-    if (!CheckOperatingTime()) {
-        return;
-    }
-    SaveEditor();
-    LoadRow(row);
-    const ui::ControlId target =
-        column == 3 && table_.Row(row).timed && form_->IsEnabled(IDC_ROW_TIME) ? IDC_ROW_TIME
-                                                                               : IDC_ROW_CHOICE;
-    form_->SetFocus(target);
-    SelectEditText(target);
-    form_->ListSelectRow(IDC_TABLE, row);
-    ColourTable();
-}
-
-void CPageDrv::MoveRowByKey(int key) {
-    if (!CheckOperatingTime()) {
-        return;
-    }
-    const int rows = ContinuousTable::kRows;
-    const int r = EditedRow();
-    const int next = key == ui::key::kUp ? (r + rows - 1) % rows : (r + 1) % rows;
-    SaveEditor();
-    LoadRow(next);
-    form_->ListSelectRow(IDC_TABLE, next);
-    form_->ListEnsureVisible(IDC_TABLE, next);
-    if (key == ui::key::kReturn) {
-        form_->SetFocus(IDC_ROW_CHOICE);
-    }
-    SelectEditText(form_->FocusedControl());
-    ColourTable();
-}
-
-void CPageDrv::UpdateRepeatEnable() {
-    const StatusBlock& s = ctx_.status;
-    const bool enabled = s.controlType != kControlTypePulse && s.linkState == kLinkOnline &&
-                         !form_->IsChecked(IDC_CYCLE);
-    form_->SetEnabled(IDC_REPEAT, enabled);
-    form_->SetColours(IDC_REPEAT, enabled ? kDefault : kDisabled);
-}
-
-void CPageDrv::ColourTable() {
-    const bool enabled = form_->IsEnabled(IDC_TABLE);
-    const int endRow = table_.EndRow();
-    const int selected = form_->ListSelectedRow(IDC_TABLE);
-    const int rows = std::min(form_->ListRowCount(IDC_TABLE), ContinuousTable::kRows);
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < form_->ListColumnCount(IDC_TABLE); ++c) {
-            ui::Colours colours = kCellInactive;
-            if (r == selected && (enabled || continuousRunning_)) {
-                colours = kCellSelected;
-            } else if (enabled && r <= endRow && (c != 3 || (table_.TimeMode() && r < endRow))) {
-                colours = kCellActive;
-            }
-            form_->ListSetCellColours(IDC_TABLE, r, c, colours);
-        }
+    if (id == IDC_TABLE) {
+        continuous_.ClickRow(row, column);
     }
 }
 
@@ -1003,20 +828,12 @@ void CPageDrv::SetContinuousButtons(bool enable, bool running) {
     form_->SetEnabled(IDC_CONT_START, enable && !running && ctx_.status.linkState != kLinkBusy);
 }
 
-void CPageDrv::ShowFirstRow() {
-    form_->ListEnsureVisible(IDC_TABLE, 0);
-    form_->ListSelectRow(IDC_TABLE, 0);
-    LoadRow(0);
-    form_->SetFocus(IDC_ROW_CHOICE);
-    ColourTable();
-}
-
 void CPageDrv::StartContinuous() {
     // The edited row's time is checked as when the editor leaves it, before it is stored.
-    if (!CheckOperatingTime()) {
+    if (!continuous_.CheckOperatingTime()) {
         return;
     }
-    SaveEditor();
+    continuous_.SaveEditor();
     const std::optional<long long> repeats = ParseWholeInteger(form_->Text(IDC_REPEAT));
     // Taken unsigned, a negative count is far above the limit.
     if (!repeats || *repeats < 0 || *repeats > kMaxRepeats) {
@@ -1029,7 +846,7 @@ void CPageDrv::StartContinuous() {
     }
     if (!ModelSelected()) {
         services_.Warn(ids::IDS_NO_MODEL);
-    } else if (table_.Row(0).choice == kChoiceOrigin || OriginDone()) {
+    } else if (continuous_.Table().Row(0).choice == kChoiceOrigin || OriginDone()) {
         RunContinuous(true);
     } else {
         services_.Warn(ids::IDS_ORIGIN_FIRST);
@@ -1044,9 +861,9 @@ void CPageDrv::RunContinuous(bool start) {
         repeatsLeft_ = Atoi(form_->Text(IDC_REPEAT));
         std::array<bool, ContinuousTable::kRows> oneTime{};
         for (int r = 0; r < ContinuousTable::kRows; ++r) {
-            oneTime[static_cast<std::size_t>(r)] = OneTime(r);
+            oneTime[static_cast<std::size_t>(r)] = continuous_.OneTime(r);
         }
-        cycle_ = table_.CycleFlag(oneTime, form_->IsChecked(IDC_CYCLE));
+        cycle_ = continuous_.Table().CycleFlag(oneTime, form_->IsChecked(IDC_CYCLE));
         EnableOperationKind(kKindContinuous);
         SetServoDisplay(1);
         SetContinuousButtons(true, true);
@@ -1059,7 +876,8 @@ void CPageDrv::RunContinuous(bool start) {
         return;
     }
     for (;;) {
-        if (currentRow_ >= ContinuousTable::kRows || table_.Row(currentRow_).choice == kChoiceEnd) {
+        if (currentRow_ >= ContinuousTable::kRows ||
+            continuous_.Table().Row(currentRow_).choice == kChoiceEnd) {
             if (cycle_) {
                 laterPass_ = true;
                 currentRow_ = 0;
@@ -1078,17 +896,17 @@ void CPageDrv::RunContinuous(bool start) {
             currentRow_ = 0;
             continue;
         }
-        if (laterPass_ && OneTime(currentRow_)) {
+        if (laterPass_ && continuous_.OneTime(currentRow_)) {
             ++currentRow_;
             continue;
         }
         const int r = currentRow_;
         form_->ListEnsureVisible(IDC_TABLE, r);
         form_->ListSelectRow(IDC_TABLE, r);
-        LoadRow(r);
-        ColourTable();
+        continuous_.LoadRow(r);
+        continuous_.ColourTable();
         ++currentRow_;
-        Run(OP_STEP_RUN, table_.RunParameter(r), table_.RunTimeMs(r));
+        Run(OP_STEP_RUN, continuous_.Table().RunParameter(r), continuous_.Table().RunTimeMs(r));
         return;
     }
 }
@@ -1100,10 +918,10 @@ bool CPageDrv::MotionRunning() const {
 
 void CPageDrv::StopContinuous() {
     if (!continuousRunning_) {
-        SaveEditor();
+        continuous_.SaveEditor();
     }
     ResetOperationButtons();
-    ShowFirstRow();
+    continuous_.ShowFirstRow();
     PostStopRequest();
 }
 
@@ -1113,14 +931,6 @@ void CPageDrv::PostStopRequest() {
 }
 
 // --- repeatability run ---
-
-std::vector<bool> CPageDrv::OneTimeRows() const {
-    std::vector<bool> out(ContinuousTable::kRows);
-    for (int r = 0; r < ContinuousTable::kRows; ++r) {
-        out[static_cast<std::size_t>(r)] = OneTime(r);
-    }
-    return out;
-}
 
 bool CPageDrv::StartRepeat(RepeatRun& run) {
     if (!run.Plan().Valid() || ctx_.status.linkState != kLinkOnline ||

@@ -9,6 +9,7 @@
 
 #include "link/LinkContext.h"
 #include "monitor/AlarmBox.h"
+#include "monitor/ContinuousEditor.h"
 #include "monitor/ContinuousTable.h"
 #include "monitor/RepeatReport.h"
 #include "monitor/RepeatRun.h"
@@ -56,15 +57,15 @@ class CPageDrv : public DrivePageView,
     static constexpr ui::ControlId IDC_STEP_START = 1764;
     static constexpr ui::ControlId IDC_STEP_STOP = 1765;
     // Continuous operation.
-    static constexpr ui::ControlId IDC_TABLE = 1780;
-    static constexpr ui::ControlId IDC_ROW_NUMBER = 1770;
-    static constexpr ui::ControlId IDC_ROW_CHOICE = 1771;
+    static constexpr ui::ControlId IDC_TABLE = ContinuousEditor::IDC_TABLE;
+    static constexpr ui::ControlId IDC_ROW_NUMBER = ContinuousEditor::IDC_ROW_NUMBER;
+    static constexpr ui::ControlId IDC_ROW_CHOICE = ContinuousEditor::IDC_ROW_CHOICE;
     static constexpr ui::ControlId IDC_ROW_BROWSE = 1772;
-    static constexpr ui::ControlId IDC_ROW_TIME = 1774;
-    static constexpr ui::ControlId IDC_INP_SIGNAL = 1787;
-    static constexpr ui::ControlId IDC_TIME_TRANSITION = 1788;
-    static constexpr ui::ControlId IDC_CYCLE = 1782;
-    static constexpr ui::ControlId IDC_REPEAT = 1781;
+    static constexpr ui::ControlId IDC_ROW_TIME = ContinuousEditor::IDC_ROW_TIME;
+    static constexpr ui::ControlId IDC_INP_SIGNAL = ContinuousEditor::IDC_INP_SIGNAL;
+    static constexpr ui::ControlId IDC_TIME_TRANSITION = ContinuousEditor::IDC_TIME_TRANSITION;
+    static constexpr ui::ControlId IDC_CYCLE = ContinuousEditor::IDC_CYCLE;
+    static constexpr ui::ControlId IDC_REPEAT = ContinuousEditor::IDC_REPEAT;
     static constexpr ui::ControlId IDC_CONT_START = 1783;
     static constexpr ui::ControlId IDC_CONT_END = 1784;
     // Opens the repeatability run, in the Step Data Operation group.
@@ -113,9 +114,9 @@ class CPageDrv : public DrivePageView,
     int JogDirection() const { return jogDirection_; }
     int TestMode() const { return testMode_; }
     bool ContinuousRunning() const { return continuousRunning_; }
-    const ContinuousTable& Table() const { return table_; }
+    const ContinuousTable& Table() const { return continuous_.Table(); }
     // The one-time boxes of the continuous table.
-    std::vector<bool> OneTimeRows() const;
+    std::vector<bool> OneTimeRows() const { return continuous_.OneTimeRows(); }
 
     // Where the repeatability window saves its report; without a printer only the CSV.
     void SetReportServices(ui::FileChooser* chooser, RepeatReportPrinter* printer) {
@@ -181,25 +182,10 @@ class CPageDrv : public DrivePageView,
     void StepStartClicked();
     void StepStopClicked();
     void BrowseClicked(ui::ControlId button);
-    void LoadRow(int r);
-    void SaveEditor();
-    // The operating time typed in the editor, in 0.01 s.
-    int EditorTime() const;
-    int EditedRow() const;
-    void RowChoiceChanged(bool showStoredTime);
-    void TransitionChanged();
-    void RefreshTimeColumn();
-    void WriteRowCells(int r);
-    bool CheckOperatingTime();
-    void MoveRowByKey(int key);
-    void UpdateRepeatEnable();
-    void ColourTable();
     void SetContinuousButtons(bool enable, bool running);
-    void ShowFirstRow();
     void StartContinuous();
     void RunContinuous(bool start);
     void PostStopRequest();
-    bool OneTime(int r) const;
     void OpenRepeatWindow();
 
     LinkContext& ctx_;
@@ -222,10 +208,8 @@ class CPageDrv : public DrivePageView,
     AlarmBox alarms_;
     bool monitorMode_ = false;
 
-    ContinuousTable table_;
     bool continuousRunning_ = false;
-    bool checkGuard_ = false;
-    bool timeHighlight_ = false;
+    ContinuousEditor continuous_;
     int currentRow_ = 0;
     bool laterPass_ = false;
     int repeatsLeft_ = 0;
