@@ -8,13 +8,12 @@
 #include "product/Product.h"
 #include "stepdata/CListStp.h"
 #include "ui/FormTypes.h"
+#include "ui/Templates.h"
 
 // The Detail Parameter Setup dialog's controls and tables: which control shows what in each
 // control-signal type and link state, its step edit row, clipboard, help texts, range checks
 // and spins, and the rules for the step limits and the spin steps.
 namespace tavro {
-
-inline constexpr int kTemplateDetailDialog = 204;
 
 // Toolbar.
 inline constexpr ui::ControlId IDC_DTL_CUT = 1802;

@@ -233,11 +233,11 @@ constexpr LabelRow kLabelRows[] = {
     {kTemplateIoPage, 1074, 442},  // OVC
     {kTemplateIoPage, 1075, 443},  // OVT
     {kTemplateIoPage, 1076, 438},  // output functions: BUSY, ALARM, OUT0, OUT1
-    {kTemplateIoPage, 1077, 439},      {kTemplateIoPage, 1078, 440}, {kTemplateIoPage, 1079, 441},
+    {kTemplateIoPage, 1077, 439},    {kTemplateIoPage, 1078, 440}, {kTemplateIoPage, 1079, 441},
     {kTemplateIoPage, 1402, 445},  // the current position into an area field
-    {kTemplateIoPage, 1403, 445},      {kTemplateIoPage, 1404, 445}, {kTemplateIoPage, 1405, 445},
-    {kTemplateMonitorPage, 1130, 802},  // the marker of note 755
-    {kTemplateMonitorPage, 1773, 802},
+    {kTemplateIoPage, 1403, 445},    {kTemplateIoPage, 1404, 445}, {kTemplateIoPage, 1405, 445},
+    {kTemplateDrivePage, 1130, 802},  // the marker of note 755
+    {kTemplateDrivePage, 1773, 802},
 };
 
 constexpr ComboRow kComboRows[] = {
@@ -248,8 +248,8 @@ constexpr ComboRow kComboRows[] = {
     {0, kTemplateBasicPage, 1511, 4, {533, 534, 535, 536}},
     {0, kTemplateBasicPage, 1512, 5, {533, 537, 538, 539, 540}},
     {0, kTemplateBasicPage, 1541, 2, {546, 547}},
-    {1, kTemplateMonitorPage, 1762, 2, {762, 765}},
-    {1, kTemplateMonitorPage, 1771, 3, {763, 764, 765}},
+    {1, kTemplateDrivePage, 1762, 2, {762, 765}},
+    {1, kTemplateDrivePage, 1771, 3, {763, 764, 765}},
 };
 
 // Indexed by the series index: "Select", "Nil", "F", "M".
@@ -315,9 +315,9 @@ constexpr ListColumnRow kPidColumns[] = {
 };
 
 constexpr ListRow kListRows[] = {
-    {0, kTemplateBrowse, 1030, {15, 15, 4}, kStepListColumns},
+    {0, kTemplateBrowser, 1030, {15, 15, 4}, kStepListColumns},
     {0, kTemplateStepPage, 1690, {15, 15, 4}, kStepListColumns},
-    {1, kTemplateMonitorPage, 1780, {20, 20, 20}, kContinuousColumns},
+    {1, kTemplateDrivePage, 1780, {20, 20, 20}, kContinuousColumns},
     {0, kTemplateDetail, 1872, {15, 15, 4}, kDetailStepColumns},
     {0, kTemplateDetail, 1875, {15, 15, 4}, kPidSetColumns},
     {0, kTemplateDetail, 1874, {16, 16, 5}, kPidColumns},

@@ -6,6 +6,7 @@
 
 #include "ui/Form.h"
 #include "ui/StringTable.h"
+#include "ui/Templates.h"
 
 namespace tavro::ui {
 
@@ -14,16 +15,6 @@ inline constexpr int kSwHide = 0;
 inline constexpr int kSwShow = 5;
 
 inline constexpr int kLinkStateCount = 5;
-
-// Dialog templates that own caption tables.
-inline constexpr int kTemplateComSelect = 200;
-inline constexpr int kTemplateIdSearch = 157;
-inline constexpr int kTemplateDetail = 204;
-inline constexpr int kTemplateBrowse = 205;
-inline constexpr int kTemplateIoPage = 210;
-inline constexpr int kTemplateBasicPage = 211;
-inline constexpr int kTemplateStepPage = 212;
-inline constexpr int kTemplateMonitorPage = 213;
 
 // One control of a dialog: its caption, enable mask and show value for the step-data type
 // (any type but 2) and for the pulse type, and whether it may be enabled in each link state.

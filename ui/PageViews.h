@@ -5,6 +5,7 @@
 
 #include "ui/BindingHost.h"
 #include "ui/Form.h"
+#include "ui/Templates.h"
 
 // What the main window asks of its pages and of the step browser. Each page's presenter
 // implements its interface; until a page's own logic exists, the defaults do nothing.
@@ -15,16 +16,6 @@ inline constexpr int kPageIo = 0;
 inline constexpr int kPageBasic = 1;
 inline constexpr int kPageStep = 2;
 inline constexpr int kPageDrive = 3;
-
-// Templates of the pages and of the main window's other windows.
-inline constexpr int kTemplateMain = 202;
-inline constexpr int kTemplateIoPage = 210;
-inline constexpr int kTemplateBasicPage = 211;
-inline constexpr int kTemplateStepPage = 212;
-inline constexpr int kTemplateDrivePage = 213;
-inline constexpr int kTemplateBrowser = 205;
-inline constexpr int kTemplateDetail = 204;
-inline constexpr int kTemplateCommSetup = 138;
 
 class PageView {
   public:

@@ -38,8 +38,8 @@ constexpr int kAbout = 100;
 constexpr int kProgress = 206;
 constexpr int kPassword = 203;
 constexpr int kCommSetup = 138;
-constexpr int kDetail = ui::kTemplateDetail;
-constexpr int kBrowse = ui::kTemplateBrowse;
+constexpr int kDetail = kTemplateDetail;
+constexpr int kBrowse = kTemplateBrowser;
 
 constexpr CaptionRow kControlTypeRows[] = {
     Both(kControlType, 1125, 1201),
@@ -105,39 +105,39 @@ constexpr LookRow kLooks[] = {
     {kAbout, 1211, 0, 0, {16, 2}},
     {kAbout, 1214, 0, 0, {16, 2}},
     {kAbout, 1213, 0, 11, {1, 16}},
-    {ui::kTemplateBasicPage, 1510, 0, 0, {8, 2}},
-    {ui::kTemplateBasicPage, 1511, 0, 0, {11, 14}},
-    {ui::kTemplateBasicPage, 1512, 0, 0, {11, 14}},
-    {ui::kTemplateStepPage, 1646, 1, 1, {10, 15}},
-    {ui::kTemplateStepPage, 1648, 1, 1, {10, 15}},
-    {ui::kTemplateStepPage, 1680, 0, 0, {10, 7}},
-    {ui::kTemplateStepPage, 1681, 0, 0, {10, 7}},
-    {ui::kTemplateMonitorPage, 1730, 12, 14, {10, 2}},
-    {ui::kTemplateMonitorPage, 1731, 12, 14, {10, 2}},
-    {ui::kTemplateMonitorPage, 1732, 12, 14, {10, 2}},
-    {ui::kTemplateMonitorPage, 1733, 12, 14, {10, 2}},
-    {ui::kTemplateMonitorPage, 1734, 12, 14, {10, 2}},
-    {ui::kTemplateMonitorPage, 1751, 5, 7, {10, 2}},
-    {ui::kTemplateMonitorPage, 1752, 5, 7, {10, 2}},
-    {ui::kTemplateMonitorPage, 1757, 5, 7, {10, 2}},
-    {ui::kTemplateMonitorPage, 1758, 5, 7, {10, 2}},
-    {ui::kTemplateMonitorPage, 1756, 5, 13, {10, 2}},
-    {ui::kTemplateMonitorPage, 1034, 5, 11, {10, 15}},
-    {ui::kTemplateMonitorPage, 1035, 5, 11, {10, 15}},
-    {ui::kTemplateMonitorPage, 1012, 0, 0, {10, 15}},
-    {ui::kTemplateMonitorPage, 1013, 0, 0, {10, 15}},
-    {ui::kTemplateMonitorPage, 1766, 0, 0, {10, 7}},
-    {ui::kTemplateMonitorPage, 1767, 0, 0, {10, 7}},
-    {ui::kTemplateMonitorPage, 1773, 0, 0, {10, 7}},
-    {ui::kTemplateMonitorPage, 1775, 5, 9, {10, 7}},
-    {ui::kTemplateMonitorPage, 1786, 0, 7, {8, 2}},
-    {ui::kTemplateMonitorPage, 1785, 0, 11, {8, 2}},
-    {ui::kTemplateMonitorPage, 1722, 0, 9, {10, 2}},
-    {ui::kTemplateMonitorPage, 1723, 0, 9, {10, 2}},
-    {ui::kTemplateMonitorPage, 1720, 0, 0, {12, 16}},
-    {ui::kTemplateMonitorPage, 1740, 0, 0, {10, 2}},
-    {ui::kTemplateMonitorPage, 1784, 0, 0, {10, 2}},
-    {ui::kTemplateMonitorPage, 1033, 0, 0, {15, 0}},
+    {kTemplateBasicPage, 1510, 0, 0, {8, 2}},
+    {kTemplateBasicPage, 1511, 0, 0, {11, 14}},
+    {kTemplateBasicPage, 1512, 0, 0, {11, 14}},
+    {kTemplateStepPage, 1646, 1, 1, {10, 15}},
+    {kTemplateStepPage, 1648, 1, 1, {10, 15}},
+    {kTemplateStepPage, 1680, 0, 0, {10, 7}},
+    {kTemplateStepPage, 1681, 0, 0, {10, 7}},
+    {kTemplateDrivePage, 1730, 12, 14, {10, 2}},
+    {kTemplateDrivePage, 1731, 12, 14, {10, 2}},
+    {kTemplateDrivePage, 1732, 12, 14, {10, 2}},
+    {kTemplateDrivePage, 1733, 12, 14, {10, 2}},
+    {kTemplateDrivePage, 1734, 12, 14, {10, 2}},
+    {kTemplateDrivePage, 1751, 5, 7, {10, 2}},
+    {kTemplateDrivePage, 1752, 5, 7, {10, 2}},
+    {kTemplateDrivePage, 1757, 5, 7, {10, 2}},
+    {kTemplateDrivePage, 1758, 5, 7, {10, 2}},
+    {kTemplateDrivePage, 1756, 5, 13, {10, 2}},
+    {kTemplateDrivePage, 1034, 5, 11, {10, 15}},
+    {kTemplateDrivePage, 1035, 5, 11, {10, 15}},
+    {kTemplateDrivePage, 1012, 0, 0, {10, 15}},
+    {kTemplateDrivePage, 1013, 0, 0, {10, 15}},
+    {kTemplateDrivePage, 1766, 0, 0, {10, 7}},
+    {kTemplateDrivePage, 1767, 0, 0, {10, 7}},
+    {kTemplateDrivePage, 1773, 0, 0, {10, 7}},
+    {kTemplateDrivePage, 1775, 5, 9, {10, 7}},
+    {kTemplateDrivePage, 1786, 0, 7, {8, 2}},
+    {kTemplateDrivePage, 1785, 0, 11, {8, 2}},
+    {kTemplateDrivePage, 1722, 0, 9, {10, 2}},
+    {kTemplateDrivePage, 1723, 0, 9, {10, 2}},
+    {kTemplateDrivePage, 1720, 0, 0, {12, 16}},
+    {kTemplateDrivePage, 1740, 0, 0, {10, 2}},
+    {kTemplateDrivePage, 1784, 0, 0, {10, 2}},
+    {kTemplateDrivePage, 1033, 0, 0, {15, 0}},
     {kDetail, 1870, 0, 0, {10, 7}},
     {kDetail, 1871, 0, 0, {10, 7}},
     {kDetail, 1876, 0, 0, {10, 7}},
@@ -302,14 +302,14 @@ void FillDetail(ui::Form& form, int controlType, const StringTable& strings) {
 
 void FillForm(int templateId, ui::Form& form, int controlType, const StringTable& strings) {
     switch (templateId) {
-        case ui::kTemplateComSelect:
+        case kTemplateComSelect:
             CCtrlBatch::ApplyCaptions(CCtrlBatch::ComSelectTable(), form, controlType, strings);
             form.ClearItems(1200);
             form.AddItem(1200, strings.Text(234));
             form.SetCurrentItem(1200, 0);
             form.SetCurrentItem(1203, form.FindItem(1203, std::to_string(kSampleSpeed)));
             return;
-        case ui::kTemplateIdSearch:
+        case kTemplateIdSearch:
             CCtrlBatch::ApplyCaptions(CCtrlBatch::IdSearchTable(), form, controlType, strings);
             // Not in the dialog's caption table; its presenter sets them.
             form.SetText(4, strings.Text(277));
@@ -325,21 +325,21 @@ void FillForm(int templateId, ui::Form& form, int controlType, const StringTable
         case kMainWindow:
             FillMainWindow(form, strings);
             return;
-        case ui::kTemplateIoPage:
-        case ui::kTemplateBasicPage:
-        case ui::kTemplateStepPage:
-        case ui::kTemplateMonitorPage:
+        case kTemplateIoPage:
+        case kTemplateBasicPage:
+        case kTemplateStepPage:
+        case kTemplateDrivePage:
             CCtrlBatch::ApplyCaptions(CCtrlBatch::PageRows(), templateId, form, controlType,
                                       strings);
             CCtrlBatch::ApplyLabels(CCtrlBatch::LabelRows(), templateId, form, strings);
             CCtrlBatch::FillCombos(CCtrlBatch::ComboRows(), templateId, form, strings);
             CCtrlBatch::BuildLists(CCtrlBatch::ListRows(), templateId, form, controlType, strings);
             ApplyLooks(templateId, form, strings);
-            if (templateId == ui::kTemplateIoPage) {
+            if (templateId == kTemplateIoPage) {
                 FillIoPage(form, strings);
-            } else if (templateId == ui::kTemplateStepPage) {
+            } else if (templateId == kTemplateStepPage) {
                 FillStepPage(form, controlType, strings);
-            } else if (templateId == ui::kTemplateMonitorPage) {
+            } else if (templateId == kTemplateDrivePage) {
                 FillMonitorPage(form, strings);
             }
             return;

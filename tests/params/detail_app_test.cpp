@@ -50,7 +50,7 @@ TEST_P(DetailAppTest, OpensWithItsOwnUploadAndClosesWithoutAQuestion) {
         ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagUploadDone) != 0; }));
         const std::size_t before = CountRequests(h.bus);
         ASSERT_TRUE(main.ChooseSystemCommand(CMain::kMenuPassword));
-        FakeForm* detail = h.Form(kTemplateDetailDialog);
+        FakeForm* detail = h.Form(kTemplateDetail);
         ASSERT_NE(detail, nullptr);
         ASSERT_TRUE(h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; }));
         // Its own upload: the 64 detail cells, 15 cells of each of the 15 steps, 18 basic cells.
@@ -77,7 +77,7 @@ TEST_P(DetailAppTest, EditsAreDiscardedOnClose) {
     h.Run([&](FakeForm& main, CMain&) {
         ASSERT_TRUE(h.RunUntil([&] { return (h.ctx.status.flags & kFlagUploadDone) != 0; }));
         ASSERT_TRUE(main.ChooseSystemCommand(CMain::kMenuPassword));
-        FakeForm* detail = h.Form(kTemplateDetailDialog);
+        FakeForm* detail = h.Form(kTemplateDetail);
         ASSERT_NE(detail, nullptr);
         ASSERT_TRUE(h.RunUntil([&] { return h.ctx.status.linkState == kLinkOnline; }));
         ASSERT_TRUE(detail->TypeText(IDC_DTL_TARGET, "3.333"));

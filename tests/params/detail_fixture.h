@@ -25,7 +25,7 @@ class DetailHarness : public StandInMain, public DetailHost {
     explicit DetailHarness(const sim::ControllerOptions& options = {},
                            Language language = Language::kEnglish)
         : StandInMain(options, language),
-          owned(factory.Create(kTemplateDetailDialog, nullptr, ui::FormKind::kModeless)),
+          owned(factory.Create(kTemplateDetail, nullptr, ui::FormKind::kModeless)),
           form(static_cast<FakeForm&>(*owned)) {
         dialog = std::make_unique<CDlgDtl>(
             form, ctx, binding, CDlgDtl::Services{prompter, chooser, strings, &factory}, *this);
@@ -36,7 +36,7 @@ class DetailHarness : public StandInMain, public DetailHost {
     DetailHarness& operator=(const DetailHarness&) = delete;
 
     void BuildLists() {
-        ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), kTemplateDetailDialog, form,
+        ui::CCtrlBatch::BuildLists(ui::CCtrlBatch::ListRows(), kTemplateDetail, form,
                                    ctx.status.controlType, strings);
     }
 

@@ -214,7 +214,7 @@ class LimitTest : public ConnectedProgramTest, public ::testing::WithParamInterf
             case View::kIoPage:
                 return h.Form(kTemplateIoPage);
             case View::kDetail:
-                return h.Form(kTemplateDetailDialog);
+                return h.Form(kTemplateDetail);
         }
         return nullptr;
     }

@@ -230,7 +230,7 @@ class MemoryIntegrity : public ::testing::TestWithParam<Param> {
             case Page::kDetail:
                 EXPECT_TRUE(main.ChooseSystemCommand(CMain::kMenuPassword));
                 EXPECT_TRUE(Settle());
-                return {h.Form(kTemplateDetailDialog), IDC_DTL_DOWNLOAD};
+                return {h.Form(kTemplateDetail), IDC_DTL_DOWNLOAD};
             case Page::kCommSetup: {
                 EXPECT_TRUE(main.ChooseSystemCommand(CMain::kMenuCommSetup));
                 FakeForm* window = h.Form(kTemplateCommSetup);

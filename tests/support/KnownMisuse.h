@@ -14,7 +14,7 @@ namespace tavro::test {
 inline void ExcuseKnownMisuse(FakeFormFactory& forms, const StatusBlock& status) {
     // The binding engine copies all 15 rows of the step list for the browser whatever the
     // control-signal type; the pulse type's list has 4.
-    forms.Excuse(ui::kTemplateStepPage, [&status](const std::string& problem) {
+    forms.Excuse(kTemplateStepPage, [&status](const std::string& problem) {
         const std::string rowPastTheList =
             "ListCell: list " + std::to_string(IDC_STEP_LIST) + " has no row";
         return status.controlType == kControlTypePulse && problem.rfind(rowPastTheList, 0) == 0;

@@ -86,7 +86,7 @@ TEST_P(PageCaptions, EveryCaptionIsTheStringOfItsIdAndOverwritesTheTemplate) {
     const StringTable strings(GetParam());
     for (const int type : {kStep, kPulse}) {
         for (const int dialog :
-             {kTemplateIoPage, kTemplateBasicPage, kTemplateStepPage, kTemplateMonitorPage}) {
+             {kTemplateIoPage, kTemplateBasicPage, kTemplateStepPage, kTemplateDrivePage}) {
             FakeForm form(PageControls(dialog), FormKind::kPage);
             CCtrlBatch::ApplyCaptions(CCtrlBatch::PageRows(), dialog, form, type, strings);
             EXPECT_THAT(form.Problems(), IsEmpty());
@@ -139,7 +139,7 @@ constexpr VisibilityCase kVisibilityCases[] = {
     {"QuadratureRadio", kTemplateBasicPage, 1533, false, true},
     {"PlsLabel", kTemplateIoPage, 1073, false, true},
     {"PlsLamp", kTemplateIoPage, 1428, false, true},
-    {"PulseNote", kTemplateMonitorPage, 1710, false, true},
+    {"PulseNote", kTemplateDrivePage, 1710, false, true},
     {"LockNote", kTemplateIoPage, 1427, false, false},
     {"InputMethodGroup", kTemplateBasicPage, 1552, true, true},
 };
@@ -182,13 +182,13 @@ constexpr EnableCase kEnableCases[] = {
     {"GetPositionNoController", kTemplateStepPage, 1604, 1, kStep, false},
     {"UnsetTypeUsesStepMask", kTemplateStepPage, 1604, 0, 0, true},
     // 1100 stands twice; the second row's step-data mask 0 wins.
-    {"LaterRowWinsStep", kTemplateMonitorPage, 1100, 0, kStep, false},
-    {"LaterRowWinsPulse", kTemplateMonitorPage, 1100, 0, kPulse, true},
-    {"TwiceListedBusyStep", kTemplateMonitorPage, 1786, 3, kStep, true},
-    {"TwiceListedPulse", kTemplateMonitorPage, 1786, 0, kPulse, false},
-    {"PowerOffNever", kTemplateMonitorPage, 1784, 0, kStep, false},
-    {"ModeSwitchMonitorMode", kTemplateMonitorPage, 1035, 4, kStep, true},
-    {"ModeSwitchOnline", kTemplateMonitorPage, 1035, 0, kStep, false},
+    {"LaterRowWinsStep", kTemplateDrivePage, 1100, 0, kStep, false},
+    {"LaterRowWinsPulse", kTemplateDrivePage, 1100, 0, kPulse, true},
+    {"TwiceListedBusyStep", kTemplateDrivePage, 1786, 3, kStep, true},
+    {"TwiceListedPulse", kTemplateDrivePage, 1786, 0, kPulse, false},
+    {"PowerOffNever", kTemplateDrivePage, 1784, 0, kStep, false},
+    {"ModeSwitchMonitorMode", kTemplateDrivePage, 1035, 4, kStep, true},
+    {"ModeSwitchOnline", kTemplateDrivePage, 1035, 0, kStep, false},
     {"UnknownLinkState", kTemplateIoPage, 1047, 7, kStep, false},
 };
 
@@ -250,7 +250,7 @@ TEST(Combos, NumberedRowExpandsItsLastStringIntoFifteenItems) {
                   FormKind::kPage);
     form.AddItem(1771, "stale");
     const StringTable strings(Language::kEnglish);
-    CCtrlBatch::FillCombos(CCtrlBatch::ComboRows(), kTemplateMonitorPage, form, strings);
+    CCtrlBatch::FillCombos(CCtrlBatch::ComboRows(), kTemplateDrivePage, form, strings);
     const std::vector<std::string> items = Items(form, 1771);
     ASSERT_EQ(items.size(), 17U);
     EXPECT_EQ(items[0], strings.Text(763));
@@ -313,11 +313,11 @@ constexpr CellCase kCellCases[] = {
     {"Time", kTemplateStepPage, 1690, kStep, 0, 4, "0.00"},
     {"Speed", kTemplateStepPage, 1690, kStep, 0, 5, "0"},
     {"Thrust", kTemplateStepPage, 1690, kStep, 0, 8, "1.0"},
-    {"BrowseMass", kTemplateBrowse, 1030, kStep, 5, 9, "0"},
-    {"ContinuousEmpty", kTemplateMonitorPage, 1780, kStep, 0, 0, ""},
-    {"ContinuousNumber", kTemplateMonitorPage, 1780, kPulse, 19, 1, "20"},
-    {"ContinuousStep", kTemplateMonitorPage, 1780, kStep, 0, 2, "--------End--------"},
-    {"ContinuousTime", kTemplateMonitorPage, 1780, kStep, 0, 3, "-"},
+    {"BrowseMass", kTemplateBrowser, 1030, kStep, 5, 9, "0"},
+    {"ContinuousEmpty", kTemplateDrivePage, 1780, kStep, 0, 0, ""},
+    {"ContinuousNumber", kTemplateDrivePage, 1780, kPulse, 19, 1, "20"},
+    {"ContinuousStep", kTemplateDrivePage, 1780, kStep, 0, 2, "--------End--------"},
+    {"ContinuousTime", kTemplateDrivePage, 1780, kStep, 0, 3, "-"},
     {"DetailPushingSpeed", kTemplateDetail, 1872, kStep, 0, 9, "6"},
     {"DetailInForce", kTemplateDetail, 1872, kStep, 0, 12, "0.7"},
     {"DetailAreaB", kTemplateDetail, 1872, kPulse, 3, 14, "0.000"},
@@ -370,8 +370,8 @@ TEST(ListBuilding, ColumnsRowsAndSelectionFollowTheType) {
 }
 
 TEST(ListBuilding, ContinuousListHasCheckBoxes) {
-    FakeForm form = ListForm(kTemplateMonitorPage);
-    CCtrlBatch::BuildLists(CCtrlBatch::ListRows(), kTemplateMonitorPage, form, kStep,
+    FakeForm form = ListForm(kTemplateDrivePage);
+    CCtrlBatch::BuildLists(CCtrlBatch::ListRows(), kTemplateDrivePage, form, kStep,
                            StringTable(Language::kEnglish));
     EXPECT_TRUE(form.ListHasCheckBoxes(1780));
     EXPECT_EQ(form.ListRowCount(1780), 20);
