@@ -25,7 +25,9 @@
 
 #include "app/QtDriver.h"
 #include "app/QtProgram.h"
+#include "dialogs/connect/CDlgCom.h"
 #include "dialogs/connect/CDlgComSetup.h"
+#include "dialogs/connect/CDlgSid.h"
 #include "link/CIniRw.h"
 #include "link/CTrxData.h"
 #include "link/OperationParams.h"
@@ -58,13 +60,6 @@ using tavro::app::driver::VisibleWindowWith;
 
 constexpr int kTickMs = 100;
 constexpr int kGiveUpMs = 240000;
-constexpr int kComPortList = 1200;
-constexpr int kComSpeedList = 1203;
-constexpr int kComNext = 1003;
-constexpr int kSearchStart = 3;
-constexpr int kSearchConnect = 1150;
-constexpr int kSearchQuick = 1155;
-constexpr int kTabs = 1000;
 constexpr int kServoButton = 1740;
 constexpr int kOriginButton = 1741;
 constexpr int kPasswordEdit = 1950;
@@ -279,49 +274,50 @@ class Tour {
 
   private:
     bool ComSelection() {
-        QWidget* dialog = VisibleWindowWith(kComPortList);
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgCom::IDC_PORT);
         if (dialog == nullptr || !Settled()) {
             return false;
         }
         Save(dialog, "com-selection.png");
         // The described USB adapter of the fake sysfs tree, with its latency note.
-        if (!ChooseItemStartingWith(dialog, kComPortList, QString::fromLatin1(kFakeAdapter))) {
+        if (!ChooseItemStartingWith(dialog, tavro::CDlgCom::IDC_PORT,
+                                    QString::fromLatin1(kFakeAdapter))) {
             std::fprintf(stderr, "tavro-screenshots: %s is not in the port list\n", kFakeAdapter);
             failed_ = true;
         }
         QApplication::processEvents();
         Save(dialog, "com-selection-usb-adapter.png");
-        if (!ChooseItemStartingWith(dialog, kComPortList, portName_)) {
+        if (!ChooseItemStartingWith(dialog, tavro::CDlgCom::IDC_PORT, portName_)) {
             std::fprintf(stderr, "tavro-screenshots: %s is not in the port list\n",
                          qUtf8Printable(portName_));
             failed_ = true;
         }
-        ChooseItemStartingWith(dialog, kComSpeedList, QStringLiteral("19200"));
-        Click(dialog, kComNext);
+        ChooseItemStartingWith(dialog, tavro::CDlgCom::IDC_SPEED, QStringLiteral("19200"));
+        Click(dialog, tavro::CDlgCom::IDC_NEXT);
         Next();
         return false;
     }
 
     bool SearchReady() {
-        QWidget* dialog = VisibleWindowWith(kSearchConnect);
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgSid::IDC_CONNECT);
         if (dialog == nullptr || !Settled()) {
             return false;
         }
         Save(dialog, "id-search.png");
         // The found list then shows the quick search box checked.
-        Click(dialog, kSearchQuick);
-        Click(dialog, kSearchStart);
+        Click(dialog, tavro::CDlgSid::IDC_QUICK_SEARCH);
+        Click(dialog, tavro::CDlgSid::IDC_START);
         Next();
         return false;
     }
 
     bool SearchDone() {
-        QWidget* dialog = VisibleWindowWith(kSearchConnect);
-        if (dialog == nullptr || !IsEnabled(dialog, kSearchConnect) || !Settled()) {
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgSid::IDC_CONNECT);
+        if (dialog == nullptr || !IsEnabled(dialog, tavro::CDlgSid::IDC_CONNECT) || !Settled()) {
             return false;
         }
         Save(dialog, "id-search-found.png");
-        Click(dialog, kSearchConnect);
+        Click(dialog, tavro::CDlgSid::IDC_CONNECT);
         Next();
         return false;
     }
@@ -340,7 +336,7 @@ class Tour {
             return false;
         }
         if (window->ShownPage() != kTabs4[tab_].index) {
-            ChooseTab(top, kTabs, kTabs4[tab_].index);
+            ChooseTab(top, tavro::CMain::IDC_TABS, kTabs4[tab_].index);
             settle_ = 0;
             return false;
         }
@@ -622,7 +618,7 @@ class Tour {
             return Fail("the Basic page is missing");
         }
         if (window->ShownPage() != tavro::kPageBasic) {
-            ChooseTab(top, kTabs, tavro::kPageBasic);
+            ChooseTab(top, tavro::CMain::IDC_TABS, tavro::kPageBasic);
             settle_ = 0;
             return false;
         }
@@ -647,7 +643,7 @@ class Tour {
             return Fail("the I/O page is missing");
         }
         if (window->ShownPage() != tavro::kPageIo) {
-            ChooseTab(top, kTabs, tavro::kPageIo);
+            ChooseTab(top, tavro::CMain::IDC_TABS, tavro::kPageIo);
             settle_ = 0;
             return false;
         }
@@ -782,7 +778,7 @@ class Tour {
             return false;
         }
         if (window->ShownPage() != tavro::kPageDrive) {
-            ChooseTab(top, kTabs, tavro::kPageDrive);
+            ChooseTab(top, tavro::CMain::IDC_TABS, tavro::kPageDrive);
             settle_ = 0;
             return false;
         }
@@ -828,7 +824,7 @@ class Tour {
             return false;
         }
         if (window->ShownPage() != tavro::kPageStep) {
-            ChooseTab(top, kTabs, tavro::kPageStep);
+            ChooseTab(top, tavro::CMain::IDC_TABS, tavro::kPageStep);
             settle_ = 0;
             return false;
         }

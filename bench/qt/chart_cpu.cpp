@@ -16,6 +16,8 @@
 
 #include "app/QtDriver.h"
 #include "app/QtProgram.h"
+#include "dialogs/connect/CDlgCom.h"
+#include "dialogs/connect/CDlgSid.h"
 #include "link/CIniRw.h"
 #include "link/SettingsDir.h"
 #include "link/StatusBlock.h"
@@ -30,14 +32,6 @@ using tavro::app::driver::ChooseTab;
 using tavro::app::driver::Click;
 using tavro::app::driver::IsEnabled;
 using tavro::app::driver::VisibleWindowWith;
-
-constexpr int kComPortList = 1200;
-constexpr int kComSpeedList = 1203;
-constexpr int kComNext = 1003;
-constexpr int kSearchStart = 3;
-constexpr int kSearchConnect = 1150;
-constexpr int kTabs = 1000;
-constexpr int kMonitorTab = 3;
 
 const char* kUsage =
     "usage: tavro-chart-cpu --port PATH [--seconds N] [--warmup N] [--span 0|1|2]\n"
@@ -105,23 +99,23 @@ int main(int argc, char** argv) {
     tavro::app::driver::Ticker ticker(100, [&] {
         switch (stage) {
             case 0:
-                if (QWidget* d = VisibleWindowWith(kComPortList)) {
-                    ChooseItemStartingWith(d, kComPortList, portName);
-                    ChooseItemStartingWith(d, kComSpeedList, QStringLiteral("19200"));
-                    Click(d, kComNext);
+                if (QWidget* d = VisibleWindowWith(tavro::CDlgCom::IDC_PORT)) {
+                    ChooseItemStartingWith(d, tavro::CDlgCom::IDC_PORT, portName);
+                    ChooseItemStartingWith(d, tavro::CDlgCom::IDC_SPEED, QStringLiteral("19200"));
+                    Click(d, tavro::CDlgCom::IDC_NEXT);
                     ++stage;
                 }
                 return false;
             case 1:
-                if (QWidget* d = VisibleWindowWith(kSearchConnect)) {
-                    Click(d, kSearchStart);
+                if (QWidget* d = VisibleWindowWith(tavro::CDlgSid::IDC_CONNECT)) {
+                    Click(d, tavro::CDlgSid::IDC_START);
                     ++stage;
                 }
                 return false;
             case 2:
-                if (QWidget* d = VisibleWindowWith(kSearchConnect);
-                    d != nullptr && IsEnabled(d, kSearchConnect)) {
-                    Click(d, kSearchConnect);
+                if (QWidget* d = VisibleWindowWith(tavro::CDlgSid::IDC_CONNECT);
+                    d != nullptr && IsEnabled(d, tavro::CDlgSid::IDC_CONNECT)) {
+                    Click(d, tavro::CDlgSid::IDC_CONNECT);
                     ++stage;
                 }
                 return false;
@@ -134,7 +128,7 @@ int main(int argc, char** argv) {
                 }
                 auto* form = dynamic_cast<tavro::qt::QtForm*>(window->GetForm());
                 if (form != nullptr) {
-                    ChooseTab(form->TopWindow(), kTabs, kMonitorTab);
+                    ChooseTab(form->TopWindow(), tavro::CMain::IDC_TABS, tavro::kPageDrive);
                 }
                 if (span >= 0) {
                     program.OpenChart().SetSpan(span);

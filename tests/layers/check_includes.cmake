@@ -29,7 +29,7 @@ set(layers
     "app/preview|product,link,ui,ui/qt|qt"
     "app|product,link,sim,ui,dialogs/common,params,stepdata,detail,monitor,commlog,dialogs/connect,shell,cli,report,ui/qt,app/preview|qt"
     "bench|product,link,sim,ui,stepdata,monitor,commlog,cli|core"
-    "bench/qt|product,link,ui,monitor,shell,ui/qt,app|qt"
+    "bench/qt|product,link,ui,dialogs/connect,monitor,shell,ui/qt,app|qt"
     "fuzz|product,link,sim,ui,stepdata,monitor,cli|core"
 )
 
