@@ -25,6 +25,7 @@
 
 #include "app/QtDriver.h"
 #include "app/QtProgram.h"
+#include "dialogs/common/CDlgVer.h"
 #include "dialogs/connect/CDlgCom.h"
 #include "dialogs/connect/CDlgComSetup.h"
 #include "dialogs/connect/CDlgSid.h"
@@ -34,10 +35,15 @@
 #include "link/Operations.h"
 #include "link/StatusBlock.h"
 #include "monitor/AlarmBlackBox.h"
+#include "monitor/CDlgRepeat.h"
+#include "monitor/CPageDrv.h"
 #include "params/CDlgPwd.h"
 #include "params/CPageBsc.h"
 #include "params/CPageIo.h"
 #include "shell/CMain.h"
+#include "stepdata/CDlgCmp.h"
+#include "stepdata/CDlgRef.h"
+#include "stepdata/CPageStp.h"
 #include "stepdata/StepFile.h"
 #include "ui/Language.h"
 #include "ui/qt/ChartWindow.h"
@@ -60,21 +66,6 @@ using tavro::app::driver::VisibleWindowWith;
 
 constexpr int kTickMs = 100;
 constexpr int kGiveUpMs = 240000;
-constexpr int kServoButton = 1740;
-constexpr int kOriginButton = 1741;
-constexpr int kPasswordEdit = 1950;
-constexpr int kPasswordOk = 1951;
-constexpr int kAboutInitialize = 1215;
-constexpr int kAboutDetails = 1212;
-constexpr int kAboutOk = 1;
-constexpr int kBrowseButton = 1763;
-constexpr int kBrowseNextButton = 1772;
-constexpr int kBrowseList = 1030;
-constexpr int kStepSave = 1611;
-constexpr int kStepUpload = 1621;
-constexpr int kStepCompare = 3310;
-constexpr int kCompareList = 3301;
-constexpr int kCompareClose = 3305;
 // Jogs away from the origin and back at speed 10.
 constexpr int kJogAway = tavro::PackMotion({17, true, true, 10});
 constexpr int kJogBack = tavro::PackMotion({16, true, true, 10});
@@ -97,11 +88,6 @@ constexpr int kStageDetailPassword = 5;
 constexpr int kStageRepeat = 100;
 // The Monitor/Test tab after a return to origin, and the chart after the repeatability run.
 constexpr int kStageServoOnAtTheOrigin = 4;
-constexpr int kRepeatButton = 3200;
-constexpr int kRepeatCycles = 3210;
-constexpr int kRepeatStart = 3213;
-constexpr int kRepeatSave = 3216;
-constexpr int kRepeatClose = 3217;
 // The communication log is shown after the tabs, before any field holds an unsaved change
 // that the upload it watches would overwrite.
 constexpr int kStageCommLog = 4;
@@ -415,13 +401,13 @@ class Tour {
         }
         switch (motion_) {
             case 0:
-                if (Click(top, kServoButton)) {
+                if (Click(top, tavro::CPageDrv::IDC_SERVO)) {
                     ++motion_;
                 }
                 return false;
             case 1:
                 if (window->DrivePage() != nullptr && window->DrivePage()->ServoDisplay() == 1 &&
-                    Settled() && Click(top, kOriginButton)) {
+                    Settled() && Click(top, tavro::CPageDrv::IDC_ORIGIN)) {
                     ++motion_;
                     settle_ = 0;
                 }
@@ -532,33 +518,33 @@ class Tour {
         if (top == nullptr || !Settled()) {
             return false;
         }
-        QTimer::singleShot(0, top, [top] { Click(top, kRepeatButton); });
+        QTimer::singleShot(0, top, [top] { Click(top, tavro::CPageDrv::IDC_REPEATABILITY); });
         Next();
         return false;
     }
 
     bool StartRepeat() {
-        QWidget* dialog = VisibleWindowWith(kRepeatStart);
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgRepeat::IDC_START);
         if (dialog == nullptr || !Settled()) {
             return false;
         }
-        auto* cycles = qobject_cast<QLineEdit*>(FindControl(dialog, kRepeatCycles));
+        auto* cycles = qobject_cast<QLineEdit*>(FindControl(dialog, tavro::CDlgRepeat::IDC_CYCLES));
         if (cycles == nullptr) {
             return Fail("the repeatability window has no cycle count");
         }
         cycles->setText(QStringLiteral("8"));
-        Click(dialog, kRepeatStart);
+        Click(dialog, tavro::CDlgRepeat::IDC_START);
         Next();
         return false;
     }
 
     bool RepeatDone() {
-        QWidget* dialog = VisibleWindowWith(kRepeatStart);
-        if (dialog == nullptr || !IsEnabled(dialog, kRepeatSave) || !Settled()) {
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgRepeat::IDC_START);
+        if (dialog == nullptr || !IsEnabled(dialog, tavro::CDlgRepeat::IDC_SAVE) || !Settled()) {
             return false;
         }
         Save(dialog, "repeatability-run.png");
-        QTimer::singleShot(0, dialog, [dialog] { Click(dialog, kRepeatSave); });
+        QTimer::singleShot(0, dialog, [dialog] { Click(dialog, tavro::CDlgRepeat::IDC_SAVE); });
         Next();
         return false;
     }
@@ -581,7 +567,7 @@ class Tour {
 
     // The report's first page as poppler draws it, then the window is closed.
     bool ReportFirstPage() {
-        QWidget* dialog = VisibleWindowWith(kRepeatStart);
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgRepeat::IDC_START);
         if (dialog == nullptr || MessageUp() || !Settled()) {
             return false;
         }
@@ -597,7 +583,7 @@ class Tour {
             return Fail("pdftoppm could not draw the report");
         }
         files_.push_back(stem + QStringLiteral(".png"));
-        QTimer::singleShot(0, dialog, [dialog] { Click(dialog, kRepeatClose); });
+        QTimer::singleShot(0, dialog, [dialog] { Click(dialog, tavro::CDlgRepeat::IDC_CLOSE); });
         stage_ = kStageServoOnAtTheOrigin;
         StartChartMove();
         return false;
@@ -698,14 +684,15 @@ class Tour {
     }
 
     bool EnterCommSetupCode() {
-        QWidget* dialog = VisibleWindowWith(kPasswordEdit);
+        QWidget* dialog = VisibleWindowWith(tavro::CDlgPwd::IDC_PASSWORD);
         if (dialog == nullptr || !Settled()) {
             return false;
         }
-        if (auto* edit = qobject_cast<QLineEdit*>(FindControl(dialog, kPasswordEdit))) {
+        if (auto* edit =
+                qobject_cast<QLineEdit*>(FindControl(dialog, tavro::CDlgPwd::IDC_PASSWORD))) {
             edit->setText(QLatin1String(kCommSetupCode));
         }
-        Click(dialog, kPasswordOk);
+        Click(dialog, tavro::CDlgPwd::IDC_OK);
         Next();
         return false;
     }
@@ -755,17 +742,17 @@ class Tour {
 
     // With the controller's version asked for by "Details".
     bool AboutShown() {
-        QWidget* dialog = VisibleWindowWith(kAboutInitialize);
+        QWidget* dialog = VisibleWindowWith(tavro::ui::CDlgVer::IDC_INITIALIZE);
         if (dialog == nullptr || !Settled()) {
             return false;
         }
         if (!aboutDetails_) {
-            aboutDetails_ = Click(dialog, kAboutDetails);
+            aboutDetails_ = Click(dialog, tavro::ui::CDlgVer::IDC_DETAILS);
             settle_ = 0;
             return false;
         }
         Save(dialog, "about.png");
-        Click(dialog, kAboutOk);
+        Click(dialog, tavro::ui::CDlgVer::IDC_OK);
         Next();
         return false;
     }
@@ -774,7 +761,8 @@ class Tour {
     bool OpenBrowser() {
         QWidget* top = MainTop();
         tavro::CMain* window = program_.Main();
-        if (top == nullptr || window == nullptr || VisibleWindowWith(kAboutInitialize) != nullptr) {
+        if (top == nullptr || window == nullptr ||
+            VisibleWindowWith(tavro::ui::CDlgVer::IDC_INITIALIZE) != nullptr) {
             return false;
         }
         if (window->ShownPage() != tavro::kPageDrive) {
@@ -787,7 +775,8 @@ class Tour {
         }
         // The next-step browser shows the pseudo steps too. The pulse type runs no steps from
         // here and has no browser.
-        if (!Click(top, kBrowseNextButton) && !Click(top, kBrowseButton)) {
+        if (!Click(top, tavro::CPageDrv::IDC_ROW_BROWSE) &&
+            !Click(top, tavro::CPageDrv::IDC_STEP_BROWSE)) {
             Next();
         }
         Next();
@@ -797,7 +786,8 @@ class Tour {
     // The browser's window, not the main window, which has a control of the same ID.
     QWidget* Browser() const {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            QWidget* list = window->isVisible() ? FindControl(window, kBrowseList) : nullptr;
+            QWidget* list =
+                window->isVisible() ? FindControl(window, tavro::IDC_BROWSE_LIST) : nullptr;
             if (list != nullptr && list->window() != MainTop() && list->window()->isVisible()) {
                 return list->window();
             }
@@ -832,7 +822,7 @@ class Tour {
             return false;
         }
         // The dialog runs in a nested loop, which must not start inside this step.
-        QTimer::singleShot(0, top, [top] { Click(top, kStepSave); });
+        QTimer::singleShot(0, top, [top] { Click(top, tavro::IDC_SAVE); });
         Next();
         return false;
     }
@@ -857,7 +847,7 @@ class Tour {
             !Settled()) {
             return false;
         }
-        QTimer::singleShot(0, top, [top] { Click(top, kStepUpload); });
+        QTimer::singleShot(0, top, [top] { Click(top, tavro::IDC_UPLOAD); });
         Next();
         return false;
     }
@@ -881,7 +871,7 @@ class Tour {
                 tavro::ComposeStepFile(tavro::StepFileMode::kPage, image, ctx.status, "2.20"))) {
             return Fail("cannot write the file to compare");
         }
-        QTimer::singleShot(0, top, [top] { Click(top, kStepCompare); });
+        QTimer::singleShot(0, top, [top] { Click(top, tavro::IDC_COMPARE); });
         Next();
         return false;
     }
@@ -903,10 +893,11 @@ class Tour {
     }
 
     bool CompareShown() {
-        QWidget* compare = VisibleWindowWith(kCompareList);
-        auto* list = compare != nullptr
-                         ? qobject_cast<QTableWidget*>(FindControl(compare, kCompareList))
-                         : nullptr;
+        QWidget* compare = VisibleWindowWith(tavro::CDlgCmp::IDC_LIST);
+        auto* list =
+            compare != nullptr
+                ? qobject_cast<QTableWidget*>(FindControl(compare, tavro::CDlgCmp::IDC_LIST))
+                : nullptr;
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             return Fail(qUtf8Printable(QStringLiteral("a message instead of the compare window: ") +
                                        box->text()));
@@ -920,7 +911,7 @@ class Tour {
             }
         }
         Save(compare, "compare-with-file.png");
-        QTimer::singleShot(0, compare, [compare] { Click(compare, kCompareClose); });
+        QTimer::singleShot(0, compare, [compare] { Click(compare, tavro::CDlgCmp::IDC_CLOSE); });
         Next();
         return false;
     }
